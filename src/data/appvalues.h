@@ -1,0 +1,21 @@
+#pragma once
+
+// Values that the start-up window sets for the whole process and the other windows read.
+
+#include <QByteArray>
+#include <QString>
+
+namespace appvalues {
+
+inline constexpr const char* ApplicationTitle = "Korvelin";
+
+// Font families of Latin YUSCII text, of the Cyrillic form and of the user interface.
+extern QString LatinFontName;
+extern QString CyrillicFontName;
+extern QString UIFontName;
+
+// The data version (tenth line of the configuration file) and the date of the last update.
+extern QByteArray DataVersion;
+extern QByteArray LastUpdateDate;
+
+} // namespace appvalues

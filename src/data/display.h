@@ -1,0 +1,30 @@
+#pragma once
+
+// The boundary between YUSCII text and the screen. Widgets show Unicode; every place that puts
+// stored text or a caption on screen, or reads typed text back, goes through these functions.
+// The mapping is one character for one character, so positions and lengths agree on both sides.
+
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+
+namespace display {
+
+// Latin: the ten codes are Š Ć Đ Č Ž š ć đ č ž. Cyrillic: the same 7-bit code read as Serbian
+// Cyrillic (the ASCII letters, "w"/"q"/"x" as њ/љ/џ, the ten codes as ш ћ ђ ч ж).
+enum class Script { Latin, Cyrillic };
+
+QChar toUnicode(char c, Script script = Script::Latin);
+QString toUnicode(const QByteArray& yuscii, Script script = Script::Latin);
+
+// The inverse. A character outside the code (and outside Latin-1 for bytes 0x80-0xFF) becomes "?".
+char fromUnicode(QChar c, Script script = Script::Latin);
+QByteArray fromUnicode(const QString& text, Script script = Script::Latin);
+
+// What a key typed on a US layout (or a character pasted) becomes on screen in an edit field
+// with the given key filter. Characters that are already screen letters pass unchanged, so
+// applying it twice gives the same text.
+enum class KeyFilter { Map, MapUpper, DigitsOnly };
+QString mapTypedText(const QString& typed, KeyFilter filter);
+
+} // namespace display

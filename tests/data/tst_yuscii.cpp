@@ -1,0 +1,162 @@
+#include "display.h"
+#include "yuscii.h"
+
+#include <QtTest>
+
+using namespace yuscii;
+using display::Script;
+
+class TestYuscii : public QObject {
+    Q_OBJECT
+private slots:
+    void keyMapping();
+    void caseMapping();
+    void replaceAll();
+    void flattening_data();
+    void flattening();
+    void digitsOnly();
+    void displayRoundTrip();
+    void displayLetters();
+    void typedTextIsMappedOnce();
+};
+
+void TestYuscii::keyMapping()
+{
+    QCOMPARE(yusciitounicod('a'), 'a');
+    QCOMPARE(yusciitounicod('1'), '1');
+    QCOMPARE(yusciitounicod('['), '{');
+    QCOMPARE(yusciitounicod('|'), '@');
+    const QByteArray keys = "[];'\\{}:\"|";
+    const QByteArray codes = "{|~}`[\\^]@";
+    for (int i = 0; i < keys.size(); ++i) {
+        QCOMPARE(yusciitounicod(keys[i]), codes[i]);
+    }
+    // Map and upper: the letter's capital, and a-z upper-cased as the field itself would.
+    QCOMPARE(mapKeyUpper('['), '[');
+    QCOMPARE(mapKeyUpper(';'), '^');
+    QCOMPARE(mapKeyUpper('k'), 'K');
+    QCOMPARE(mapKey('k'), 'k');
+}
+
+void TestYuscii::caseMapping()
+{
+    QCOMPARE(yupperW("{kola"), QByteArray("[KOLA"));
+    QCOMPARE(ylowerW("^ELIK"), QByteArray("~elik"));
+    QCOMPARE(yupperW("wqx 0123"), QByteArray("WQX 0123"));
+    QCOMPARE(ylowerW("WQX"), QByteArray("wqx"));
+    // Only the five letter pairs change; other punctuation is left alone.
+    QCOMPARE(yupperW("{}|~`"), QByteArray("[]\\^@"));
+    QCOMPARE(ylowerW("[]\\^@"), QByteArray("{}|~`"));
+    QCOMPARE(yupperW("!#$%&*()"), QByteArray("!#$%&*()"));
+    // Bytes outside ASCII are left alone and the length never changes.
+    const QByteArray high("\xe8\xb9\x8a", 3);
+    QCOMPARE(yupperW(high), high);
+    QCOMPARE(yupperW(QByteArray()), QByteArray());
+}
+
+void TestYuscii::replaceAll()
+{
+    QCOMPARE(ReplaceAllStr2("aaa", "a", "aa"), QByteArray("aaaaaa")); // inserted text is not rescanned
+    QCOMPARE(ReplaceAllStr2("aaaa", "aa", "b"), QByteArray("bb"));
+    QCOMPARE(ReplaceAllStr2("abc", "", "x"), QByteArray("abc"));
+    QCOMPARE(ReplaceAllStr2("", "a", "x"), QByteArray());
+    qsizetype after = -1;
+    QVERIFY(MatchStr("xabc", "ab", 1, after));
+    QCOMPARE(after, qsizetype(3));
+    QVERIFY(!MatchStr("xabc", "bc", 3, after));
+    QVERIFY(!MatchStr("xabc", "ab", -1, after));
+}
+
+void TestYuscii::flattening_data()
+{
+    QTest::addColumn<QByteArray>("in");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("x") << QByteArray("x") << QByteArray("dz");
+    QTest::newRow("X") << QByteArray("X") << QByteArray("DZ");
+    QTest::newRow("W") << QByteArray("W") << QByteArray("Nj");
+    QTest::newRow("Q") << QByteArray("Q") << QByteArray("Lj");
+    QTest::newRow("backslash") << QByteArray("\\") << QByteArray("Dj");
+    QTest::newRow("bar") << QByteArray("|") << QByteArray("dj");
+    QTest::newRow("s") << QByteArray("{") << QByteArray("s");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("word") << QByteArray("^lan 5. Zakona o ra~unovodstvu i reviziji")
+                          << QByteArray("Clan 5. Zakona o racunovodstvu i reviziji");
+    QTest::newRow("cyrillic") << QByteArray("Qubqana, wegova xamija") << QByteArray("Ljubljana, njegova dzamija");
+    QTest::newRow("all ten") << QByteArray("[]\\^@{}|~`") << QByteArray("SCDjCZscdjcz");
+}
+
+void TestYuscii::flattening()
+{
+    QFETCH(QByteArray, in);
+    QFETCH(QByteArray, out);
+    QCOMPARE(flatten(in), out);
+    QCOMPARE(flatten(flatten(in)), out);
+}
+
+void TestYuscii::digitsOnly()
+{
+    // The port field: 8080 is taken, a letter after it is refused, backspace always passes.
+    QCOMPARE(digitsOnlyKey('8'), '8');
+    QCOMPARE(digitsOnlyKey('0'), '0');
+    QCOMPARE(digitsOnlyKey('a'), '\0');
+    QCOMPARE(digitsOnlyKey('-'), '\0');
+    QCOMPARE(digitsOnlyKey(8), char(8));
+}
+
+void TestYuscii::displayRoundTrip()
+{
+    for (Script script : {Script::Latin, Script::Cyrillic}) {
+        QByteArray all;
+        for (int b = 0x20; b <= 0x7e; ++b) {
+            all += char(b);
+        }
+        const QString shown = display::toUnicode(all, script);
+        QCOMPARE(shown.size(), all.size());
+        QCOMPARE(display::fromUnicode(shown, script), all);
+        // Every byte gets its own screen character.
+        QSet<QChar> distinct(shown.begin(), shown.end());
+        QCOMPARE(distinct.size(), all.size());
+    }
+    // Bytes above ASCII survive the trip too.
+    QByteArray high;
+    for (int b = 0x80; b <= 0xff; ++b) {
+        high += char(b);
+    }
+    QCOMPARE(display::fromUnicode(display::toUnicode(high)), high);
+    QCOMPARE(display::fromUnicode(QStringLiteral("\u4e2d")), QByteArray("?"));
+}
+
+void TestYuscii::displayLetters()
+{
+    QCOMPARE(display::toUnicode("Gre{ka"), QStringLiteral("Greška"));
+    QCOMPARE(display::toUnicode("[]\\^@{}|~`"), QStringLiteral("ŠĆĐČŽšćđčž"));
+    QCOMPARE(display::toUnicode("[kola", Script::Cyrillic), QStringLiteral("Школа"));
+    QCOMPARE(display::toUnicode("Qubqana, wegova xamija", Script::Cyrillic),
+             QStringLiteral("Љубљана, његова џамија"));
+    QCOMPARE(display::toUnicode("^lan 5 y", Script::Cyrillic), QStringLiteral("Члан 5 y"));
+    QCOMPARE(display::fromUnicode(QStringLiteral("Члан"), Script::Cyrillic), QByteArray("^lan"));
+    QCOMPARE(display::fromUnicode(QStringLiteral("Čačak")), QByteArray("^a~ak"));
+}
+
+void TestYuscii::typedTextIsMappedOnce()
+{
+    using display::KeyFilter;
+    QCOMPARE(display::mapTypedText(QStringLiteral("[kola"), KeyFilter::Map), QStringLiteral("škola"));
+    QCOMPARE(display::mapTypedText(QStringLiteral("[kola"), KeyFilter::MapUpper), QStringLiteral("ŠKOLA"));
+    // Pasted screen letters stay letters; only their case follows the filter.
+    QCOMPARE(display::mapTypedText(QStringLiteral("škola"), KeyFilter::Map), QStringLiteral("škola"));
+    QCOMPARE(display::mapTypedText(QStringLiteral("škola"), KeyFilter::MapUpper), QStringLiteral("ŠKOLA"));
+    // "@" typed is the YUSCII code of Ž and is shown so.
+    QCOMPARE(display::mapTypedText(QStringLiteral("@"), KeyFilter::Map), QStringLiteral("Ž"));
+    QCOMPARE(display::mapTypedText(QStringLiteral("80a8-0"), KeyFilter::DigitsOnly), QStringLiteral("8080"));
+    // Mapping is idempotent over every ASCII key, so a field can re-map its whole text.
+    for (KeyFilter f : {KeyFilter::Map, KeyFilter::MapUpper}) {
+        for (int c = 0x20; c < 0x7f; ++c) {
+            const QString once = display::mapTypedText(QString(QChar(c)), f);
+            QCOMPARE(display::mapTypedText(once, f), once);
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestYuscii)
+#include "tst_yuscii.moc"

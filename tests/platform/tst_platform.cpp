@@ -1,0 +1,204 @@
+#include "clipboard.h"
+#include "fonts.h"
+#include "paths.h"
+#include "screentext.h"
+#include "scriptedprompter.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using platform::KeyFilter;
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void lineEditMapsTypedKeys();
+    void lineEditMapsPastedText();
+    void lineEditUpperAndDigits();
+    void lineEditProgramTextIsKept();
+    void textEditMapsTypedKeys();
+    void captions();
+    void flattensOnlyOwnClipboardText();
+    void fontsInstallMissingFamiliesOnly();
+    void generatedFontsLoad();
+    void fileLookupIgnoresCase();
+    void scriptedPrompterRecords();
+};
+
+void TestPlatform::lineEditMapsTypedKeys()
+{
+    QLineEdit edit;
+    platform::installKeyFilter(&edit, KeyFilter::Map);
+    QTest::keyClicks(&edit, "[kola ;'\\");
+    QCOMPARE(edit.text(), QStringLiteral("škola čćž"));
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("{kola ~}`"));
+}
+
+void TestPlatform::lineEditMapsPastedText()
+{
+    QLineEdit edit;
+    platform::installKeyFilter(&edit, KeyFilter::MapUpper);
+    QApplication::clipboard()->setText(QStringLiteral("[kola i škola"));
+    edit.paste();
+    QCOMPARE(edit.text(), QStringLiteral("ŠKOLA I ŠKOLA"));
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("[KOLA I [KOLA"));
+}
+
+void TestPlatform::lineEditUpperAndDigits()
+{
+    QLineEdit upper;
+    platform::installKeyFilter(&upper, KeyFilter::MapUpper);
+    QTest::keyClicks(&upper, "ra;un");
+    QCOMPARE(platform::fromScreen(upper.text()), QByteArray("RA^UN"));
+
+    QLineEdit port;
+    port.setMaxLength(4);
+    platform::installKeyFilter(&port, KeyFilter::DigitsOnly);
+    QTest::keyClicks(&port, "8080");
+    QTest::keyClicks(&port, "x");
+    QCOMPARE(port.text(), QStringLiteral("8080"));
+    QTest::keyClick(&port, Qt::Key_Backspace);
+    QCOMPARE(port.text(), QStringLiteral("808"));
+    QTest::keyClicks(&port, "a1");
+    QCOMPARE(port.text(), QStringLiteral("8081"));
+}
+
+void TestPlatform::lineEditProgramTextIsKept()
+{
+    // Text the program puts into a field is not typed text and is not re-mapped.
+    QLineEdit edit;
+    platform::installKeyFilter(&edit, KeyFilter::MapUpper);
+    platform::setFieldText(&edit, "a;b");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("a;b"));
+}
+
+void TestPlatform::textEditMapsTypedKeys()
+{
+    QTextEdit edit;
+    platform::installKeyFilter(&edit, KeyFilter::Map);
+    QTest::keyClicks(&edit, "Ni[ ");
+    QCOMPARE(edit.toPlainText(), QStringLiteral("Niš "));
+    QApplication::clipboard()->setText(QStringLiteral("[a"));
+    QTest::keySequence(&edit, QKeySequence::Paste);
+    QCOMPARE(edit.toPlainText(), QStringLiteral("Niš ša"));
+}
+
+void TestPlatform::captions()
+{
+    QLabel label;
+    platform::setCaption(&label, "Pretraga zavr{ena");
+    QCOMPARE(label.text(), QStringLiteral("Pretraga završena"));
+    QCOMPARE(platform::caption(&label), QByteArray("Pretraga zavr{ena"));
+    QWidget window;
+    platform::setCaption(&window, "Gre{ka");
+    QCOMPARE(window.windowTitle(), QStringLiteral("Greška"));
+}
+
+void TestPlatform::flattensOnlyOwnClipboardText()
+{
+    QClipboard* clipboard = QApplication::clipboard();
+    platform::copyToClipboard("wegova {kola", display::Script::Cyrillic);
+    QCOMPARE(clipboard->text(), QStringLiteral("његова школа"));
+    QCOMPARE(platform::ownClipboardText(), QByteArray("wegova {kola"));
+    QVERIFY(platform::appclear());
+    QCOMPARE(clipboard->text(), QStringLiteral("njegova skola"));
+    // Flattened text is no longer ours: a second deactivation leaves it.
+    QVERIFY(!platform::appclear());
+    QCOMPARE(clipboard->text(), QStringLiteral("njegova skola"));
+
+    // Another program's text, even with YUSCII look-alikes, is never rewritten.
+    clipboard->setText(QStringLiteral("www.example.com [x]"));
+    QVERIFY(!platform::appclear());
+    QCOMPARE(clipboard->text(), QStringLiteral("www.example.com [x]"));
+    clipboard->clear();
+    QVERIFY(!platform::appclear());
+}
+
+namespace {
+class FakeFontTable final : public platform::FontTable {
+public:
+    QStringList present;
+    QStringList added;
+    bool hasFamily(const QString& family) const override { return present.contains(family); }
+    void addFontFile(const QString& path) override { added << QFileInfo(path).fileName(); }
+};
+} // namespace
+
+void TestPlatform::fontsInstallMissingFamiliesOnly()
+{
+    FakeFontTable all;
+    all.present = {"YHelvetica", "CHelvetica", "YU Sans Serif"};
+    const platform::FontNames names = platform::installFonts(all, "/nowhere");
+    QVERIFY(all.added.isEmpty());
+    QCOMPARE(names.latin, QStringLiteral("YHelvetica"));
+    QCOMPARE(names.cyrillic, QStringLiteral("CHelvetica"));
+    QCOMPARE(names.ui, QStringLiteral("YU Sans Serif"));
+
+    FakeFontTable noCyrillic;
+    noCyrillic.present = {"YHelvetica", "YU Sans Serif"};
+    platform::installFonts(noCyrillic, "/nowhere");
+    QCOMPARE(noCyrillic.added, QStringList({"Cir Helvetica.TTF", "Cir Helvetica Bold.TTF"}));
+
+    FakeFontTable none;
+    platform::installFonts(none, "/nowhere");
+    QCOMPARE(none.added, QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF", "Cir Helvetica Bold.TTF",
+                                      "Yuerife.FON"}));
+}
+
+void TestPlatform::generatedFontsLoad()
+{
+    platform::ApplicationFontTable table;
+    const platform::FontNames names = platform::installFonts(table, testsupport::binFolder());
+    for (const QString& family : {names.latin, names.cyrillic, names.ui}) {
+        QVERIFY2(QFontDatabase::families().contains(family), qPrintable(family));
+        QFont font(family);
+        QCOMPARE(QFontInfo(font).family(), family);
+    }
+    QVERIFY(QFontDatabase::styles(names.latin).contains(QStringLiteral("Bold")));
+    QVERIFY(QFontDatabase::styles(names.cyrillic).contains(QStringLiteral("Bold")));
+    // The fonts carry the letters the screen shows.
+    QVERIFY(QFontMetrics(QFont(names.latin)).inFont(QChar(0x0161)));   // š
+    QVERIFY(QFontMetrics(QFont(names.cyrillic)).inFont(QChar(0x045A))); // њ
+}
+
+void TestPlatform::fileLookupIgnoresCase()
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("TB_Grafika.db"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    QCOMPARE(platform::findFileNoCase(dir.path(), "TB_grafika.DB"), dir.filePath("TB_Grafika.db"));
+    QCOMPARE(platform::findFileNoCase(dir.path(), "TB_Grafika.db"), dir.filePath("TB_Grafika.db"));
+    QVERIFY(platform::findFileNoCase(dir.path(), "TB_Zakoni.db").isEmpty());
+
+    platform::setProgramFolder(dir.path());
+    QCOMPARE(platform::programFolder(), dir.path() + "/");
+    platform::setProgramFolder(QString());
+    QCOMPARE(platform::programFolder(), QCoreApplication::applicationDirPath() + "/");
+}
+
+void TestPlatform::scriptedPrompterRecords()
+{
+    testsupport::ScriptedPrompter prompter;
+    prompter.answer(platform::Answer::Ok);
+    prompter.answerInput(QByteArray("C:\\podatci"));
+    platform::prompter().message("Gre{ka");
+    QVERIFY(platform::prompter().confirm("Nastaviti?"));
+    QCOMPARE(platform::prompter().input("Naslov", "Direktorijum podaci:", "x"), std::optional<QByteArray>("C:\\podatci"));
+    QVERIFY(prompter.unexpected().isEmpty());
+    // A question nobody scripted is cancelled and reported, never shown.
+    QCOMPARE(platform::prompter().warningYesNoCancel("Sure?"), platform::Answer::Cancel);
+    QCOMPARE(prompter.unexpected().size(), 1);
+    QCOMPARE(prompter.texts(), QList<QByteArray>({"Gre{ka", "Nastaviti?", "Direktorijum podaci:", "Sure?"}));
+}
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"
