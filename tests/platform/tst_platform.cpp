@@ -1,6 +1,7 @@
 #include "clipboard.h"
 #include "fonts.h"
 #include "paths.h"
+#include "registry.h"
 #include "screentext.h"
 #include "scriptedprompter.h"
 
@@ -31,6 +32,7 @@ private slots:
     void generatedFontsLoad();
     void fileLookupIgnoresCase();
     void scriptedPrompterRecords();
+    void registryKeys();
 };
 
 void TestPlatform::lineEditMapsTypedKeys()
@@ -198,6 +200,34 @@ void TestPlatform::scriptedPrompterRecords()
     QCOMPARE(platform::prompter().warningYesNoCancel("Sure?"), platform::Answer::Cancel);
     QCOMPARE(prompter.unexpected().size(), 1);
     QCOMPARE(prompter.texts(), QList<QByteArray>({"Gre{ka", "Nastaviti?", "Direktorijum podaci:", "Sure?"}));
+}
+
+void TestPlatform::registryKeys()
+{
+    using platform::Hive;
+    using platform::RegistryKey;
+    QTemporaryDir dir;
+    platform::setRegistryFolder(dir.path());
+
+    QVERIFY(!RegistryKey::open(Hive::LocalMachine, "SOFTWARE\\DBE\\Database Engine", false));
+    auto created = RegistryKey::open(Hive::CurrentUser, "Software\\Korvelin\\PageSetupForm", true);
+    QVERIFY(created);
+    // A created key exists although it holds nothing, and only in its own hive.
+    auto again = RegistryKey::open(Hive::CurrentUser, "Software\\Korvelin\\PageSetupForm", false);
+    QVERIFY(again);
+    QVERIFY(again->valueNames().isEmpty());
+    QVERIFY(!RegistryKey::open(Hive::LocalMachine, "Software\\Korvelin\\PageSetupForm", false));
+
+    auto engine = RegistryKey::open(Hive::LocalMachine, "SOFTWARE\\DBE\\Database Engine", true);
+    engine->writeString("DLLPATH", "/opt/dbe/");
+    auto values = engine->subKey("Values", true);
+    values->writeString("LeftEdit", "2,500");
+    QCOMPARE(RegistryKey::open(Hive::LocalMachine, "SOFTWARE\\DBE\\Database Engine", false)->readString("DLLPATH"),
+             QStringLiteral("/opt/dbe/"));
+    QCOMPARE(engine->subKeyNames(), QStringList({"Values"}));
+    QCOMPARE(values->readString("LeftEdit"), QStringLiteral("2,500"));
+    QCOMPARE(values->readString("Missing", "x"), QStringLiteral("x"));
+    platform::setRegistryFolder(QString());
 }
 
 QTEST_MAIN(TestPlatform)
