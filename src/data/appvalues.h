@@ -18,4 +18,9 @@ extern QString UIFontName;
 extern QByteArray DataVersion;
 extern QByteArray LastUpdateDate;
 
+// Dates: day, month and four-digit year joined by the separator, wherever the program converts them.
+extern char DateSeparator;
+extern QString ShortDateFormat;
+extern QString LongDateFormat;
+
 } // namespace appvalues

@@ -7,7 +7,9 @@
 namespace platform {
 namespace {
 
-QString g_folder;
+// Kept in the environment so that libraries the program loads (the engine's installer) see the
+// same hives as the program itself.
+const char* const kFolderVariable = "KORVELIN_REGISTRY_FOLDER";
 
 // A key with no values still exists once created; this value marks it and is never listed.
 const QString kKeyMarker = QStringLiteral(".key");
@@ -52,15 +54,20 @@ bool keyExists(QSettings& settings, const QString& group)
 
 QString registryFolder()
 {
-    if (!g_folder.isEmpty()) {
-        return g_folder;
+    const QString folder = qEnvironmentVariable(kFolderVariable);
+    if (!folder.isEmpty()) {
+        return folder;
     }
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Korvelin");
 }
 
 void setRegistryFolder(const QString& folder)
 {
-    g_folder = folder;
+    if (folder.isEmpty()) {
+        qunsetenv(kFolderVariable);
+    } else {
+        qputenv(kFolderVariable, folder.toUtf8());
+    }
 }
 
 RegistryKey::RegistryKey(Hive hive, QString path) : m_hive(hive), m_path(std::move(path)), m_settings(openHive(hive))

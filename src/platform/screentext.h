@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <utility>
 
 class QLineEdit;
 class QTextEdit;
@@ -21,6 +22,15 @@ void installKeyFilter(QLineEdit* edit, KeyFilter filter);
 void setFieldText(QLineEdit* edit, const QByteArray& yuscii);
 // For rich-text edits; typed keys and the paste shortcut are mapped.
 void installKeyFilter(QTextEdit* edit, KeyFilter filter);
+
+// A control created with its name, which the program and the tests find it by.
+template <typename T, typename... Args>
+T* named(const char* name, Args&&... args)
+{
+    auto* w = new T(std::forward<Args>(args)...);
+    w->setObjectName(QLatin1String(name));
+    return w;
+}
 
 // A YUSCII caption as the screen shows it, and screen text read back as YUSCII (Latin form).
 inline QString toScreen(const QByteArray& yuscii)

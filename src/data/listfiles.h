@@ -1,0 +1,21 @@
+#pragma once
+
+// The configuration file and the list files beside the program: plain text, one entry per line.
+// Lines are read whatever their ends (CR, LF or CR LF) and written with CR LF; the bytes of an
+// entry are kept as they are (YUSCII).
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+
+namespace listfiles {
+
+QByteArrayList splitLines(const QByteArray& bytes);
+QByteArray joinLines(const QByteArrayList& lines);
+
+// The lines of a file; empty when it is missing or cannot be read (`ok` tells which).
+QByteArrayList load(const QString& path, bool* ok = nullptr);
+// Saves atomically; empty on success, else the reason.
+QString save(const QString& path, const QByteArrayList& lines);
+
+} // namespace listfiles

@@ -1,0 +1,165 @@
+#include "configfile.h"
+#include "listfiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestFiles : public QObject {
+    Q_OBJECT
+private slots:
+    void lineEnds_data();
+    void lineEnds();
+    void listRoundTripKeepsBytes();
+    void saveReplacesReadOnlyFileWhole();
+    void saveFailureIsReported();
+    void missingConfigGivesDefaults();
+    void configFromFile();
+    void configFaultyLines();
+    void configProxyCaseMatters();
+    void dataVersion();
+};
+
+void TestFiles::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArrayList>("lines");
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QByteArrayList{"a", "b"};
+    QTest::newRow("cr") << QByteArray("a\rb\r") << QByteArrayList{"a", "b"};
+    QTest::newRow("mixed, no final end") << QByteArray("a\r\nb\nc\rd") << QByteArrayList{"a", "b", "c", "d"};
+    QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\nb") << QByteArrayList{"a", "", "b"};
+    QTest::newRow("lf cr is two ends") << QByteArray("a\n\rb") << QByteArrayList{"a", "", "b"};
+    QTest::newRow("empty file") << QByteArray() << QByteArrayList{};
+}
+
+void TestFiles::lineEnds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArrayList, lines);
+    QCOMPARE(listfiles::splitLines(bytes), lines);
+    QCOMPARE(listfiles::splitLines(listfiles::joinLines(lines)), lines);
+}
+
+void TestFiles::listRoundTripKeepsBytes()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("cesti.ini");
+    const QByteArrayList lines{"Zakon o ra~unovodstvu", QByteArray("\xe8\x8a\x00x", 4), "[KOLA 'A'"};
+    QVERIFY(listfiles::save(path, lines).isEmpty());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("Zakon o ra~unovodstvu\r\n") + QByteArray("\xe8\x8a\x00x", 4) + "\r\n[KOLA 'A'\r\n");
+    bool ok = false;
+    QCOMPARE(listfiles::load(path, &ok), lines);
+    QVERIFY(ok);
+    // An empty list gives an empty file.
+    QVERIFY(listfiles::save(path, {}).isEmpty());
+    QCOMPARE(QFileInfo(path).size(), 0);
+    listfiles::load(dir.filePath("missing.ini"), &ok);
+    QVERIFY(!ok);
+}
+
+void TestFiles::saveReplacesReadOnlyFileWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("brzi.ini");
+    QVERIFY(listfiles::save(path, {"old"}).isEmpty());
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    QVERIFY(listfiles::save(path, {"new", "lines"}).isEmpty());
+    QCOMPARE(listfiles::load(path), (QByteArrayList{"new", "lines"}));
+}
+
+void TestFiles::saveFailureIsReported()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pretrage.ini");
+    QVERIFY(listfiles::save(path, {"kept"}).isEmpty());
+    // A folder that cannot be written: the save fails, says so, and the old file stays whole.
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    if (QFileInfo(dir.path()).isWritable()) {
+        QSKIP("running with rights that ignore folder permissions");
+    }
+    QVERIFY(!listfiles::save(path, {"lost"}).isEmpty());
+    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(listfiles::load(path), QByteArrayList{"kept"});
+}
+
+void TestFiles::missingConfigGivesDefaults()
+{
+    // What closing writes when no file was read.
+    const configfile::Settings defaults;
+    const QByteArrayList lines = configfile::write(defaults, "9/12/2019", "");
+    QCOMPARE(lines.size(), 10);
+    QCOMPARE(lines[0], QByteArray("1"));
+    QCOMPARE(lines[1], QByteArray("2"));
+    QCOMPARE(lines[2], QByteArray("Bez proxy-ja"));
+    QCOMPARE(lines.mid(5, 4), (QByteArrayList{"10", "16", "14", "9/12/2019"}));
+}
+
+void TestFiles::configFromFile()
+{
+    const QByteArrayList lines{"7", "0", "Koristi proxy", "proxy.lan", "8080", "11", "12", "13", "1/2/2020", "3.1.4"};
+    const configfile::ReadResult r = configfile::read(lines, {});
+    QVERIFY(!r.faulty);
+    QCOMPARE(r.settings.keptInteger, 7);
+    QCOMPARE(r.settings.optionLevel, 0);
+    QVERIFY(r.settings.optionLevelRead);
+    QVERIFY(r.settings.proxy);
+    QCOMPARE(r.settings.proxyAddress, QByteArray("proxy.lan"));
+    QCOMPARE(r.settings.proxyPort, QByteArray("8080"));
+    QCOMPARE(r.settings.textSizes[2], 13);
+    // Written back as it was read, apart from the two lines the program owns.
+    QCOMPARE(configfile::write(r.settings, "9/12/2019", "3.1.4"),
+             (QByteArrayList{"7", "0", "Koristi proxy", "proxy.lan", "8080", "11", "12", "13", "9/12/2019", "3.1.4"}));
+}
+
+void TestFiles::configFaultyLines()
+{
+    // Line 7 is not a number: reported, and every other line is still taken.
+    configfile::ReadResult r = configfile::read({"1", "1", "Bez proxy-ja", "", "", "20", "x", "22"}, {});
+    QVERIFY(r.faulty);
+    QCOMPARE(r.settings.optionLevel, 1);
+    QCOMPARE(r.settings.textSizes[0], 20);
+    QCOMPARE(r.settings.textSizes[1], 16);
+    QCOMPARE(r.settings.textSizes[2], 22);
+
+    // A short file: what is there is kept, the rest keeps its defaults (never 0).
+    r = configfile::read({"5", "1"}, {});
+    QVERIFY(r.faulty);
+    QCOMPARE(r.settings.keptInteger, 5);
+    QCOMPARE(r.settings.optionLevel, 1);
+    QCOMPARE(r.settings.textSizes[0], 10);
+    QCOMPARE(configfile::write(r.settings, "", "").at(5), QByteArray("10"));
+
+    // A level the list does not have leaves the form's level and is not applied.
+    r = configfile::read({"1", "9", "Bez proxy-ja", "", "", "10", "16", "14"}, {});
+    QVERIFY(!r.settings.optionLevelRead);
+    QCOMPARE(r.settings.optionLevel, 2);
+
+    QVERIFY(configfile::read({}, {}).faulty);
+}
+
+void TestFiles::configProxyCaseMatters()
+{
+    configfile::Settings form;
+    form.proxyAddress = "form";
+    const configfile::ReadResult r =
+        configfile::read({"1", "2", "koristi PROXY", "proxy.lan", "8080", "10", "16", "14"}, form);
+    QVERIFY(!r.faulty);
+    QVERIFY(!r.settings.proxy);
+    QVERIFY(!r.settings.proxyFieldsRead);
+    QCOMPARE(r.settings.proxyAddress, QByteArray("form"));
+}
+
+void TestFiles::dataVersion()
+{
+    QByteArrayList nine{"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    QCOMPARE(configfile::dataVersion(nine), QByteArray());
+    QCOMPARE(configfile::dataVersion(nine + QByteArrayList{""}), QByteArray("2.2.0"));
+    QCOMPARE(configfile::dataVersion(nine + QByteArrayList{"3.1.4"}), QByteArray("3.1.4"));
+    QCOMPARE(configfile::dataVersion({}), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestFiles)
+#include "tst_files.moc"
