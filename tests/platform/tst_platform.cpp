@@ -2,6 +2,10 @@
 #include "fonts.h"
 #include "paths.h"
 #include "registry.h"
+#include "fileversion.h"
+#include "hints.h"
+#include "singleinstance.h"
+#include "statusbar.h"
 #include "screentext.h"
 #include "scriptedprompter.h"
 
@@ -14,6 +18,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QStatusTipEvent>
 #include <QtTest>
 
 using platform::KeyFilter;
@@ -33,6 +38,9 @@ private slots:
     void fileLookupIgnoresCase();
     void scriptedPrompterRecords();
     void registryKeys();
+    void namedMutexMarksOneInstance();
+    void versionInfoBlocks();
+    void hintsReachTheHandler();
 };
 
 void TestPlatform::lineEditMapsTypedKeys()
@@ -228,6 +236,67 @@ void TestPlatform::registryKeys()
     QCOMPARE(values->readString("LeftEdit"), QStringLiteral("2,500"));
     QCOMPARE(values->readString("Missing", "x"), QStringLiteral("x"));
     platform::setRegistryFolder(QString());
+}
+
+void TestPlatform::namedMutexMarksOneInstance()
+{
+    QTemporaryDir dir;
+    platform::setNamedMutexFolder(dir.path());
+    {
+        platform::NamedMutex first("KorvelinMutex");
+        QVERIFY(!first.alreadyExisted());
+        platform::NamedMutex second("KorvelinMutex");
+        QVERIFY(second.alreadyExisted());
+        platform::NamedMutex other("OtherMutex");
+        QVERIFY(!other.alreadyExisted());
+    }
+    // The first instance has ended: the next one starts normally.
+    platform::NamedMutex next("KorvelinMutex");
+    QVERIFY(!next.alreadyExisted());
+    platform::setNamedMutexFolder(QString());
+}
+
+void TestPlatform::versionInfoBlocks()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("DBENGINE32.DLL");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1000, 'x'));
+    f.write(platform::makeVersionInfo({{"StringFileInfo\\040904E4\\FileVersion", "5.2.0.1"}}));
+    f.write(QByteArray(10, '\0'));
+    f.close();
+    QVERIFY(platform::versionInfoSize(path) > 0);
+    QCOMPARE(platform::readVersionInfo(path).value("StringFileInfo\\040904E4\\FileVersion"), QStringLiteral("5.2.0.1"));
+    QCOMPARE(platform::versionInfoSize(dir.filePath("missing.dll")), 0);
+    // A file without a block, such as this test program itself, has no version.
+    QCOMPARE(platform::versionInfoSize(QCoreApplication::applicationFilePath()), 0);
+}
+
+void TestPlatform::hintsReachTheHandler()
+{
+    QByteArrayList seen;
+    platform::HintHandler previous = platform::setHintHandler([&](const QByteArray& h) { seen << h; });
+    QWidget window;
+    auto* button = new QLabel(&window);
+    platform::setHint(button, "Po~ni pretragu");
+    QCOMPARE(platform::hint(button), QByteArray("Po~ni pretragu"));
+    QStatusTipEvent tip(button->statusTip());
+    QCoreApplication::sendEvent(button, &tip);
+    QCOMPARE(seen, QByteArrayList{"Po~ni pretragu"});
+    // A window that swaps the handler for a while puts the old one back.
+    platform::HintHandler mine = platform::setHintHandler([](const QByteArray&) {});
+    platform::showHint("x");
+    platform::setHintHandler(std::move(mine));
+    platform::showHint("y");
+    QCOMPARE(seen, (QByteArrayList{"Po~ni pretragu", "y"}));
+    platform::setHintHandler(std::move(previous));
+
+    platform::PanelStatusBar bar({220, 160, 200});
+    bar.setPanelText(2, "Pretraga zavr{ena");
+    QCOMPARE(bar.panel(2)->text(), QStringLiteral("Pretraga završena"));
+    QCOMPARE(bar.panelText(2), QByteArray("Pretraga zavr{ena"));
+    QCOMPARE(bar.panel(0)->width(), 220);
 }
 
 QTEST_MAIN(TestPlatform)
