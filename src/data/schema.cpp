@@ -8,11 +8,21 @@ using engine::FieldType;
 
 namespace {
 
-engine::FieldDef text(const char* name, int size) { return {name, FieldType::Text, size}; }
-engine::FieldDef integer(const char* name) { return {name, FieldType::Integer, 0}; }
-engine::FieldDef real(const char* name) { return {name, FieldType::Float, 0}; }
-engine::FieldDef rich(const char* name) { return {name, FieldType::FormattedText, 0}; }
-engine::FieldDef graphic(const char* name) { return {name, FieldType::Graphic, 0}; }
+engine::FieldDef text(const char* name, int size) {
+    return {name, FieldType::Text, size};
+}
+engine::FieldDef integer(const char* name) {
+    return {name, FieldType::Integer, 0};
+}
+engine::FieldDef real(const char* name) {
+    return {name, FieldType::Float, 0};
+}
+engine::FieldDef rich(const char* name) {
+    return {name, FieldType::FormattedText, 0};
+}
+engine::FieldDef graphic(const char* name) {
+    return {name, FieldType::Graphic, 0};
+}
 
 QList<TableFile> makeTableFiles() {
     QList<TableFile> t;
@@ -54,8 +64,8 @@ QList<TableFile> makeTableFiles() {
     // The user's contracts keep the order they were made in; a name may repeat.
     t.append({"TB_Korisnicki.db", {{text("NAZIV_UG", 160), rich("TEKST_UG")}, {}, {{"naziv", {"NAZIV_UG"}, true}}}});
     // Relations: the opinion first, so its number also serves as its ordinal.
-    t.append({"TB_link.db",
-              {{integer("PROP"), integer("MIS")}, {}, {{"mis", {"MIS"}, false}, {"prop", {"PROP"}, false}}}});
+    t.append(
+        {"TB_link.db", {{integer("PROP"), integer("MIS")}, {}, {{"mis", {"MIS"}, false}, {"prop", {"PROP"}, false}}}});
     t.append({"TB_Datumi.db", {{integer("ID_ZAKONA"), text("DATUM_UNOSA", 10)}, {"ID_ZAKONA"}, {}}});
     engine::TableStructure pictures{{integer("ID_ZAKONA")}, {"ID_ZAKONA"}, {}};
     for (int i = 1; i <= 33; ++i) {

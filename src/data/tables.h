@@ -29,8 +29,8 @@ struct MainTables {
     engine::Table lookzakoni;        // the citation lookup chain: lookzakoni -> lookbrojevi -> lookglasnici
     engine::Table lookbrojevi;
     engine::Table lookglasnici;
-    engine::Table Table1;            // TB_Datumi, detail of Zakoni
-    engine::Table link;              // TB_link
+    engine::Table Table1; // TB_Datumi, detail of Zakoni
+    engine::Table link;   // TB_link
 
     // In the order the main window opens them on its first activation.
     QList<engine::Table*> openingOrder();

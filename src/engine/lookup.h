@@ -4,10 +4,10 @@
 // of the table objects it is given, and puts them back when it goes out of scope, also when the
 // lookup throws: first the filter texts, then the master links, then the index field names.
 
+#include <initializer_list>
 #include <QByteArray>
 #include <QList>
 #include <QPointer>
-#include <initializer_list>
 
 namespace engine {
 

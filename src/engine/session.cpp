@@ -7,13 +7,15 @@
 
 namespace engine {
 
-static QByteArray aliasKey(const QByteArray& name) { return name.trimmed().toUpper(); }
+static QByteArray aliasKey(const QByteArray& name) {
+    return name.trimmed().toUpper();
+}
 
 void Session::addStandardAlias(const QByteArray& name, const QString& folder, const QByteArray& driver) {
     const QByteArray d = driver.trimmed().toUpper();
     if (d != "PARADOX" && d != "STANDARD" && !d.isEmpty()) {
-        throw Error(QStringLiteral("Unknown driver '%1' for alias %2").arg(QString::fromLatin1(driver),
-                                                                            QString::fromLatin1(name)));
+        throw Error(QStringLiteral("Unknown driver '%1' for alias %2")
+                        .arg(QString::fromLatin1(driver), QString::fromLatin1(name)));
     }
     if (aliasKey(name).isEmpty()) {
         throw Error(QStringLiteral("An alias needs a name"));
@@ -30,7 +32,9 @@ void Session::deleteAlias(const QByteArray& name) {
     }
 }
 
-bool Session::hasAlias(const QByteArray& name) const { return m_aliases.count(aliasKey(name)) != 0; }
+bool Session::hasAlias(const QByteArray& name) const {
+    return m_aliases.count(aliasKey(name)) != 0;
+}
 
 QString Session::aliasFolder(const QByteArray& name) const {
     const auto it = m_aliases.find(aliasKey(name));
@@ -56,9 +60,8 @@ std::shared_ptr<sql::Database> Session::database(const QString& path) {
     }
     auto db = std::make_shared<sql::Database>(key, sql::Database::Mode::OpenExisting);
     if (!db->acceptsPassword(m_passwords)) {
-        throw Error(m_passwords.isEmpty()
-                        ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
-                        : QStringLiteral("Invalid password for table %1").arg(path));
+        throw Error(m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
+                                          : QStringLiteral("Invalid password for table %1").arg(path));
     }
     m_databases[key] = db;
     return db;

@@ -3,11 +3,11 @@
 // The database session: the aliases that name table folders, the tables' passwords, and the
 // open table files that table objects share.
 
+#include <map>
+#include <memory>
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <map>
-#include <memory>
 
 namespace engine {
 

@@ -5,7 +5,9 @@
 
 namespace engine::sql {
 
-QString lastError(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString lastError(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 QByteArray quotedName(const QByteArray& name) {
     QByteArray out = "\"";
@@ -32,7 +34,9 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     return *this;
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
 void Statement::bind(int index, const Value& v, bool asBlob) {
     int rc = SQLITE_OK;
@@ -187,8 +191,8 @@ static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& decl
     } else if (d == "GRAPHIC_BLOB") {
         f.type = FieldType::Graphic;
     } else {
-        throw Error(QStringLiteral("Field %1 has an unknown type %2").arg(QString::fromLatin1(name),
-                                                                           QString::fromLatin1(declared)));
+        throw Error(QStringLiteral("Field %1 has an unknown type %2")
+                        .arg(QString::fromLatin1(name), QString::fromLatin1(declared)));
     }
     return f;
 }
@@ -214,12 +218,11 @@ void Database::readStructure() {
     for (const auto& part : keyParts) {
         m_structure.primaryKey.append(part.second);
     }
-    Statement list(m_db, "PRAGMA index_list(records)");
+    // Secondary indexes in the order they were made (the key's own index has no SQL text).
+    Statement list(m_db, "SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = 'records' AND sql IS NOT "
+                         "NULL ORDER BY rowid");
     while (list.step()) {
-        if (list.column(3).toText() != "c") {
-            continue; // the primary key's own index
-        }
-        IndexDef index{list.column(1).toText(), {}, false};
+        IndexDef index{list.column(0).toText(), {}, false};
         Statement columns(m_db, "PRAGMA index_xinfo(" + quotedName(index.name) + ")");
         while (columns.step()) {
             if (columns.columnInteger(5) == 0) {

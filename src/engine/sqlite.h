@@ -5,8 +5,8 @@
 #include "error.h"
 #include "structure.h"
 
-#include <QString>
 #include <memory>
+#include <QString>
 #include <sqlite3.h>
 #include <string>
 #include <unordered_map>
@@ -26,9 +26,9 @@ public:
     // 1-based. Bytes go in as text, so text comparisons and collations apply, or as a blob for
     // the large fields, whose bytes (pictures included) must come back exactly.
     void bind(int index, const Value& v, bool asBlob = false);
-    bool step();                          // true while a row is there
-    void reset();                         // also releases the read lock the statement held
-    Value column(int index) const;        // 0-based
+    bool step();                   // true while a row is there
+    void reset();                  // also releases the read lock the statement held
+    Value column(int index) const; // 0-based
     qint64 columnInteger(int index) const { return sqlite3_column_int64(m_stmt, index); }
     sqlite3_stmt* handle() const { return m_stmt; }
 

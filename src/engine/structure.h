@@ -10,7 +10,7 @@
 namespace engine {
 
 enum class FieldType {
-    Text,          // YUSCII text of at most `size` characters (0 = no limit)
+    Text, // YUSCII text of at most `size` characters (0 = no limit)
     Integer,
     Float,         // a floating-point number (keys, days and years of some tables)
     FormattedText, // rich text (RTF bytes)
@@ -22,7 +22,9 @@ enum class FieldType {
 inline bool isLargeType(FieldType t) {
     return t == FieldType::FormattedText || t == FieldType::Memo || t == FieldType::Graphic;
 }
-inline bool isNumericType(FieldType t) { return t == FieldType::Integer || t == FieldType::Float; }
+inline bool isNumericType(FieldType t) {
+    return t == FieldType::Integer || t == FieldType::Float;
+}
 
 struct FieldDef {
     QByteArray name;

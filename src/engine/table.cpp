@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 
 namespace engine {
 
@@ -17,7 +18,7 @@ struct Table::Compiled {
     QList<int> detailColumns; // in ours
     QByteArray rowSql;        // the small fields of one record
     QList<int> rowColumns;
-    quint64 generation = 0;   // of the file, when the record set was read
+    quint64 generation = 0; // of the file, when the record set was read
 };
 
 namespace {
@@ -61,10 +62,18 @@ QString findTableFile(const QString& folder, const QString& name) {
 
 // ---------------------------------------------------------------------------------------------
 
-QByteArray Field::name() const { return m_table->structure().fields.value(m_index).name; }
-FieldType Field::type() const { return m_table->structure().fields.value(m_index).type; }
-Value Field::value() const { return m_table->currentValue(m_index); }
-void Field::setValue(const Value& v) { m_table->setBufferValue(m_index, v); }
+QByteArray Field::name() const {
+    return m_table->structure().fields.value(m_index).name;
+}
+FieldType Field::type() const {
+    return m_table->structure().fields.value(m_index).type;
+}
+Value Field::value() const {
+    return m_table->currentValue(m_index);
+}
+void Field::setValue(const Value& v) {
+    m_table->setBufferValue(m_index, v);
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -126,18 +135,22 @@ void Table::close() {
     emit currentChanged();
 }
 
-void Table::setActive(bool active) { active ? open() : close(); }
+void Table::setActive(bool active) {
+    active ? open() : close();
+}
 
 void Table::requireActive(const char* what) const {
     if (!isActive()) {
-        throw Error(QStringLiteral("Cannot %1: table %2 is not open").arg(QString::fromLatin1(what), tableLabel(*this)));
+        throw Error(
+            QStringLiteral("Cannot %1: table %2 is not open").arg(QString::fromLatin1(what), tableLabel(*this)));
     }
 }
 
 void Table::requireWritable(const char* what) const {
     requireActive(what);
     if (m_readOnly || sqlite3_db_readonly(m_db->handle(), "main") == 1) {
-        throw Error(QStringLiteral("Cannot %1: table %2 is read-only").arg(QString::fromLatin1(what), tableLabel(*this)));
+        throw Error(
+            QStringLiteral("Cannot %1: table %2 is read-only").arg(QString::fromLatin1(what), tableLabel(*this)));
     }
 }
 
@@ -149,9 +162,13 @@ TableStructure Table::structure() const {
     return m_db->structure();
 }
 
-int Table::fieldCount() const { return isActive() ? int(m_db->structure().fields.size()) : 0; }
+int Table::fieldCount() const {
+    return isActive() ? int(m_db->structure().fields.size()) : 0;
+}
 
-int Table::fieldIndex(const QByteArray& name) const { return isActive() ? m_db->structure().indexOf(name) : -1; }
+int Table::fieldIndex(const QByteArray& name) const {
+    return isActive() ? m_db->structure().indexOf(name) : -1;
+}
 
 Field Table::field(int index) const {
     requireActive("read a field");
@@ -165,7 +182,8 @@ Field Table::fieldByName(const QByteArray& name) const {
     requireActive("read a field");
     const int index = fieldIndex(name);
     if (index < 0) {
-        throw Error(QStringLiteral("Field '%1' not found in table %2").arg(QString::fromLatin1(name), tableLabel(*this)));
+        throw Error(
+            QStringLiteral("Field '%1' not found in table %2").arg(QString::fromLatin1(name), tableLabel(*this)));
     }
     return Field(this, index);
 }
@@ -188,8 +206,8 @@ Value Table::currentValue(int index) const {
     }
     loadRow();
     if (!m_have[size_t(index)]) {
-        const QByteArray sql = "SELECT " + sql::quotedName(m_db->structure().fields[index].name) +
-                               " FROM records WHERE rowid = ?1";
+        const QByteArray sql =
+            "SELECT " + sql::quotedName(m_db->structure().fields[index].name) + " FROM records WHERE rowid = ?1";
         sql::StatementUse read(m_db->cached(sql));
         read->bind(1, Value(m_rowLoaded));
         m_row[size_t(index)] = read->step() ? read->column(0) : Value();
@@ -311,7 +329,8 @@ void Table::checkLink() const {
         m_compiled->detailColumns.clear();
         return;
     }
-    m_compiled->masterColumns = m_master->fieldList(m_masterFields, m_master->m_db->structure().fields, "Master fields");
+    m_compiled->masterColumns =
+        m_master->fieldList(m_masterFields, m_master->m_db->structure().fields, "Master fields");
     m_compiled->detailColumns = activeDetailFields();
 }
 
@@ -374,8 +393,11 @@ void Table::setMasterSource(Table* master) {
     if (master) {
         m_masterConnection = connect(master, &Table::currentChanged, this, &Table::masterMoved);
     }
-    if (isActive()) {
-        checkLink();
+    // Source and fields are often changed one after the other, so the link is checked when the
+    // fields are set or the records are next read, not here.
+    if (m_compiled) {
+        m_compiled->masterColumns.clear();
+        m_compiled->detailColumns.clear();
     }
     invalidate();
 }
@@ -477,6 +499,12 @@ void Table::invalidate() {
 }
 
 void Table::masterMoved() {
+    // Without master fields the master's moves mean nothing here; and a chain that leads back
+    // to this table (the archive tab links the regulations to their versions) stops here.
+    if (m_masterFields.isEmpty() || m_followingMaster) {
+        return;
+    }
+    const QScopedValueRollback<bool> guard(m_followingMaster, true);
     if (m_state == State::Edit || m_state == State::Insert) {
         // A pending edit belongs to the record the master showed; keep it when it can be kept.
         try {
@@ -531,8 +559,7 @@ void Table::resolve() const {
         QByteArray where = m_compiled->filter.condition;
         QList<Value> parameters = m_compiled->filter.parameters;
         for (int i = 0; i < key.size(); ++i) {
-            const QByteArray column =
-                sql::quotedName(m_db->structure().fields[m_compiled->detailColumns[i]].name);
+            const QByteArray column = sql::quotedName(m_db->structure().fields[m_compiled->detailColumns[i]].name);
             QByteArray term;
             if (key[i].isNull()) {
                 term = column + " IS NULL";
@@ -623,9 +650,13 @@ void Table::last() {
     moved();
 }
 
-void Table::next() { moveBy(1); }
+void Table::next() {
+    moveBy(1);
+}
 
-void Table::prior() { moveBy(-1); }
+void Table::prior() {
+    moveBy(-1);
+}
 
 void Table::moveBy(int n) {
     requireActive("move");
@@ -649,7 +680,9 @@ void Table::moveBy(int n) {
 // ---------------------------------------------------------------------------------------------
 // Edits
 
-Table::State Table::state() const { return m_state; }
+Table::State Table::state() const {
+    return m_state;
+}
 
 void Table::setBufferValue(int index, const Value& v) {
     if (m_state != State::Edit && m_state != State::Insert) {

@@ -5,9 +5,9 @@
 
 #include "structure.h"
 
+#include <memory>
 #include <QObject>
 #include <QPointer>
-#include <memory>
 #include <vector>
 
 namespace engine {
@@ -80,8 +80,8 @@ public:
     // Navigation within the master range and the filter.
     void first();
     void last();
-    void next();  // at the last record: stays, and eof() becomes true
-    void prior(); // at the first record: stays, and bof() becomes true
+    void next();        // at the last record: stays, and eof() becomes true
+    void prior();       // at the first record: stays, and bof() becomes true
     void moveBy(int n); // stops at the first or the last record
     bool eof() const;
     bool bof() const;
@@ -141,12 +141,12 @@ private:
     void setBufferValue(int index, const Value& v);
     void requireActive(const char* what) const;
     void requireWritable(const char* what) const;
-    void invalidate();                 // the record set must be read again
-    void resolve() const;              // reads it when needed
-    void compileNow();                 // filter and order against the open structure
-    void checkLink() const;            // the link's fields exist
-    void settle();                     // posts a pending edit before a move
-    void moved();                      // the current record changed
+    void invalidate();      // the record set must be read again
+    void resolve() const;   // reads it when needed
+    void compileNow();      // filter and order against the open structure
+    void checkLink() const; // the link's fields exist
+    void settle();          // posts a pending edit before a move
+    void moved();           // the current record changed
     void masterMoved();
     void loadRow() const;
     QList<int> fieldList(const QByteArray& names, const QList<FieldDef>& fields, const char* what) const;
@@ -176,6 +176,7 @@ private:
     mutable bool m_dirty = true;
     mutable bool m_linkStale = false; // the master moved since the record set was read
     mutable bool m_linked = false;
+    bool m_followingMaster = false;
     mutable QList<Value> m_masterKey; // the master values the record set was read for
     mutable int m_pos = -1;
     mutable bool m_eof = true;

@@ -3,10 +3,10 @@
 #include "error.h"
 #include "sqlite.h"
 
+#include <cstdio>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <cstdio>
 #include <unistd.h>
 
 namespace engine {

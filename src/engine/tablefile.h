@@ -5,8 +5,8 @@
 
 #include "structure.h"
 
-#include <QString>
 #include <memory>
+#include <QString>
 
 namespace engine {
 
