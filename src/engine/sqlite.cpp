@@ -128,7 +128,15 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
 
 Database::~Database() {
     m_statements.clear();
+    endRead();
     sqlite3_close(m_db);
+}
+
+void Database::endRead() {
+    if (m_reading) {
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        m_reading = false;
+    }
 }
 
 void Database::fail(const QString& what) const {
@@ -145,10 +153,13 @@ void Database::exec(const char* sql) {
 }
 
 Statement& Database::cached(const QByteArray& sql) {
-    const std::string key(sql.constData(), size_t(sql.size()));
-    auto it = m_statements.find(key);
+    if (!m_reading && sqlite3_get_autocommit(m_db)) {
+        exec("BEGIN");
+        m_reading = true;
+    }
+    auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
-        it = m_statements.emplace(key, std::make_unique<Statement>(m_db, sql, true)).first;
+        it = m_statements.emplace(sql, std::make_unique<Statement>(m_db, sql, true)).first;
     }
     return *it->second;
 }
@@ -215,6 +226,13 @@ void Database::readStructure() {
         }
     }
     std::sort(keyParts.begin(), keyParts.end());
+    if (keyParts.size() == 1) {
+        const int at = m_structure.indexOf(keyParts[0].second);
+        const QByteArray declared = m_structure.fields[at].type == FieldType::Integer ? "INTEGER" : "";
+        if (!declared.isEmpty()) {
+            m_rowidColumn = at; // an INTEGER PRIMARY KEY stands for the row id
+        }
+    }
     for (const auto& part : keyParts) {
         m_structure.primaryKey.append(part.second);
     }
@@ -261,7 +279,8 @@ bool Database::acceptsPassword(const QList<QByteArray>& passwords) const {
 
 // ---------------------------------------------------------------------------------------------
 
-Transaction::Transaction(sqlite3* db) : m_db(db) {
+Transaction::Transaction(Database& db) : m_db(db.handle()) {
+    db.endRead();
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         throw Error(QStringLiteral("Cannot start a write: %1").arg(lastError(m_db)));
     }

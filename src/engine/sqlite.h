@@ -61,7 +61,11 @@ public:
     sqlite3* handle() const { return m_db; }
     const QString& path() const { return m_path; }
     const TableStructure& structure() const { return m_structure; }
-    // Prepared once per text and kept; callers reset it after use (StatementUse).
+    // The field that is SQLite's row id (a single integer key), or -1.
+    int rowidColumn() const { return m_rowidColumn; }
+    // Prepared once per text and kept; callers reset it after use (StatementUse). Reads run in
+    // one read transaction kept open between them: starting a transaction for every read costs
+    // file locks and checks that would take most of the time of a walk through a table.
     Statement& cached(const QByteArray& sql);
     void exec(const char* sql);
     [[noreturn]] void fail(const QString& what) const;
@@ -74,19 +78,26 @@ public:
     void changed() { ++m_generation; }
 
 private:
+    friend class Transaction;
     void readStructure();
+    void endRead();
 
     QString m_path;
     sqlite3* m_db = nullptr;
     TableStructure m_structure;
-    std::unordered_map<std::string, std::unique_ptr<Statement>> m_statements;
+    int m_rowidColumn = -1;
+    struct Hash {
+        size_t operator()(const QByteArray& b) const { return qHash(b); }
+    };
+    std::unordered_map<QByteArray, std::unique_ptr<Statement>, Hash> m_statements;
     quint64 m_generation = 0;
+    bool m_reading = false; // a read transaction of ours is open
 };
 
 // A write transaction: rolled back unless committed, so a failed write leaves the file as it was.
 class Transaction final {
 public:
-    explicit Transaction(sqlite3* db);
+    explicit Transaction(Database& db);
     ~Transaction();
     void commit();
     Transaction(const Transaction&) = delete;

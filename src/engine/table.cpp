@@ -5,6 +5,7 @@
 #include "session.h"
 #include "sqlite.h"
 
+#include <map>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
@@ -18,7 +19,8 @@ struct Table::Compiled {
     QList<int> detailColumns; // in ours
     QByteArray rowSql;        // the small fields of one record
     QList<int> rowColumns;
-    quint64 generation = 0; // of the file, when the record set was read
+    std::map<quint32, QByteArray> recordSql; // by the null master values
+    quint64 generation = 0;                  // of the file, when the record set was read
 };
 
 namespace {
@@ -204,35 +206,42 @@ Value Table::currentValue(int index) const {
     if (m_pos < 0) {
         return {};
     }
-    loadRow();
+    const qint64 rowid = m_rows[size_t(m_pos)];
+    if (index == m_db->rowidColumn()) {
+        return Value(rowid); // the integer key is the row id itself: nothing to read
+    }
+    if (rowid != m_rowLoaded) {
+        const size_t count = size_t(m_db->structure().fields.size());
+        m_row.assign(count, Value());
+        m_have.assign(count, false);
+        m_rowLoaded = rowid;
+    }
     if (!m_have[size_t(index)]) {
-        const QByteArray sql =
-            "SELECT " + sql::quotedName(m_db->structure().fields[index].name) + " FROM records WHERE rowid = ?1";
-        sql::StatementUse read(m_db->cached(sql));
-        read->bind(1, Value(m_rowLoaded));
-        m_row[size_t(index)] = read->step() ? read->column(0) : Value();
-        m_have[size_t(index)] = true;
+        if (isLargeType(m_db->structure().fields[index].type)) {
+            // Large values are read one by one, and only when asked for.
+            const QByteArray sql =
+                "SELECT " + sql::quotedName(m_db->structure().fields[index].name) + " FROM records WHERE rowid = ?1";
+            sql::StatementUse read(m_db->cached(sql));
+            read->bind(1, Value(rowid));
+            m_row[size_t(index)] = read->step() ? read->column(0) : Value();
+            m_have[size_t(index)] = true;
+        } else {
+            loadSmallFields();
+        }
     }
     return m_row[size_t(index)];
 }
 
-void Table::loadRow() const {
-    const qint64 rowid = m_rows[size_t(m_pos)];
-    if (rowid == m_rowLoaded) {
-        return;
-    }
-    const auto& fields = m_db->structure().fields;
-    m_row.assign(size_t(fields.size()), Value());
-    m_have.assign(size_t(fields.size()), false);
+// The short fields of the current record, in one read: lists take several of them per record.
+void Table::loadSmallFields() const {
     sql::StatementUse read(m_db->cached(m_compiled->rowSql));
-    read->bind(1, Value(rowid));
+    read->bind(1, Value(m_rowLoaded));
     const bool found = read->step();
     for (int i = 0; i < m_compiled->rowColumns.size(); ++i) {
         const int column = m_compiled->rowColumns[i];
         m_row[size_t(column)] = found ? read->column(i) : Value();
         m_have[size_t(column)] = true;
     }
-    m_rowLoaded = rowid;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -324,6 +333,10 @@ QList<int> Table::activeDetailFields() const {
 }
 
 void Table::checkLink() const {
+    if (!m_compiled) {
+        return;
+    }
+    m_compiled->recordSql.clear();
     if (!isActive() || !m_master || !m_master->isActive() || m_masterFields.isEmpty()) {
         m_compiled->masterColumns.clear();
         m_compiled->detailColumns.clear();
@@ -398,6 +411,7 @@ void Table::setMasterSource(Table* master) {
     if (m_compiled) {
         m_compiled->masterColumns.clear();
         m_compiled->detailColumns.clear();
+        m_compiled->recordSql.clear();
     }
     invalidate();
 }
@@ -556,21 +570,30 @@ void Table::resolve() const {
     const qint64 keep = written && !m_dirty && m_pos >= 0 ? m_rows[size_t(m_pos)] : -1;
     m_rows.clear();
     if (!masterEmpty) {
-        QByteArray where = m_compiled->filter.condition;
-        QList<Value> parameters = m_compiled->filter.parameters;
+        // The query text depends only on which master values are null; it is made once each.
+        quint32 nulls = 0;
         for (int i = 0; i < key.size(); ++i) {
-            const QByteArray column = sql::quotedName(m_db->structure().fields[m_compiled->detailColumns[i]].name);
-            QByteArray term;
-            if (key[i].isNull()) {
-                term = column + " IS NULL";
-            } else {
-                parameters.append(key[i]);
-                term = column + " = ?" + QByteArray::number(parameters.size());
-            }
-            where = where.isEmpty() ? term : '(' + where + ") AND " + term;
+            nulls |= key[i].isNull() ? (1u << i) : 0;
         }
-        const QByteArray sql =
-            "SELECT rowid FROM records" + (where.isEmpty() ? QByteArray() : " WHERE " + where) + m_compiled->orderBy;
+        QByteArray& sql = m_compiled->recordSql[nulls];
+        QList<Value> parameters = m_compiled->filter.parameters;
+        if (sql.isEmpty()) {
+            QByteArray where = m_compiled->filter.condition;
+            int next = int(parameters.size());
+            for (int i = 0; i < key.size(); ++i) {
+                const QByteArray column = sql::quotedName(m_db->structure().fields[m_compiled->detailColumns[i]].name);
+                const QByteArray term =
+                    key[i].isNull() ? column + " IS NULL" : column + " = ?" + QByteArray::number(++next);
+                where = where.isEmpty() ? term : '(' + where + ") AND " + term;
+            }
+            sql = "SELECT rowid FROM records" + (where.isEmpty() ? QByteArray() : " WHERE " + where) +
+                  m_compiled->orderBy;
+        }
+        for (const Value& v : key) {
+            if (!v.isNull()) {
+                parameters.append(v);
+            }
+        }
         sql::StatementUse query(m_db->cached(sql));
         for (int i = 0; i < parameters.size(); ++i) {
             query->bind(i + 1, parameters[i]);
@@ -752,7 +775,7 @@ void Table::post() {
     }
     qint64 rowid = m_editRow;
     if (!values.isEmpty() || m_state == State::Insert) {
-        sql::Transaction transaction(m_db->handle());
+        sql::Transaction transaction(*m_db);
         if (m_state == State::Edit) {
             sql = "UPDATE records SET " + sql + " WHERE rowid = ?" + QByteArray::number(values.size() + 1);
             values.append(Value(m_editRow));
@@ -821,7 +844,7 @@ void Table::deleteRecord() {
     }
     const int pos = m_pos;
     {
-        sql::Transaction transaction(m_db->handle());
+        sql::Transaction transaction(*m_db);
         sql::StatementUse remove(m_db->cached("DELETE FROM records WHERE rowid = ?1"));
         remove->bind(1, Value(m_rows[size_t(pos)]));
         remove->step();

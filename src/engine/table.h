@@ -148,7 +148,7 @@ private:
     void settle();          // posts a pending edit before a move
     void moved();           // the current record changed
     void masterMoved();
-    void loadRow() const;
+    void loadSmallFields() const;
     QList<int> fieldList(const QByteArray& names, const QList<FieldDef>& fields, const char* what) const;
     QList<int> activeDetailFields() const;
     QList<int> orderFields() const;
