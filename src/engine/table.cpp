@@ -296,7 +296,7 @@ void Table::compileNow() {
         }
         seen.append(column);
         c.orderBy += (c.orderBy.isEmpty() ? " ORDER BY " : ", ") + sql::quotedName(s.fields[column].name);
-        if (named && named->caseInsensitive && s.fields[column].type == FieldType::Text) {
+        if (named && named->caseInsensitive && named->fields.contains(s.fields[column].name)) {
             c.orderBy += " COLLATE NOCASE";
         }
     }

@@ -42,7 +42,8 @@ static QByteArray indexSql(const TableStructure& s, const IndexDef& index) {
                             .arg(QString::fromLatin1(index.name), QString::fromLatin1(index.fields[i])));
         }
         sql += (i ? ", " : "") + sql::quotedName(s.fields[at].name);
-        if (index.caseInsensitive && s.fields[at].type == FieldType::Text) {
+        // Numbers sort the same under either collation; naming it keeps the flag on record.
+        if (index.caseInsensitive) {
             sql += " COLLATE NOCASE";
         }
     }

@@ -322,7 +322,12 @@ QByteArray noteOfSize(int size, Random& r) {
     while (noteRtf(text).size() < size) {
         text += r.pick(SentenceEnds) + ' ';
     }
-    text.truncate(text.size() - (noteRtf(text).size() - size));
+    while (noteRtf(text).size() > size) {
+        text.chop(1);
+    }
+    while (noteRtf(text).size() < size) {
+        text += '.'; // the chopped character may have been an escaped one
+    }
     return noteRtf(text);
 }
 
