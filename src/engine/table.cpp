@@ -6,6 +6,7 @@
 #include "sqlite.h"
 
 #include <map>
+#include <optional>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopedValueRollback>
@@ -857,6 +858,95 @@ void Table::deleteRecord() {
     m_bof = m_pos <= 0;
     emit recordSetChanged();
     emit currentChanged();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Import
+
+Table::MoveCounts Table::appendUpdateFrom(const Table& source) {
+    requireWritable("import into");
+    source.requireActive("import from");
+    if (source.m_db == m_db) {
+        throw Error(QStringLiteral("Cannot import table %1 into itself").arg(tableLabel(*this)));
+    }
+    settle();
+    const TableStructure& to = m_db->structure();
+    const TableStructure& from = source.m_db->structure();
+    QList<int> sourceColumns; // for each of our fields, the source's, or -1
+    QByteArray names;
+    QByteArray marks;
+    QByteArray updates;
+    for (int i = 0; i < to.fields.size(); ++i) {
+        sourceColumns.append(from.indexOf(to.fields[i].name));
+        const QByteArray name = sql::quotedName(to.fields[i].name);
+        const QByteArray mark = "?" + QByteArray::number(i + 1);
+        names += (i ? ", " : "") + name;
+        marks += (i ? ", " : "") + mark;
+        if (!to.primaryKey.contains(to.fields[i].name)) {
+            updates += (updates.isEmpty() ? "" : ", ") + name + " = " + mark;
+        }
+    }
+    QByteArray keyWhere;
+    for (int k = 0; k < to.primaryKey.size(); ++k) {
+        const int at = to.indexOf(to.primaryKey[k]);
+        if (sourceColumns[at] < 0) {
+            throw Error(QStringLiteral("Cannot import into %1: the source lacks key field %2")
+                            .arg(tableLabel(*this), QString::fromLatin1(to.primaryKey[k])));
+        }
+        keyWhere += (k ? " AND " : "") + sql::quotedName(to.fields[at].name) + " = ?" + QByteArray::number(at + 1);
+    }
+    QByteArray sourceSql = "SELECT ";
+    for (int i = 0; i < from.fields.size(); ++i) {
+        sourceSql += (i ? ", " : "") + sql::quotedName(from.fields[i].name);
+    }
+    sourceSql += " FROM records ORDER BY rowid";
+
+    MoveCounts counts;
+    {
+        sql::Transaction transaction(*m_db);
+        sql::Statement read(source.m_db->handle(), sourceSql);
+        sql::Statement insert(m_db->handle(), "INSERT INTO records (" + names + ") VALUES (" + marks + ")");
+        std::optional<sql::Statement> find;
+        std::optional<sql::Statement> update;
+        if (!keyWhere.isEmpty()) {
+            find.emplace(m_db->handle(), "SELECT rowid FROM records WHERE " + keyWhere);
+            if (!updates.isEmpty()) {
+                update.emplace(m_db->handle(), "UPDATE records SET " + updates + " WHERE " + keyWhere);
+            }
+        }
+        const auto bindAll = [&](sql::Statement& st) {
+            // Each statement names only some of the fields; it takes values up to its last one.
+            const int used = sqlite3_bind_parameter_count(st.handle());
+            for (int i = 0; i < used; ++i) {
+                const Value v = sourceColumns[i] < 0 ? Value() : read.column(sourceColumns[i]);
+                st.bind(i + 1, v, isLargeType(to.fields[i].type));
+            }
+        };
+        try {
+            while (read.step()) {
+                bool exists = false;
+                if (find) {
+                    bindAll(*find);
+                    exists = find->step();
+                    find->reset();
+                }
+                sql::Statement* write = exists ? (update ? &*update : nullptr) : &insert;
+                if (write) {
+                    bindAll(*write);
+                    write->step();
+                    write->reset();
+                }
+                ++(exists ? counts.updated : counts.appended);
+            }
+        } catch (const Error& e) {
+            throw Error(QStringLiteral("Cannot import into table %1: %2").arg(tableLabel(*this), e.message()));
+        }
+        read.reset();
+        transaction.commit();
+        m_db->changed();
+    }
+    invalidate();
+    return counts;
 }
 
 } // namespace engine

@@ -120,6 +120,16 @@ public:
     // throws and leaves the file as it was (the table stays in its edit state). Moving to
     // another record posts a pending edit first.
     State state() const;
+
+    // The import of an update: every record of the source's file (whatever the source's filter
+    // or link) goes into this table's file, fields matched by name; a record whose primary key
+    // is already there updates that record, any other is appended. One transaction: a failure
+    // leaves this table as it was. Returns the numbers appended and updated.
+    struct MoveCounts {
+        int appended = 0;
+        int updated = 0;
+    };
+    MoveCounts appendUpdateFrom(const Table& source);
     void edit();
     void append();
     void post();

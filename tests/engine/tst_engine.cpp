@@ -395,6 +395,38 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, t.open());
     }
 
+    // The update's import: keys already there are updated, new ones appended, the rest stays.
+    void appendUpdate() {
+        engine::TableStructure shorter = people();
+        shorter.fields.removeLast(); // the update's file lacks a field: it arrives empty
+        shorter.indexes.clear();
+        engine::TableFileWriter w(path("Update.db"), shorter, Password);
+        w.append({2, "izmenjen", "2/2001", 1.0, "nova napomena"});
+        w.append({9, "nov", "9/2009"});
+        w.commit();
+        QFile::copy(path("People.db"), path("Target.db"));
+        Table source;
+        Table target;
+        source.setTableName(path("Update.db"));
+        source.setFiltered(true);
+        source.setFilter("ID='9'"); // the whole file is imported, filter or not
+        source.open();
+        openOn(target, "Target.db");
+        target.setFilter("ID='2'");
+        const Table::MoveCounts counts = target.appendUpdateFrom(source);
+        QCOMPARE(counts.appended, 1);
+        QCOMPARE(counts.updated, 1);
+        QCOMPARE(target.field(1).asString(), QByteArray("izmenjen"));
+        QCOMPARE(target.field(4).asString(), QByteArray("nova napomena"));
+        target.setFilter({});
+        QCOMPARE(ids(target), (QList<qint64>{1, 2, 3, 4, 5, 6, 9}));
+        QVERIFY_THROWS_EXCEPTION(engine::Error, target.appendUpdateFrom(target));
+        Table readOnly;
+        readOnly.setReadOnly(true);
+        openOn(readOnly, "Target.db");
+        QVERIFY_THROWS_EXCEPTION(engine::Error, readOnly.appendUpdateFrom(source));
+    }
+
     void structureRoundTrip() {
         Table t;
         openOn(t, "People.db");
