@@ -348,50 +348,85 @@ void Table::checkLink() const {
     m_compiled->detailColumns = activeDetailFields();
 }
 
-void Table::setFilter(const QByteArray& text) {
-    if (text == m_filter) {
+Table::Settings Table::settings() const {
+    return {m_filter, m_filtered, m_caseInsensitive, m_masterFields, m_detailFields, m_indexFieldNames, m_indexName};
+}
+
+void Table::applySettings(const Settings& next) {
+    if (next == settings()) {
         return;
     }
     settle();
-    const QByteArray old = m_filter;
-    m_filter = text;
+    const Settings old = settings();
+    const auto take = [this](const Settings& s) {
+        m_filter = s.filter;
+        m_filtered = s.filtered;
+        m_caseInsensitive = s.caseInsensitive;
+        m_masterFields = s.masterFields;
+        m_detailFields = s.detailFields;
+        m_indexFieldNames = s.indexFieldNames;
+        m_indexName = s.indexName;
+    };
+    take(next);
     if (isActive()) {
+        // An open table takes a setting only when its filter, order and link still make sense;
+        // otherwise it keeps the ones it had and the error passes on.
         try {
             compileNow();
+            checkLink();
         } catch (...) {
-            m_filter = old;
+            take(old);
+            compileNow();
+            checkLink();
             throw;
         }
     }
     invalidate();
+}
+
+void Table::setFilter(const QByteArray& text) {
+    Settings s = settings();
+    s.filter = text;
+    applySettings(s);
 }
 
 void Table::setFiltered(bool on) {
-    if (on == m_filtered) {
-        return;
-    }
-    settle();
-    m_filtered = on;
-    if (isActive()) {
-        try {
-            compileNow();
-        } catch (...) {
-            m_filtered = !on;
-            throw;
-        }
-    }
-    invalidate();
+    Settings s = settings();
+    s.filtered = on;
+    applySettings(s);
 }
 
 void Table::setCaseInsensitive(bool on) {
-    if (on == m_caseInsensitive) {
-        return;
-    }
-    m_caseInsensitive = on;
-    if (isActive()) {
-        compileNow(); // the filter compiled before, so it compiles again
-    }
-    invalidate();
+    Settings s = settings();
+    s.caseInsensitive = on;
+    applySettings(s);
+}
+
+void Table::setMasterFields(const QByteArray& fields) {
+    Settings s = settings();
+    s.masterFields = fields;
+    applySettings(s);
+}
+
+void Table::setDetailFields(const QByteArray& fields) {
+    Settings s = settings();
+    s.detailFields = fields;
+    applySettings(s);
+}
+
+// Index field names and a named index exclude each other.
+void Table::setIndexFieldNames(const QByteArray& fields) {
+    Settings s = settings();
+    s.indexFieldNames = fields;
+    s.indexName.clear();
+    applySettings(s);
+}
+
+void Table::setIndexName(const QByteArray& name) {
+    Settings s = settings();
+    s.indexName = name;
+    s.indexFieldNames.clear();
+    applySettings(s);
 }
 
 void Table::setMasterSource(Table* master) {
@@ -413,92 +448,6 @@ void Table::setMasterSource(Table* master) {
         m_compiled->masterColumns.clear();
         m_compiled->detailColumns.clear();
         m_compiled->recordSql.clear();
-    }
-    invalidate();
-}
-
-void Table::setMasterFields(const QByteArray& fields) {
-    if (fields == m_masterFields) {
-        return;
-    }
-    settle();
-    const QByteArray old = m_masterFields;
-    m_masterFields = fields;
-    if (isActive()) {
-        try {
-            checkLink();
-        } catch (...) {
-            m_masterFields = old;
-            checkLink();
-            throw;
-        }
-    }
-    invalidate();
-}
-
-void Table::setDetailFields(const QByteArray& fields) {
-    if (fields == m_detailFields) {
-        return;
-    }
-    settle();
-    const QByteArray old = m_detailFields;
-    m_detailFields = fields;
-    if (isActive()) {
-        try {
-            checkLink();
-        } catch (...) {
-            m_detailFields = old;
-            checkLink();
-            throw;
-        }
-    }
-    invalidate();
-}
-
-void Table::setIndexFieldNames(const QByteArray& fields) {
-    if (fields == m_indexFieldNames && (fields.isEmpty() || m_indexName.isEmpty())) {
-        return;
-    }
-    settle();
-    const QByteArray oldFields = m_indexFieldNames;
-    const QByteArray oldName = m_indexName;
-    m_indexFieldNames = fields;
-    m_indexName.clear();
-    if (isActive()) {
-        try {
-            compileNow();
-            checkLink();
-        } catch (...) {
-            m_indexFieldNames = oldFields;
-            m_indexName = oldName;
-            compileNow();
-            checkLink();
-            throw;
-        }
-    }
-    invalidate();
-}
-
-void Table::setIndexName(const QByteArray& name) {
-    if (name == m_indexName && (name.isEmpty() || m_indexFieldNames.isEmpty())) {
-        return;
-    }
-    settle();
-    const QByteArray oldFields = m_indexFieldNames;
-    const QByteArray oldName = m_indexName;
-    m_indexName = name;
-    m_indexFieldNames.clear();
-    if (isActive()) {
-        try {
-            compileNow();
-            checkLink();
-        } catch (...) {
-            m_indexFieldNames = oldFields;
-            m_indexName = oldName;
-            compileNow();
-            checkLink();
-            throw;
-        }
     }
     invalidate();
 }

@@ -146,6 +146,19 @@ signals:
 private:
     friend class Field;
     struct Compiled;
+    // Filter, order and link, changed together so that a refused change is undone whole.
+    struct Settings {
+        QByteArray filter;
+        bool filtered;
+        bool caseInsensitive;
+        QByteArray masterFields;
+        QByteArray detailFields;
+        QByteArray indexFieldNames;
+        QByteArray indexName;
+        bool operator==(const Settings&) const = default;
+    };
+    Settings settings() const;
+    void applySettings(const Settings& next);
 
     Value currentValue(int index) const;
     void setBufferValue(int index, const Value& v);
