@@ -18,7 +18,8 @@ class Database;
 class Table;
 
 // One field of a table object, by position; reads the current record (or the record being
-// edited). A closed table, an empty record set or a null value reads as "" and 0.
+// edited). An empty record set, a null value, or a table closed since the field was taken reads
+// as "" and 0; text that is not a number throws engine::Error when read as a number.
 class Field final {
 public:
     Field(const Table* table, int index) : m_table(const_cast<Table*>(table)), m_index(index) {}
