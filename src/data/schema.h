@@ -1,0 +1,23 @@
+#pragma once
+
+// The record types of the collection's thirteen tables: file names, fields in their stored
+// order, keys and indexes. Table files are made from these (the demo collection, rebuilds).
+
+#include "structure.h"
+
+#include <QList>
+#include <QString>
+
+namespace data {
+
+struct TableFile {
+    QString fileName; // in the data folder, e.g. "TB_Zakoni.db"
+    engine::TableStructure structure;
+};
+
+// All thirteen, in a fixed order.
+const QList<TableFile>& tableFiles();
+// One of them by file name, without regard to case; throws engine::Error for an unknown name.
+const TableFile& tableFile(const QString& fileName);
+
+} // namespace data

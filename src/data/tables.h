@@ -1,0 +1,75 @@
+#pragma once
+
+// The table objects the windows hold over the collection, each set up with its file, order,
+// master link, read-only flag, filtering and case option; window code only wires them to its
+// controls. Object names are the ones the windows use (Glavna, Zakoni, ...).
+
+#include "table.h"
+
+#include <QList>
+
+namespace data {
+
+// The main window's fifteen.
+struct MainTables {
+    MainTables();
+    MainTables(const MainTables&) = delete;
+    MainTables& operator=(const MainTables&) = delete;
+
+    engine::Table Glavna;            // TB_Brojevi: publications
+    engine::Table Zakoni;            // TB_Zakoni, detail of Glavna (ID_BROJA = ID_ZAKONA)
+    engine::Table Glasnici;          // TB_Glasnici, master Glavna without master fields until first activation
+    engine::Table arhiva;            // TB_Arhiva, detail of Zakoni (ID_BROJA = BROJ_ZAKONA)
+    engine::Table misljenja;         // TB_Misljenja, index drugi, detail of ministarstva
+    engine::Table ministarstva;      // TB_Ministarstva
+    engine::Table oblasti;           // TB_Kategorije_Zakona
+    engine::Table vrstezakona;       // TB_Tipovi_Zakona
+    engine::Table ugovori;           // TB_Ugovori
+    engine::Table KorisnickiUgovori; // TB_Korisnicki, the one the user writes
+    engine::Table lookzakoni;        // the citation lookup chain: lookzakoni -> lookbrojevi -> lookglasnici
+    engine::Table lookbrojevi;
+    engine::Table lookglasnici;
+    engine::Table Table1; // TB_Datumi, detail of Zakoni
+    engine::Table link;   // TB_link
+
+    // In the order the main window opens them on its first activation.
+    QList<engine::Table*> openingOrder();
+    void openAll();
+};
+
+// The selection list's chain selzakoni -> selbrojevi -> selglasnici.
+struct SelectionTables {
+    SelectionTables();
+    SelectionTables(const SelectionTables&) = delete;
+    SelectionTables& operator=(const SelectionTables&) = delete;
+
+    engine::Table selzakoni;
+    engine::Table selbrojevi;
+    engine::Table selglasnici;
+
+    void openAll();
+};
+
+// The attachments window's pictures of the main window's current regulation.
+struct AttachmentTables {
+    explicit AttachmentTables(engine::Table& zakoni);
+    AttachmentTables(const AttachmentTables&) = delete;
+    AttachmentTables& operator=(const AttachmentTables&) = delete;
+
+    engine::Table Table1; // TB_grafika, detail of Zakoni (ID_ZAKONA = ID_ZAKONA); opened at creation
+};
+
+// The viewer's own pictures table, which is never opened.
+struct ViewerTables {
+    ViewerTables();
+    ViewerTables(const ViewerTables&) = delete;
+    ViewerTables& operator=(const ViewerTables&) = delete;
+
+    engine::Table Table1;
+};
+
+// A regulation has additional information when its note holds more than 200 characters.
+inline constexpr int NoteInfoThreshold = 200;
+bool hasAdditionalInfo(const QByteArray& note);
+
+} // namespace data

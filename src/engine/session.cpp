@@ -1,0 +1,75 @@
+#include "session.h"
+
+#include "error.h"
+#include "sqlite.h"
+
+#include <QFileInfo>
+
+namespace engine {
+
+static QByteArray aliasKey(const QByteArray& name) {
+    return name.trimmed().toUpper();
+}
+
+void Session::addStandardAlias(const QByteArray& name, const QString& folder, const QByteArray& driver) {
+    const QByteArray d = driver.trimmed().toUpper();
+    if (d != "PARADOX" && d != "STANDARD" && !d.isEmpty()) {
+        throw Error(QStringLiteral("Unknown driver '%1' for alias %2")
+                        .arg(QString::fromLatin1(driver), QString::fromLatin1(name)));
+    }
+    if (aliasKey(name).isEmpty()) {
+        throw Error(QStringLiteral("An alias needs a name"));
+    }
+    if (hasAlias(name)) {
+        throw Error(QStringLiteral("Alias %1 already exists").arg(QString::fromLatin1(name)));
+    }
+    m_aliases[aliasKey(name)] = {folder, driver};
+}
+
+void Session::deleteAlias(const QByteArray& name) {
+    if (m_aliases.erase(aliasKey(name)) == 0) {
+        throw Error(QStringLiteral("Alias %1 does not exist").arg(QString::fromLatin1(name)));
+    }
+}
+
+bool Session::hasAlias(const QByteArray& name) const {
+    return m_aliases.count(aliasKey(name)) != 0;
+}
+
+QString Session::aliasFolder(const QByteArray& name) const {
+    const auto it = m_aliases.find(aliasKey(name));
+    if (it == m_aliases.end()) {
+        throw Error(QStringLiteral("Unknown database alias: %1").arg(QString::fromLatin1(name)));
+    }
+    return it->second.first;
+}
+
+void Session::addPassword(const QByteArray& password) {
+    if (!m_passwords.contains(password)) {
+        m_passwords.append(password);
+    }
+}
+
+std::shared_ptr<sql::Database> Session::database(const QString& path) {
+    const QString key = QFileInfo(path).canonicalFilePath();
+    if (key.isEmpty()) {
+        throw Error(QStringLiteral("Table file does not exist: %1").arg(path));
+    }
+    if (auto open = m_databases[key].lock()) {
+        return open;
+    }
+    auto db = std::make_shared<sql::Database>(key, sql::Database::Mode::OpenExisting);
+    if (!db->acceptsPassword(m_passwords)) {
+        throw Error(m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
+                                          : QStringLiteral("Invalid password for table %1").arg(path));
+    }
+    m_databases[key] = db;
+    return db;
+}
+
+Session& session() {
+    static Session s;
+    return s;
+}
+
+} // namespace engine

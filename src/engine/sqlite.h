@@ -1,0 +1,120 @@
+#pragma once
+
+// Thin RAII wrappers over the SQLite C interface, used inside the engine only.
+
+#include "error.h"
+#include "structure.h"
+
+#include <memory>
+#include <QString>
+#include <sqlite3.h>
+#include <string>
+#include <unordered_map>
+
+namespace engine::sql {
+
+class Statement final {
+public:
+    Statement() = default;
+    Statement(sqlite3* db, const QByteArray& sql, bool persistent = false);
+    Statement(Statement&& o) noexcept : m_stmt(std::exchange(o.m_stmt, nullptr)) {}
+    Statement& operator=(Statement&& o) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement();
+
+    // 1-based. Bytes go in as text, so text comparisons and collations apply, or as a blob for
+    // the large fields, whose bytes (pictures included) must come back exactly.
+    void bind(int index, const Value& v, bool asBlob = false);
+    bool step();                   // true while a row is there
+    void reset();                  // also releases the read lock the statement held
+    Value column(int index) const; // 0-based
+    qint64 columnInteger(int index) const { return sqlite3_column_int64(m_stmt, index); }
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+private:
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+// Resets a statement borrowed from a cache when the borrower is done, whatever happens.
+class StatementUse final {
+public:
+    explicit StatementUse(Statement& s) : m_s(s) {}
+    ~StatementUse() { m_s.reset(); }
+    Statement* operator->() { return &m_s; }
+    Statement& operator*() { return m_s; }
+
+private:
+    Statement& m_s;
+};
+
+// One open table file: its connection, structure and prepared statements. Every table object
+// over the same file shares one, so a write is seen by all of them at once.
+class Database final {
+public:
+    enum class Mode { OpenExisting, Create };
+    Database(const QString& path, Mode mode); // throws
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    sqlite3* handle() const { return m_db; }
+    const QString& path() const { return m_path; }
+    const TableStructure& structure() const { return m_structure; }
+    // The field that is SQLite's row id (a single integer key), or -1.
+    int rowidColumn() const { return m_rowidColumn; }
+    // Prepared once per text and kept; callers reset it after use (StatementUse). Reads run in
+    // one read transaction kept open between them: starting a transaction for every read costs
+    // file locks and checks that would take most of the time of a walk through a table.
+    Statement& cached(const QByteArray& sql);
+    void exec(const char* sql);
+    [[noreturn]] void fail(const QString& what) const;
+
+    // The stored verifier of the tables' password, checked against each password given.
+    bool acceptsPassword(const QList<QByteArray>& passwords) const;
+
+    // Counts the writes made through this connection, so cursors know when to read again.
+    quint64 generation() const { return m_generation; }
+    void changed() { ++m_generation; }
+
+private:
+    friend class Transaction;
+    void readStructure();
+    void endRead();
+
+    QString m_path;
+    sqlite3* m_db = nullptr;
+    TableStructure m_structure;
+    int m_rowidColumn = -1;
+    struct Hash {
+        size_t operator()(const QByteArray& b) const { return qHash(b); }
+    };
+    std::unordered_map<QByteArray, std::unique_ptr<Statement>, Hash> m_statements;
+    quint64 m_generation = 0;
+    bool m_reading = false; // a read transaction of ours is open
+};
+
+// A write transaction: rolled back unless committed, so a failed write leaves the file as it was.
+class Transaction final {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+private:
+    sqlite3* m_db;
+    bool m_done = false;
+};
+
+// Names used inside every table file.
+inline constexpr const char* RecordsTable = "records";
+inline constexpr const char* MetaTable = "korvelin_meta";
+
+QByteArray quotedName(const QByteArray& name); // "name" for SQL text
+QByteArray declaredType(const FieldDef& field);
+QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password);
+QString lastError(sqlite3* db);
+
+} // namespace engine::sql

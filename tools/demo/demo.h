@@ -1,0 +1,46 @@
+#pragma once
+
+// The demo collection: a complete, deterministic data folder with all thirteen tables, for
+// running the program, for tests and for benchmarks.
+
+#include <QByteArray>
+#include <QString>
+
+namespace demo {
+
+struct Options {
+    int regulations = 2000;
+    quint32 seed = 1;
+    int textKb = 4; // size of each regulation's Latin text (its Cyrillic twin is about the same)
+};
+
+// Writes the thirteen table files into `folder` (made when missing), protected with the tables'
+// password; an existing table file is replaced whole. Throws engine::Error.
+void generate(const QString& folder, const Options& options = {});
+
+// Records every collection has, whatever its size and seed, so tests can name them.
+namespace landmark {
+inline constexpr int FirstLaw = 1;                         // "Zakon o ra~unovodstvu", gazette 1, BG "12/2005"
+inline constexpr int ApostropheTitle = 2;                  // a title holding an apostrophe; pictures in all of S1..S33
+inline constexpr int Note200 = 3;                          // its note is exactly 200 characters
+inline constexpr int Note201 = 4;                          // its note is exactly 201 characters
+inline constexpr int ForestLaw = 5;                        // "Zakon o {umama" (YUSCII letters in the title)
+inline constexpr int ChainOfThree[] = {6, 7, 8};           // one regulation in three versions
+inline constexpr int ChainOfFive[] = {10, 11, 12, 13, 14}; // and one in five
+inline constexpr int PicturesS2S5 = 1;                     // pictures only in S2 and S5
+inline constexpr int RelatedToThree = 1;                   // related to the opinions 0, 1 and 2
+inline constexpr int OpinionTwoRegulations = 0;            // related to regulations 1 and 2; dated 5 March 2004
+} // namespace landmark
+
+inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";
+inline constexpr const char* ApostropheLawTitle = "Pravilnik o obrascu poreske prijave O'B";
+inline constexpr const char* ForestLawTitle = "Zakon o {umama";
+
+// The Cyrillic form of Latin YUSCII text: the same code, with nj, lj and d` (d`) written as the
+// single letters w, q and x.
+QByteArray toCyrillic(const QByteArray& latin);
+
+// Text for an RTF document: the RTF specials among the YUSCII letters ("{", "}", "\") escaped.
+QByteArray rtfEscaped(const QByteArray& text);
+
+} // namespace demo
