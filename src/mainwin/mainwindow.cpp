@@ -1,0 +1,388 @@
+#include "mainwindow.h"
+
+#include "appvalues.h"
+#include "clipboard.h"
+#include "files.h"
+#include "hints.h"
+#include "listfiles.h"
+#include "paths.h"
+#include "prompter.h"
+#include "screentext.h"
+#include "statusbar.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QEventLoop>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The list files beside the program and the lists they fill, in the order they are loaded.
+const char* const kSearchesFile = "pretrage.ini";
+const char* const kFrequentFile = "cesti.ini";
+const char* const kQuickFile = "brzi.ini";
+const char* const kNewestFile = "novo.lst";
+
+QString programFile(const char* name)
+{
+    return platform::programFolder() + QLatin1String(name);
+}
+
+QByteArrayList listLines(const QListWidget* list)
+{
+    QByteArrayList lines;
+    for (int i = 0; i < list->count(); ++i) {
+        lines << platform::fromScreen(list->item(i)->text());
+    }
+    return lines;
+}
+
+void setListLines(QListWidget* list, const QByteArrayList& lines)
+{
+    list->clear();
+    for (const QByteArray& line : lines) {
+        list->addItem(platform::toScreen(line));
+    }
+}
+
+} // namespace
+
+TForm1::TForm1(StartupHost* startup, QWidget* parent) : QMainWindow(parent), m_startup(startup)
+{
+    setObjectName(QStringLiteral("Form1"));
+    Form1 = this;
+    buildControls();
+    FormCreate();
+    qApp->installEventFilter(this);
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this) {
+        Form1 = nullptr;
+    }
+}
+
+void TForm1::showModal()
+{
+    setWindowModality(Qt::ApplicationModal);
+    showMaximized();
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    loop.exec();
+    m_modalLoop = nullptr;
+}
+
+void TForm1::FormCreate()
+{
+    platform::setCaption(Label34, platform::caption(Label34) + " podrska@dremvalo.example");
+    searching(true);
+    StatusBar1->setPanelText(2, "Baza se startuje...");
+    m_keptInteger = 1;
+    Label34->setFont(QFont(QStringLiteral("Tahoma")));
+    setFont(QFont(appvalues::UIFontName));
+
+    const QString cfgPath = programFile(configfile::FileName);
+    if (QFile::exists(cfgPath)) {
+        bool readable = false;
+        cfg = listfiles::load(cfgPath, &readable);
+        const configfile::ReadResult result = configfile::read(cfg, currentSettings());
+        applyConfig(result.settings);
+        if (!readable || result.faulty) {
+            platform::prompter().message(configfile::ErrorMessage);
+        }
+        appvalues::LastUpdateDate = "9/12/2019";
+    }
+
+    ComboBox1->addItem(platform::toScreen("Sve"));
+
+    for (const auto& [name, list] : {std::pair{kSearchesFile, ListBox4}, {kFrequentFile, ListBox5}, {kQuickFile, ListBox8}}) {
+        setListLines(list, listfiles::load(programFile(name)));
+    }
+    najnoviji = listfiles::load(programFile(kNewestFile));
+
+    sredibrze();
+
+    PageControl1->setCurrentIndex(0);
+    PageControl3->setCurrentIndex(0);
+    PageControl4->setCurrentIndex(0);
+
+    loadHelpText();
+
+    setColumnWidths();
+    ListView1->setColumnWidth(0, width() - 220);
+    Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
+    SpeedButton29->setEnabled(false);
+}
+
+void TForm1::FormActivate()
+{
+    if (m_firstActivation) {
+        // Cleared first: the work below lets messages run, and a second activation meanwhile
+        // must not start it again.
+        m_firstActivation = false;
+        setWindowTitle(platform::toScreen("Elektronski Korvelin (ver." + appvalues::DataVersion + ")"));
+        firstActivation();
+    }
+    placeHelpLabels(32, 32);
+}
+
+void TForm1::searching(bool busy)
+{
+    m_busy = busy;
+    PageControl1->setEnabled(!busy);
+    setContextMenuPolicy(busy ? Qt::NoContextMenu : Qt::CustomContextMenu);
+    if (busy) {
+        setCursor(Qt::WaitCursor);
+        StatusBar1->setPanelText(2, "Pretraga u toku (ESCAPE taster prekida standardne pretrage)");
+    } else {
+        unsetCursor();
+        StatusBar1->setPanelText(2, "Pretraga zavr{ena");
+    }
+    StatusBar1->repaint();
+    if (!busy && CheckBox5->isChecked()) {
+        QApplication::beep();
+    }
+}
+
+bool TForm1::takeStopRequest()
+{
+    const bool stop = m_stopFlag;
+    m_stopFlag = false;
+    return stop;
+}
+
+void TForm1::dohints(const QByteArray& hint)
+{
+    StatusBar1->setPanelText(2, hint);
+    if (m_viewerStatusBar != nullptr) {
+        m_viewerStatusBar->setPanelText(2, hint);
+    }
+}
+
+void TForm1::setViewerHintPanel(platform::PanelStatusBar* bar)
+{
+    m_viewerStatusBar = bar;
+}
+
+void TForm1::GreskaUSnimanju()
+{
+    platform::prompter().message("Snimanje nije uspelo!\r\n"
+                                 "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
+                                 "Pokrenite instalaciju ponovo.");
+}
+
+void TForm1::ComboBox2Change()
+{
+    // Pages shown at each interface level; the others are hidden.
+    static const QList<QList<int>> shown = {{0, 1, 6, 7, 8}, {0, 1, 2, 4, 6, 7, 8}, {0, 1, 2, 3, 4, 5, 6, 7, 8}};
+    const int level = ComboBox2->currentIndex();
+    if (level < 0 || level >= shown.size()) {
+        return;
+    }
+    for (int page = 0; page < PageControl1->count(); ++page) {
+        PageControl1->setTabVisible(page, shown[level].contains(page));
+    }
+}
+
+void TForm1::CheckBox4Click()
+{
+    const bool on = CheckBox4->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(Label13), static_cast<QWidget*>(Label20), static_cast<QWidget*>(Edit14),
+                       static_cast<QWidget*>(Edit15)}) {
+        w->setEnabled(on);
+    }
+}
+
+void TForm1::PageControl1Change()
+{
+    ProgressBar1->setValue(0);
+    osvezi();
+}
+
+configfile::Settings TForm1::currentSettings() const
+{
+    configfile::Settings s;
+    s.keptInteger = m_keptInteger;
+    s.optionLevel = ComboBox2->currentIndex();
+    s.proxy = CheckBox4->isChecked();
+    s.proxyAddress = platform::fromScreen(Edit14->text());
+    s.proxyPort = platform::fromScreen(Edit15->text());
+    for (int i = 0; i < 3; ++i) {
+        s.textSizes[i] = m_textSizes[i];
+    }
+    return s;
+}
+
+void TForm1::applyConfig(const configfile::Settings& s)
+{
+    m_keptInteger = s.keptInteger;
+    if (s.optionLevelRead) {
+        ComboBox2->setCurrentIndex(s.optionLevel);
+        ComboBox2Change();
+    }
+    if (s.proxy) {
+        CheckBox4->setChecked(true);
+        CheckBox4Click();
+        if (s.proxyFieldsRead) {
+            platform::setFieldText(Edit14, s.proxyAddress);
+            platform::setFieldText(Edit15, s.proxyPort);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        m_textSizes[i] = s.textSizes[i];
+    }
+}
+
+void TForm1::saveListsAndConfig()
+{
+    for (const char* name : {kSearchesFile, kFrequentFile, kQuickFile, configfile::FileName, kNewestFile}) {
+        const QString path = programFile(name);
+        if (QFile::exists(path) && !platform::makeWritable(path)) {
+            GreskaUSnimanju();
+        }
+    }
+    // Every file is saved, each on its own: a failure is shown and the others are still written.
+    bool failed = false;
+    failed |= !listfiles::save(programFile(kSearchesFile), listLines(ListBox4)).isEmpty();
+    failed |= !listfiles::save(programFile(kFrequentFile), listLines(ListBox5)).isEmpty();
+    failed |= !listfiles::save(programFile(kQuickFile), listLines(ListBox8)).isEmpty();
+    failed |= !listfiles::save(programFile(kNewestFile), najnoviji).isEmpty();
+    cfg = configfile::write(currentSettings(), appvalues::LastUpdateDate, appvalues::DataVersion);
+    failed |= !listfiles::save(programFile(configfile::FileName), cfg).isEmpty();
+    if (failed) {
+        GreskaUSnimanju();
+    }
+}
+
+void TForm1::FormClose()
+{
+    saveListsAndConfig();
+    PopupMenu1->clear();
+    if (m_startup != nullptr) {
+        m_startup->closeStartup();
+    }
+}
+
+void TForm1::setColumnWidths()
+{
+    const int w = width();
+    ListBox3->setColumnWidth(0, w - 487);
+    ListBox7->setColumnWidth(0, w - 200);
+    Listbox9->setColumnWidth(0, w - 180);
+    ListBox2->setColumnWidth(0, w - 390);
+    Listbox6->setColumnWidth(0, w - 170);
+}
+
+void TForm1::placeHelpLabels(int offset34, int offset61)
+{
+    const int panelWidth = Panel11->width();
+    const std::pair<QLabel*, int> labels[] = {{Label34, offset34}, {Label52, 32}, {Label60, 32}, {Label61, offset61}};
+    for (const auto& [label, offset] : labels) {
+        label->adjustSize();
+        label->move(qRound((panelWidth - label->width()) / 2.0) + offset, label->y());
+    }
+}
+
+void TForm1::FormResize()
+{
+    setColumnWidths();
+    Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
+    placeHelpLabels(22, 27);
+    switch (PageControl1->currentIndex()) {
+    case 6: RichEdit2->update(); break;
+    case 7: RichEdit3->update(); break;
+    case 8: Panel11->update(); break;
+    default: break;
+    }
+}
+
+void TForm1::sredibrze()
+{
+    PopupMenu1->clear();
+    PopupMenu1->addAction(platform::toScreen("Oznaceni propisi"))->setEnabled(false);
+    PopupMenu1->addSeparator()->setEnabled(false);
+    for (int i = 0; i < ListBox8->count(); ++i) {
+        // The title is the caption as it stands: "&" is not an accelerator here.
+        QString caption = ListBox8->item(i)->text();
+        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* action = PopupMenu1->addAction(caption);
+        action->setData(i);
+        connect(action, &QAction::triggered, this, [this, i] { PopupMenuItemsClick(i); });
+    }
+}
+
+bool TForm1::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // A running loop still uses the tables and the lists; the window waits until it has ended.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    FormClose();
+    if (m_modalLoop != nullptr) {
+        m_modalLoop->quit();
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        platform::appclear();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // Escape reaches the stop flag from any control of this window, also while the tabs are disabled.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        m_stopFlag = true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::loadHelpText()
+{
+    // The help text comes with the installation; without it the help page stays empty.
+    QFile file(programFile("dostava.rtf"));
+    if (file.open(QIODevice::ReadOnly)) {
+        RichEdit3->setPlainText(QString::fromLatin1(file.readAll()));
+    }
+}
+
+void TForm1::PopupMenuItemsClick(int index)
+{
+    Q_UNUSED(index);
+}

@@ -1,0 +1,185 @@
+#pragma once
+
+// The main window: nine tabs over the collection, the status bar, the busy state with its Escape
+// stop flag, the configuration and list files, and the counts of the collection.
+
+#include "configfile.h"
+#include "tables.h"
+
+#include <QByteArrayList>
+#include <QMainWindow>
+#include <QPointer>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTextEdit;
+class QTreeWidget;
+class QWidget;
+
+namespace platform {
+class PanelStatusBar;
+}
+
+// What the main window needs of the start-up window, which owns the process.
+class StartupHost {
+public:
+    virtual ~StartupHost() = default;
+    virtual void hideStartup() = 0;
+    virtual void stopSplashTimer() = 0;
+    virtual void closeStartup() = 0; // ends the program
+};
+
+// The main window holds the collection's table objects itself (Form1->Zakoni), as every window
+// reaches them through it.
+class TForm1 final : public QMainWindow, public data::MainTables {
+    Q_OBJECT
+public:
+    explicit TForm1(StartupHost* startup = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Shows the window modally: returns when it has been closed.
+    void showModal();
+
+    // Busy state: tabs disabled, pop-up menu removed, hourglass, status texts, optional beep.
+    void searching(bool busy);
+    bool isBusy() const { return m_busy; }
+
+    // The Escape stop flag. A long loop tests it at the top of every round: when it is set the
+    // loop clears it (takeStopRequest returns true once) and stops.
+    void requestStop() { m_stopFlag = true; }
+    bool takeStopRequest();
+    bool stopRequested() const { return m_stopFlag; }
+
+    void dohints(const QByteArray& hint);
+    void osvezi();
+    void proveripropise();
+    void poubacuj();
+    void ubacipoglasnicima();
+    void sredicombo5();
+    void GreskaUSnimanju();
+
+    // The viewer's hint panel, while the viewer exists.
+    void setViewerHintPanel(platform::PanelStatusBar* bar);
+
+    // The configuration file as last read or about to be written.
+    QByteArrayList cfg;
+    // Titles of the last update ("novo.lst").
+    QByteArrayList najnoviji;
+
+    // Controls, named as the program and its tests know them.
+    QTabWidget* PageControl1 = nullptr;
+    QTabWidget* PageControl3 = nullptr;
+    QTabWidget* PageControl4 = nullptr;
+    platform::PanelStatusBar* StatusBar1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+
+    // gazettes
+    QTreeWidget* TreeView2 = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    // areas
+    QTreeWidget* TreeView1 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    QTreeWidget* ListBox3 = nullptr;
+    QLineEdit* Edit11 = nullptr;
+    // search
+    QLineEdit* Edit2 = nullptr;
+    QComboBox* ComboBox4 = nullptr;
+    QTreeWidget* ListBox2 = nullptr;
+    QRadioButton* RadioButton6 = nullptr;
+    QRadioButton* RadioButton7 = nullptr;
+    // personal lists
+    QListWidget* ListBox4 = nullptr;
+    QListWidget* ListBox5 = nullptr;
+    QListWidget* ListBox8 = nullptr;
+    // opinions
+    QComboBox* ComboBox1 = nullptr;
+    QLineEdit* Edit8 = nullptr;
+    QTreeWidget* Listbox6 = nullptr;
+    // archive
+    QLineEdit* Edit7 = nullptr;
+    QTreeWidget* ListBox7 = nullptr;
+    QTreeWidget* Listbox9 = nullptr;
+    QTreeWidget* arhivacuvaj = nullptr; // the archive list as filled at start, kept hidden
+    QWidget* Panel24 = nullptr;
+    // contract models
+    QComboBox* ComboBox5 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLineEdit* Edit6 = nullptr;
+    QLineEdit* Edit9 = nullptr;
+    QLineEdit* Edit10 = nullptr;
+    QLineEdit* Edit12 = nullptr;
+    QLineEdit* Edit13 = nullptr;
+    QLineEdit* Edit17 = nullptr;
+    QLineEdit* Edit18 = nullptr;
+    QTextEdit* RichEdit2 = nullptr;
+    QTreeWidget* DBGrid13 = nullptr;
+    QPushButton* SpeedButton29 = nullptr;
+    // settings
+    QComboBox* ComboBox2 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label20 = nullptr;
+    QLineEdit* Edit14 = nullptr;
+    QLineEdit* Edit15 = nullptr;
+    QLabel* Label27 = nullptr;
+    // help
+    QWidget* Panel11 = nullptr;
+    QLabel* Label34 = nullptr;
+    QLabel* Label52 = nullptr;
+    QLabel* Label60 = nullptr;
+    QLabel* Label61 = nullptr;
+    QTextEdit* RichEdit3 = nullptr;
+
+public slots:
+    void ComboBox2Change();
+    void CheckBox4Click();
+    void PageControl1Change();
+
+protected:
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void FormResize();
+
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void placeHelpLabels(int offset34, int offset61);
+    void setColumnWidths();
+    void applyConfig(const configfile::Settings& settings);
+    configfile::Settings currentSettings() const;
+    void saveListsAndConfig();
+
+    void sredibrze();
+    void PopupMenuItemsClick(int index);
+    void loadHelpText();
+    void firstActivation();
+
+    StartupHost* m_startup = nullptr;
+    class QEventLoop* m_modalLoop = nullptr;
+    QPointer<platform::PanelStatusBar> m_viewerStatusBar;
+    bool m_firstActivation = true;
+    bool m_stopFlag = false;
+    bool m_busy = false;
+    int m_keptInteger = 1;
+    int m_textSizes[3] = {10, 16, 14};
+};
+
+// The main window, created once at program start.
+extern TForm1* Form1;

@@ -1,0 +1,255 @@
+// The main window's work on the tables: the first activation, the lists it fills, the counts and
+// the refresh on a tab change.
+
+#include "images.h"
+#include "mainwindow.h"
+
+#include "appvalues.h"
+#include "error.h"
+#include "prompter.h"
+#include "screentext.h"
+#include "statusbar.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+// Controls that show the user-interface font; the window's other controls inherit it anyway.
+const char* const kUiFontControls[] = {
+    "SpeedButton8",  "Label52",       "Label59",       "StatusBar1",    "PageControl1",  "SpeedButton17",
+    "SpeedButton1",  "SpeedButton28", "SpeedButton21", "SpeedButton24", "SpeedButton25", "SpeedButton13",
+    "SpeedButton14", "SpeedButton22", "SpeedButton9",  "SpeedButton18", "SpeedButton19", "SpeedButton3",
+    "SpeedButton11", "SpeedButton12", "SpeedButton15", "SpeedButton29", "Label17",       "ComboBox5",
+    "ComboBox1",     "Edit4",         "Edit5",         "Edit9",         "Edit7",         "Edit8",
+    "Edit10",        "Edit12",        "Edit13",        "Edit2",         "Edit11",        "TreeView1",
+    "ListBox3",      "ListBox7",      "Listbox9",      "ListBox5",      "ListBox4",      "ListBox2",
+    "ListBox8",      "Listbox6",      "Edit6",
+};
+
+QTreeWidgetItem* addRow(QTreeWidget* list, int image, const QList<QByteArray>& columns)
+{
+    auto* item = new QTreeWidgetItem(list);
+    item->setIcon(0, images::ImageList1(image));
+    for (int i = 0; i < columns.size(); ++i) {
+        item->setText(i, platform::toScreen(columns[i]));
+    }
+    return item;
+}
+
+} // namespace
+
+void TForm1::firstActivation()
+{
+    const QFont uiFont(appvalues::UIFontName);
+    for (const char* name : kUiFontControls) {
+        if (auto* w = findChild<QWidget*>(QLatin1String(name))) {
+            w->setFont(uiFont);
+        }
+    }
+    RichEdit2->setFont(QFont(appvalues::LatinFontName));
+
+    try {
+        openAll();
+        QCoreApplication::processEvents();
+        ubacipoglasnicima();
+        poubacuj();
+    } catch (const engine::Error& e) {
+        // The window stays usable for what needs no tables; the failure says what is missing.
+        platform::prompter().error(e.message().toLocal8Bit());
+    }
+    if (m_startup != nullptr) {
+        m_startup->hideStartup();
+    }
+    ComboBox4->setCurrentIndex(0);
+    searching(false);
+    StatusBar1->setPanelText(2, "Inicijalizacija zavr{ena");
+    if (TreeView1->topLevelItemCount() > 0) {
+        TreeView1->topLevelItem(0)->setExpanded(true);
+        TreeView1->expandAll();
+    }
+    DBGrid13->setColumnHidden(1, true);
+    DBGrid13->headerItem()->setText(0, platform::toScreen("Naziv ugovora"));
+    if (m_startup != nullptr) {
+        m_startup->stopSplashTimer();
+    }
+}
+
+void TForm1::ubacipoglasnicima()
+{
+    Zakoni.setFilter({});
+    TreeView2->clear();
+    Glasnici.first();
+    const int count = Glasnici.recordCount();
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; i < count; ++i) {
+        node = new QTreeWidgetItem(TreeView2, {platform::toScreen(Glasnici.fieldByName("Naziv_glasnika").asString())});
+        node->setIcon(0, images::ImageList1(images::Document));
+        new QTreeWidgetItem(node, {QString()});
+        Glasnici.next();
+    }
+    if (node != nullptr) {
+        TreeView2->setCurrentItem(node);
+    }
+}
+
+void TForm1::sredicombo5()
+{
+    ComboBox5->clear();
+    ugovori.setFilter({});
+    ugovori.first();
+    const int count = ugovori.recordCount();
+    for (int i = 0; i < count; ++i) {
+        ComboBox5->addItem(platform::toScreen(ugovori.field(0).asString()));
+        ugovori.next();
+    }
+    if (ComboBox5->count() > 0) {
+        ComboBox5->setCurrentIndex(0);
+    }
+}
+
+void TForm1::poubacuj()
+{
+    ProgressBar1->setMaximum(vrstezakona.recordCount() + oblasti.recordCount() + ministarstva.recordCount() +
+                             Glasnici.recordCount() + Glavna.recordCount());
+    ProgressBar1->setValue(5);
+    auto step = [this] { ProgressBar1->setValue(ProgressBar1->value() + 1); };
+
+    sredicombo5();
+
+    ComboBox3->clear();
+    vrstezakona.first();
+    for (int i = 0, n = vrstezakona.recordCount(); i < n; ++i) {
+        ComboBox3->addItem(platform::toScreen(vrstezakona.field(1).asString()));
+        step();
+        vrstezakona.next();
+    }
+    ComboBox3->setCurrentIndex(ComboBox3->count() > 0 ? 0 : -1);
+
+    TreeView1->clear();
+    oblasti.first();
+    QTreeWidgetItem* root = nullptr;
+    for (int i = 0, n = oblasti.recordCount(); i < n; ++i) {
+        const QString name = platform::toScreen(oblasti.field(1).asString());
+        if (root == nullptr) {
+            root = new QTreeWidgetItem(TreeView1, {name});
+            root->setIcon(0, images::ImageList1(images::AreasRoot));
+        } else {
+            new QTreeWidgetItem(root, {name});
+            root->child(root->childCount() - 1)->setIcon(0, images::ImageList1(images::Document));
+            step();
+        }
+        oblasti.next();
+    }
+
+    ministarstva.first();
+    for (int i = 0, n = ministarstva.recordCount(); i < n; ++i) {
+        ComboBox1->addItem(platform::toScreen(ministarstva.field(1).asString()));
+        step();
+        ministarstva.next();
+    }
+    ComboBox1->setCurrentIndex(0);
+
+    misljenja.setMasterFields({});
+
+    ComboBox4->clear();
+    ComboBox4->addItem(platform::toScreen("Sva glasila"));
+    for (int i = 0, n = Glasnici.recordCount(); i < n; ++i) {
+        QCoreApplication::processEvents();
+        Glasnici.first();
+        Glasnici.moveBy(i);
+        ComboBox4->addItem(platform::toScreen(Glasnici.field(1).asString()));
+        step();
+    }
+
+    Glasnici.setMasterFields("ID_GLASNIKA");
+
+    ListBox2->clear();
+    ListBox7->clear();
+    Glavna.first();
+    for (int i = 0, n = Glavna.recordCount(); i < n; ++i) {
+        const QByteArray title = Zakoni.field(5).asString();
+        const QByteArray numberYear = Zakoni.field(10).asString();
+        const qint64 later = arhiva.field(2).asInteger();
+        const qint64 earlier = arhiva.field(1).asInteger();
+        int image = data::hasAdditionalInfo(Zakoni.field(8).asBytes()) ? images::MoreInfo : images::Document;
+        if (later != 0) {
+            image = images::Archived;
+        }
+        addRow(ListBox2, image, {title, Glasnici.field(1).asString(), numberYear});
+        if (later > 0 && earlier >= 0) {
+            addRow(ListBox7, images::Archived, {title, numberYear});
+        } else if (later == 0 && earlier > 0) {
+            addRow(ListBox7, images::Document, {title, numberYear});
+        }
+        step();
+        Glavna.next();
+    }
+
+    Glavna.setFilter({});
+    Glavna.first();
+    proveripropise();
+    ProgressBar1->setValue(0);
+}
+
+void TForm1::proveripropise()
+{
+    const QByteArray savedFilter = Glavna.filter();
+    Glavna.setFilter({});
+    const int regulations = Glavna.recordCount();
+    Glavna.setFilter(savedFilter);
+
+    ugovori.setFiltered(false);
+    const QByteArray opinionsMaster = misljenja.masterFields();
+    misljenja.setMasterFields({});
+    const int opinions = misljenja.recordCount();
+    const int contracts = ugovori.recordCount();
+
+    const QByteArray counts = QByteArray::number(regulations) + '/' + QByteArray::number(opinions) + '/' +
+                              QByteArray::number(contracts);
+    StatusBar1->setPanelText(0, "Propisa/Mi{ljenja/Ugovora: " + counts);
+    platform::setCaption(Label27, counts);
+
+    ugovori.setFiltered(true);
+    arhivacuvaj->clear();
+    for (int i = 0; i < ListBox7->topLevelItemCount(); ++i) {
+        arhivacuvaj->addTopLevelItem(ListBox7->topLevelItem(i)->clone());
+    }
+    misljenja.setMasterFields(opinionsMaster);
+}
+
+void TForm1::osvezi()
+{
+    switch (PageControl1->currentIndex()) {
+    case 0:
+        ComboBox3->setEnabled(false);
+        Zakoni.setMasterFields("ID_BROJA");
+        Zakoni.setFilter({});
+        Zakoni.setFiltered(true);
+        Zakoni.setIndexFieldNames("ID_ZAKONA");
+        break;
+    case 2:
+        ComboBox3->setEnabled(false);
+        Zakoni.setMasterFields({});
+        RadioButton6->setChecked(true);
+        break;
+    case 6: {
+        const bool third = ugovori.isActive() && ugovori.field(3).asInteger() == 3;
+        for (QLineEdit* e : {Edit17, Edit18}) {
+            e->setEnabled(third);
+            QPalette palette = e->palette();
+            palette.setColor(QPalette::Base, QApplication::palette().color(third ? QPalette::Base : QPalette::Button));
+            e->setPalette(palette);
+        }
+        break;
+    }
+    default: break;
+    }
+}

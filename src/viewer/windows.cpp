@@ -1,0 +1,68 @@
+#include "windows.h"
+
+#include "mainwindow.h"
+#include "screentext.h"
+#include "statusbar.h"
+
+#include <QVBoxLayout>
+
+TForm3* Form3 = nullptr;
+Tselekt* selekt = nullptr;
+TForm5* Form5 = nullptr;
+Tdokumenti* dokumenti = nullptr;
+Trelacije* relacije = nullptr;
+
+namespace {
+void setUp(QDialog* window, const char* name, const QByteArray& caption)
+{
+    window->setObjectName(QLatin1String(name));
+    platform::setCaption(window, caption);
+}
+} // namespace
+
+TForm3::TForm3(QWidget* parent) : QDialog(parent)
+{
+    setUp(this, "Form3", "");
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch(1);
+    StatusBar1 = new platform::PanelStatusBar({200, 100, 50}, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setPanelText(0, "Du`ina teksta:");
+    StatusBar1->setPanelText(2, "Status");
+    layout->addWidget(StatusBar1);
+    Form3 = this;
+    if (Form1 != nullptr) {
+        Form1->setViewerHintPanel(StatusBar1);
+    }
+}
+
+TForm3::~TForm3()
+{
+    if (Form3 == this) {
+        Form3 = nullptr;
+    }
+}
+
+Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
+{
+    setUp(this, "selekt", "Lista propisa po zadatom kriterijumu");
+    selekt = this;
+}
+
+TForm5::TForm5(QWidget* parent) : QDialog(parent)
+{
+    setUp(this, "Form5", "Dodatne informacije");
+    Form5 = this;
+}
+
+Tdokumenti::Tdokumenti(QWidget* parent) : QDialog(parent)
+{
+    setUp(this, "dokumenti", "Prilozi");
+    dokumenti = this;
+}
+
+Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
+{
+    setUp(this, "relacije", "Relacije");
+    relacije = this;
+}
