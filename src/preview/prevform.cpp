@@ -22,6 +22,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
@@ -68,12 +69,18 @@ QCursor zoomCursor()
     return QCursor(pixmap, 12, 12);
 }
 
-QToolButton* toolButton(QWidget* parent, const char* name, Qt::ArrowType arrow, const char* tip)
+QToolButton* toolButton(QWidget* parent, const char* name, const char* tip)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setArrowType(arrow);
     button->setToolTip(QLatin1String(tip));
+    return button;
+}
+
+QToolButton* moveButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph, const char* tip)
+{
+    QToolButton* button = toolButton(parent, name, tip);
+    button->setIcon(parent->style()->standardIcon(glyph));
     return button;
 }
 
@@ -120,13 +127,13 @@ void TPreviewForm::buildToolBar()
                              "200%", "300%", "400%"}) {
         ZoomBox->addItem(platform::toScreen(item));
     }
-    FitPageBut = toolButton(bar, "FitPageBut", Qt::NoArrow, "Fit to Page");
+    FitPageBut = toolButton(bar, "FitPageBut", "Fit to Page");
     FitPageBut->setText(QStringLiteral("[ ]"));
     FitPageBut->setCheckable(true);
-    FitWidthBut = toolButton(bar, "FitWidthBut", Qt::NoArrow, "Fit to Width");
+    FitWidthBut = toolButton(bar, "FitWidthBut", "Fit to Width");
     FitWidthBut->setText(QStringLiteral("|<>|"));
     FitWidthBut->setCheckable(true);
-    ZoomCursorBut = toolButton(bar, "ZoomCursorBut", Qt::NoArrow, "Selects the Zoom Tool to zoom in or out");
+    ZoomCursorBut = toolButton(bar, "ZoomCursorBut", "Selects the Zoom Tool to zoom in or out");
     ZoomCursorBut->setIcon(QIcon(zoomCursor().pixmap()));
     ZoomCursorBut->setCheckable(true);
     ZoomCursorBut->setChecked(true);
@@ -194,10 +201,10 @@ void TPreviewForm::buildStatusBar()
 {
     auto* bar = new QStatusBar(this);
     bar->setSizeGripEnabled(false);
-    FirstPageSpeed = toolButton(bar, "FirstPageSpeed", Qt::UpArrow, "Go to First Page in Document");
-    PrevPageSpeed = toolButton(bar, "PrevPageSpeed", Qt::LeftArrow, "Move to Previous Page in Document");
-    NextPageSpeed = toolButton(bar, "NextPageSpeed", Qt::RightArrow, "Advance to Next Page in Document");
-    LastPageSpeed = toolButton(bar, "LastPageSpeed", Qt::DownArrow, "Go to Last Page in Document");
+    FirstPageSpeed = moveButton(bar, "FirstPageSpeed", QStyle::SP_MediaSkipBackward, "Go to First Page in Document");
+    PrevPageSpeed = moveButton(bar, "PrevPageSpeed", QStyle::SP_MediaSeekBackward, "Move to Previous Page in Document");
+    NextPageSpeed = moveButton(bar, "NextPageSpeed", QStyle::SP_MediaSeekForward, "Advance to Next Page in Document");
+    LastPageSpeed = moveButton(bar, "LastPageSpeed", QStyle::SP_MediaSkipForward, "Go to Last Page in Document");
     CurPageLabel = new QLabel(bar);
     CurPageLabel->setObjectName(QStringLiteral("CurPageLabel"));
     ZoomLabel = new QLabel(bar);
