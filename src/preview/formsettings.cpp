@@ -251,10 +251,12 @@ void TFormSettings::LoadSettings()
     }
     if (m_savePosition) {
         const std::optional<RegistryKey> position = key->subKey(kPosition, false);
-        w->move(readInteger(position, QStringLiteral("Left"), w->x()), readInteger(position, QStringLiteral("Top"), w->y()));
+        w->move(readInteger(position, QStringLiteral("Left"), w->x()),
+                readInteger(position, QStringLiteral("Top"), w->y()));
         w->resize(readInteger(position, QStringLiteral("Width"), w->width()),
                   readInteger(position, QStringLiteral("Height"), w->height()));
-        w->setWindowState(preview::windowStateOf(readText(position, QStringLiteral("WindowState"), QStringLiteral("Normal"))));
+        const QString state = readText(position, QStringLiteral("WindowState"), QStringLiteral("Normal"));
+        w->setWindowState(preview::windowStateOf(state));
     }
     if (m_loadValues) {
         const std::optional<RegistryKey> values = key->subKey(kValues, false);

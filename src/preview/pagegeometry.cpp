@@ -94,7 +94,8 @@ double itemZoom(int item, double current, QSize view, int ppi, const DeviceMetri
 PreviewGeometry previewGeometry(double zoom, QSize view, int ppi, const DeviceMetrics& m)
 {
     PreviewGeometry g;
-    g.panel = QSize(int(ppi * zoom * m.PHYSICALWIDTH / m.LOGPIXELSX), int(ppi * zoom * m.PHYSICALHEIGHT / m.LOGPIXELSY));
+    g.panel = QSize(int(ppi * zoom * m.PHYSICALWIDTH / m.LOGPIXELSX),
+                    int(ppi * zoom * m.PHYSICALHEIGHT / m.LOGPIXELSY));
     const int fieldWidth = g.panel.width() + 20;
     const int fieldHeight = g.panel.height() + 20;
     // A sheet smaller than the view is centred on a field one pixel short of the view, so no

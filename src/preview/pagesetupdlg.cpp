@@ -210,20 +210,26 @@ void TPageSetupForm::buildPageNumber(QWidget* group)
 
 void TPageSetupForm::buildHeaderFooter(QWidget* parent, bool header)
 {
+    const auto name = [header](const char* headerName, const char* footerName) {
+        return header ? headerName : footerName;
+    };
     QGroupBox*& group = header ? m_headerGroup : m_footerGroup;
-    group = new QGroupBox(header ? QStringLiteral("Header Options") : QStringLiteral("Footer Options"), parent);
+    group = new QGroupBox(QString::fromLatin1(name("Header Options", "Footer Options")), parent);
     auto* column = new QVBoxLayout(group);
     auto* form = new QFormLayout;
     column->addLayout(form);
-    QLineEdit* text = labelledEdit(group, form, header ? "HeaderEdit" : "FooterEdit", header ? "&Header" : "&Footer");
-    QLineEdit* margin = labelledEdit(group, form, header ? "HdrMarginEdit" : "FtrMarginEdit",
-                                     header ? "Header &Margin" : "Footer &Margin");
-    QRadioButton* leftBut = radioButton(group, header ? "HdrLeftBut" : "FtrLeftBut", "Left", int(TAlignment::taLeftJustify));
-    QRadioButton* centerBut = radioButton(group, header ? "HdrCenterBut" : "FtrCenterBut", "Center", int(TAlignment::taCenter));
-    QRadioButton* rightBut = radioButton(group, header ? "HdrRightBut" : "FtrRightBut", "Right", int(TAlignment::taRightJustify));
-    QPushButton* fontBut = button(group, header ? "HdrFontBut" : "FtrFontBut", "&Font...");
+    QLineEdit* text = labelledEdit(group, form, name("HeaderEdit", "FooterEdit"), name("&Header", "&Footer"));
+    QLineEdit* margin =
+        labelledEdit(group, form, name("HdrMarginEdit", "FtrMarginEdit"), name("Header &Margin", "Footer &Margin"));
+    QRadioButton* leftBut =
+        radioButton(group, name("HdrLeftBut", "FtrLeftBut"), "Left", int(TAlignment::taLeftJustify));
+    QRadioButton* centerBut =
+        radioButton(group, name("HdrCenterBut", "FtrCenterBut"), "Center", int(TAlignment::taCenter));
+    QRadioButton* rightBut =
+        radioButton(group, name("HdrRightBut", "FtrRightBut"), "Right", int(TAlignment::taRightJustify));
+    QPushButton* fontBut = button(group, name("HdrFontBut", "FtrFontBut"), "&Font...");
     column->addWidget(fontBut);
-    auto* fonts = new TFontDialog(this, header ? QStringLiteral("HeaderFontDialog") : QStringLiteral("FooterFontDialog"));
+    auto* fonts = new TFontDialog(this, QString::fromLatin1(name("HeaderFontDialog", "FooterFontDialog")));
     connect(fontBut, &QPushButton::clicked, this, [this, fontBut, fonts] {
         if (fonts->Execute(this)) {
             fontBut->setText(fontCaption(fonts->Font));
@@ -335,8 +341,8 @@ void TPageSetupForm::showEvent(QShowEvent* event)
 
 void TPageSetupForm::setDefaultClick()
 {
-    if (platform::prompter().warningYesNoCancel("Are you sure you want to save these values as the Default Settings?") !=
-        platform::Answer::Yes) {
+    const QByteArray question = "Are you sure you want to save these values as the Default Settings?";
+    if (platform::prompter().warningYesNoCancel(question) != platform::Answer::Yes) {
         return;
     }
     FormSettings1->setSaveValues(true);

@@ -360,7 +360,8 @@ void TestPreviewPrinter::unbreakablePageStillEnds()
     QTextCursor cursor(edit.document());
     cursor.insertText(QStringLiteral("Prvi red"));
     cursor.insertBlock();
-    edit.document()->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("tall")), QImage(8, 8, QImage::Format_RGB32));
+    edit.document()->addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("tall")),
+                                 QImage(8, 8, QImage::Format_RGB32));
     QTextImageFormat image;
     image.setName(QStringLiteral("tall"));
     image.setWidth(200);
