@@ -5,6 +5,7 @@
 #include "pdfprinterenv.h"
 #include "prevprinter.h"
 #include "registry.h"
+#include "regulationdoc.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -23,29 +24,6 @@ constexpr int kArticles = 2900;
 
 QTextEdit* g_edit = nullptr;
 QTemporaryDir* g_folder = nullptr;
-
-void fillRegulation(QTextEdit& edit) {
-    QTextCursor cursor(edit.document());
-    QTextCharFormat heading;
-    heading.setFontFamilies({QStringLiteral("YHelvetica")});
-    heading.setFontPointSize(12);
-    heading.setFontWeight(QFont::Bold);
-    QTextCharFormat body = heading;
-    body.setFontPointSize(11);
-    body.setFontWeight(QFont::Normal);
-    const QString text = QStringLiteral(
-        "Poslodavac je dužan da zaposlenom obezbedi uslove rada šćđčž ŠĆĐČŽ, da ga obavesti o pravima i "
-        "obavezama iz radnog odnosa i da vodi računa o bezbednosti i zdravlju na radu, u skladu sa zakonom, "
-        "opštim aktom i ugovorom o radu, kao i da mu isplati zaradu u rokovima utvrđenim ugovorom.");
-    for (int i = 1; i <= kArticles; ++i) {
-        if (i > 1) {
-            cursor.insertBlock();
-        }
-        cursor.insertText(QStringLiteral("Član %1.").arg(i), heading);
-        cursor.insertBlock();
-        cursor.insertText(text, body);
-    }
-}
 
 void BM_PaginateIntoPictures(benchmark::State& state) {
     testsupport::PdfPrinterEnvironment env(g_folder->path(), kResolution);
@@ -92,7 +70,7 @@ int main(int argc, char** argv) {
     platform::ApplicationFontTable fonts;
     platform::installFonts(fonts, QCoreApplication::applicationDirPath());
     QTextEdit edit;
-    fillRegulation(edit);
+    previewtest::fillRegulation(edit, kArticles);
     g_edit = &edit;
 
     benchmark::Initialize(&argc, argv);

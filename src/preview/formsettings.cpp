@@ -239,16 +239,21 @@ void TFormSettings::Loaded()
     LoadSettings();
 }
 
+std::optional<RegistryKey> TFormSettings::openKey() const
+{
+    if (window() == nullptr) {
+        return std::nullopt;
+    }
+    return RegistryKey::open(platform::Hive::CurrentUser, KeyName(), true);
+}
+
 void TFormSettings::LoadSettings()
 {
-    QWidget* w = window();
-    if (w == nullptr) {
-        return;
-    }
-    const std::optional<RegistryKey> key = RegistryKey::open(platform::Hive::CurrentUser, KeyName(), true);
+    const std::optional<RegistryKey> key = openKey();
     if (!key) {
         return;
     }
+    QWidget* w = window();
     if (m_savePosition) {
         const std::optional<RegistryKey> position = key->subKey(kPosition, false);
         w->move(readInteger(position, QStringLiteral("Left"), w->x()),
@@ -268,14 +273,11 @@ void TFormSettings::LoadSettings()
 
 void TFormSettings::SaveSettings()
 {
-    QWidget* w = window();
-    if (w == nullptr) {
-        return;
-    }
-    const std::optional<RegistryKey> key = RegistryKey::open(platform::Hive::CurrentUser, KeyName(), true);
+    const std::optional<RegistryKey> key = openKey();
     if (!key) {
         return;
     }
+    const QWidget* w = window();
     if (m_savePosition) {
         std::optional<RegistryKey> position = key->subKey(kPosition, true);
         // The bounds of a maximized or minimized window are not the ones to come back to.

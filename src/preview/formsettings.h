@@ -12,6 +12,10 @@
 
 class QWidget;
 
+namespace platform {
+class RegistryKey;
+}
+
 // A window's font dialog: the font it offers and returns, kept between showings.
 class TFontDialog final : public QObject {
     Q_OBJECT
@@ -50,6 +54,8 @@ public:
 
 private:
     QWidget* window() const;
+    // The key for one load or save, made when missing; none when the owner is no window.
+    std::optional<platform::RegistryKey> openKey() const;
     QList<QObject*> handledControls() const;
 
     bool m_savePosition = true;

@@ -218,40 +218,26 @@ void TPageSetupForm::buildHeaderFooter(QWidget* parent, bool header)
     auto* column = new QVBoxLayout(group);
     auto* form = new QFormLayout;
     column->addLayout(form);
-    QLineEdit* text = labelledEdit(group, form, name("HeaderEdit", "FooterEdit"), name("&Header", "&Footer"));
-    QLineEdit* margin =
+    (header ? HeaderEdit : FooterEdit) =
+        labelledEdit(group, form, name("HeaderEdit", "FooterEdit"), name("&Header", "&Footer"));
+    (header ? HdrMarginEdit : FtrMarginEdit) =
         labelledEdit(group, form, name("HdrMarginEdit", "FtrMarginEdit"), name("Header &Margin", "Footer &Margin"));
-    QRadioButton* leftBut =
+    (header ? HdrLeftBut : FtrLeftBut) =
         radioButton(group, name("HdrLeftBut", "FtrLeftBut"), "Left", int(TAlignment::taLeftJustify));
-    QRadioButton* centerBut =
+    (header ? HdrCenterBut : FtrCenterBut) =
         radioButton(group, name("HdrCenterBut", "FtrCenterBut"), "Center", int(TAlignment::taCenter));
-    QRadioButton* rightBut =
+    (header ? HdrRightBut : FtrRightBut) =
         radioButton(group, name("HdrRightBut", "FtrRightBut"), "Right", int(TAlignment::taRightJustify));
     QPushButton* fontBut = button(group, name("HdrFontBut", "FtrFontBut"), "&Font...");
+    (header ? HdrFontBut : FtrFontBut) = fontBut;
     column->addWidget(fontBut);
     auto* fonts = new TFontDialog(this, QString::fromLatin1(name("HeaderFontDialog", "FooterFontDialog")));
+    (header ? HeaderFontDialog : FooterFontDialog) = fonts;
     connect(fontBut, &QPushButton::clicked, this, [this, fontBut, fonts] {
         if (fonts->Execute(this)) {
             fontBut->setText(fontCaption(fonts->Font));
         }
     });
-    if (header) {
-        HeaderEdit = text;
-        HdrMarginEdit = margin;
-        HdrLeftBut = leftBut;
-        HdrCenterBut = centerBut;
-        HdrRightBut = rightBut;
-        HdrFontBut = fontBut;
-        HeaderFontDialog = fonts;
-    } else {
-        FooterEdit = text;
-        FtrMarginEdit = margin;
-        FtrLeftBut = leftBut;
-        FtrCenterBut = centerBut;
-        FtrRightBut = rightBut;
-        FtrFontBut = fontBut;
-        FooterFontDialog = fonts;
-    }
 }
 
 void TPageSetupForm::OptionsToControls()

@@ -2,6 +2,7 @@
 #include "pagesetupdlg.h"
 #include "pdfprinterenv.h"
 #include "prevprinter.h"
+#include "registry.h"
 #include "testdoc.h"
 
 #include <QCheckBox>

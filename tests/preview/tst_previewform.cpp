@@ -1,6 +1,7 @@
 #include "pdfprinterenv.h"
 #include "prevform.h"
 #include "prevprinter.h"
+#include "registry.h"
 #include "testdoc.h"
 
 #include <QApplication>

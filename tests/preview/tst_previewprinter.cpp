@@ -1,6 +1,7 @@
 #include "errors.h"
 #include "pdfprinterenv.h"
 #include "prevprinter.h"
+#include "registry.h"
 #include "richpages.h"
 #include "testdoc.h"
 
