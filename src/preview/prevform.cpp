@@ -46,12 +46,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override { press(event->position().toPoint(), event->buttons()); }
 };
 
-// Swallows every status tip of the program: status bars that show hints stay as they are.
-class HintBlocker final : public QObject {
-protected:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::StatusTip; }
-};
-
 QCursor zoomCursor()
 {
     // A magnifying glass whose centre is the hot spot.
@@ -111,7 +105,10 @@ TPreviewForm::TPreviewForm(TPreviewPrinter* printer, QWidget* parent) : QDialog(
     ScrollBox1->viewport()->installEventFilter(this);
 }
 
-TPreviewForm::~TPreviewForm() = default;
+TPreviewForm::~TPreviewForm()
+{
+    restoreHints();
+}
 
 void TPreviewForm::buildToolBar()
 {
@@ -357,18 +354,26 @@ void TPreviewForm::showEvent(QShowEvent* event)
         return;
     }
     ShowPage(0);
-    if (!m_hintBlocker) {
-        m_hintBlocker = std::make_unique<HintBlocker>();
-        qApp->installEventFilter(m_hintBlocker.get());
+    // No hint of the preview's controls reaches the status bars behind it; tooltips still show.
+    if (!m_savedHints) {
+        m_savedHints = platform::setHintHandler(platform::HintHandler());
     }
 }
 
 void TPreviewForm::hideEvent(QHideEvent* event)
 {
     if (!event->spontaneous()) {
-        m_hintBlocker.reset(); // destroying the filter removes it
+        restoreHints();
     }
     QDialog::hideEvent(event);
+}
+
+void TPreviewForm::restoreHints()
+{
+    if (m_savedHints) {
+        platform::setHintHandler(std::move(*m_savedHints));
+        m_savedHints.reset();
+    }
 }
 
 bool TPreviewForm::eventFilter(QObject* watched, QEvent* event)

@@ -4,8 +4,10 @@
 // fit the page, its width, a fixed percentage or by clicks of the zoom tool, with page navigation
 // and a print button. Created for one preview, shown modally, destroyed after closing.
 
+#include "hints.h"
+
 #include <QDialog>
-#include <memory>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -74,11 +76,12 @@ private:
     void layoutOnce();
     void paintPage(QPainter& painter);
     void printClick();
+    void restoreHints();
 
     int m_curPage = 0;
     double m_zoom = 0.0;
     bool m_layingOut = false;
     bool m_layoutAgain = false;
-    // While the window is open no hint reaches the program's status bars.
-    std::unique_ptr<QObject> m_hintBlocker;
+    // The application's hint handler while the window shows an empty one in its place.
+    std::optional<platform::HintHandler> m_savedHints;
 };
