@@ -7,8 +7,6 @@
 #include "prompter.h"
 #include "screentext.h"
 
-#include <QApplication>
-#include <QBitmap>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
