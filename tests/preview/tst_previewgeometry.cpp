@@ -19,8 +19,6 @@ private slots:
     void printRanges();
     void zoomItems();
     void sheetAtHundredPercent();
-    void fitToPageOnWideView();
-    void fitToWidthOnNarrowView();
     void zoomLabelByLocale();
     void numberTextForms();
 };
@@ -156,33 +154,6 @@ void TestPreviewGeometry::sheetAtHundredPercent()
     // A sheet at 300 pixels per inch shows at the same size.
     g = previewGeometry(1.0, QSize(600, 500), 96, letterSheet(300, 300));
     QCOMPARE(g.panel, QSize(816, 1056));
-}
-
-void TestPreviewGeometry::fitToPageOnWideView()
-{
-    const QSize view(2000, 700);
-    const double zoom = itemZoom(kFitPageItem, 0, view, 96, kLetter96);
-    const PreviewGeometry g = previewGeometry(zoom, view, 96, kLetter96);
-    QVERIFY(qAbs(g.panel.height() - 680) <= 1);
-    QCOMPARE(g.field.width(), 1999);
-    QCOMPARE(g.panelPos.x(), 1999 / 2 - g.panel.width() / 2);
-    QCOMPARE(g.panelPos.y(), 10);
-}
-
-void TestPreviewGeometry::fitToWidthOnNarrowView()
-{
-    QSize view(500, 400);
-    double zoom = itemZoom(kFitWidthItem, 0, view, 96, kLetter96);
-    PreviewGeometry g = previewGeometry(zoom, view, 96, kLetter96);
-    QVERIFY(qAbs(g.panel.width() - 480) <= 1);
-    QVERIFY(g.field.height() > view.height()); // taller than the view: it scrolls
-    QCOMPARE(g.panelPos, QPoint(10, 10));
-
-    view = QSize(500, 900);
-    zoom = itemZoom(kFitWidthItem, 0, view, 96, kLetter96);
-    g = previewGeometry(zoom, view, 96, kLetter96);
-    QCOMPARE(g.field.height(), 899);
-    QCOMPARE(g.panelPos.y(), 899 / 2 - g.panel.height() / 2);
 }
 
 void TestPreviewGeometry::zoomLabelByLocale()
