@@ -47,10 +47,6 @@ public:
 
     bool StartupReady() const { return m_startupReady; }
 
-signals:
-    // The start-up window was closed: the program ends.
-    void closed();
-
     // StartupHost
     void hideStartup() override { hide(); }
     void stopSplashTimer() override;
@@ -61,6 +57,10 @@ signals:
     QTimer* Timer1 = nullptr;
     // The lines of the configuration file, as read for the data version.
     QByteArrayList ff;
+
+signals:
+    // The start-up window was closed: the program ends.
+    void closed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
