@@ -32,15 +32,18 @@ with zipfile.ZipFile(path + '.part', 'w') as z:
 
 constexpr int EntryCount = 42; // even entries deflated, odd ones bzip2
 
-QString folder(const QString& name) {
+QString folder(const QString& name)
+{
     return QStringLiteral(KORVELIN_BENCH_DATA "/") + name;
 }
 
-QString archive() {
+QString archive()
+{
     return folder(QStringLiteral("update-200mb.zip"));
 }
 
-void makeArchiveOnce() {
+void makeArchiveOnce()
+{
     if (QFile::exists(archive())) {
         return;
     }
@@ -59,7 +62,8 @@ void makeArchiveOnce() {
 // The deflated entries alone, so the faster path is not hidden behind bzip2's time.
 enum Part { AllEntries, DeflatedOnly };
 
-QStringList entryNames(Part part) {
+QStringList entryNames(Part part)
+{
     QStringList names;
     for (int i = 0; i < EntryCount; i += part == DeflatedOnly ? 2 : 1) {
         names.append(QStringLiteral("tabela%1.db").arg(i, 3, 10, QLatin1Char('0')));
@@ -67,7 +71,8 @@ QStringList entryNames(Part part) {
     return names;
 }
 
-void extractWithReader(const QString& target, Part part) {
+void extractWithReader(const QString& target, Part part)
+{
     const QStringList wanted = entryNames(part);
     TZipArchive zip;
     zip.OnDecompressFile = [](qint64 current, qint64 total) { benchmark::DoNotOptimize(current + total); };
@@ -82,7 +87,8 @@ void extractWithReader(const QString& target, Part part) {
     }
 }
 
-void extractWithUnzip(const QString& target, Part part) {
+void extractWithUnzip(const QString& target, Part part)
+{
     QProcess unzip;
     unzip.start(QStringLiteral("unzip"), QStringList{QStringLiteral("-o"), QStringLiteral("-qq"), archive()} +
                                              entryNames(part) + QStringList{QStringLiteral("-d"), target});
@@ -98,7 +104,8 @@ double g_unzip[2] = {0, 0};
 // Both extract over the files of an earlier run, as the updater's "overwrite all" does; the
 // best of the timed runs counts.
 void timeExtraction(benchmark::State& state, void (*extract)(const QString&, Part), const QString& target, Part part,
-                    double& best) {
+                    double& best)
+{
     makeArchiveOnce();
     extract(target, part);
     best = std::numeric_limits<double>::max();
@@ -111,10 +118,12 @@ void timeExtraction(benchmark::State& state, void (*extract)(const QString&, Par
     }
 }
 
-void BM_ExtractReader(benchmark::State& state, Part part) {
+void BM_ExtractReader(benchmark::State& state, Part part)
+{
     timeExtraction(state, extractWithReader, folder(QStringLiteral("reader")), part, g_reader[part]);
 }
-void BM_ExtractUnzip(benchmark::State& state, Part part) {
+void BM_ExtractUnzip(benchmark::State& state, Part part)
+{
     timeExtraction(state, extractWithUnzip, folder(QStringLiteral("unzip")), part, g_unzip[part]);
 }
 BENCHMARK_CAPTURE(BM_ExtractReader, all, AllEntries)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
@@ -128,7 +137,8 @@ BENCHMARK_CAPTURE(BM_ExtractUnzip, deflated, DeflatedOnly)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 
-bool sameOutputs() {
+bool sameOutputs()
+{
     QDirIterator it(folder(QStringLiteral("unzip")), QDir::Files);
     int files = 0;
     while (it.hasNext()) {
@@ -145,7 +155,8 @@ bool sameOutputs() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

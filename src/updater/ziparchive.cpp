@@ -31,15 +31,18 @@ constexpr quint32 AttributeArchive = 0x20;
 
 constexpr int MethodDeflate64 = 9;
 
-quint16 le16(const char* p) {
+quint16 le16(const char* p)
+{
     return qFromLittleEndian<quint16>(p);
 }
 
-quint32 le32(const char* p) {
+quint32 le32(const char* p)
+{
     return qFromLittleEndian<quint32>(p);
 }
 
-TLocalFile parseLocalHeader(const char* p) {
+TLocalFile parseLocalHeader(const char* p)
+{
     TLocalFile h;
     h.signature = le32(p);
     h.versionNeeded = le16(p + 4);
@@ -55,7 +58,8 @@ TLocalFile parseLocalHeader(const char* p) {
     return h;
 }
 
-TCentralDirectoryFile parseCentralHeader(const char* p) {
+TCentralDirectoryFile parseCentralHeader(const char* p)
+{
     TCentralDirectoryFile h;
     h.signature = le32(p);
     h.versionMadeBy = le16(p + 4);
@@ -78,7 +82,8 @@ TCentralDirectoryFile parseCentralHeader(const char* p) {
 }
 
 // What the local header says, as the directory would have said it; for archives without one.
-TCentralDirectoryFile centralFromLocal(const TLocalFile& local, qint64 offset) {
+TCentralDirectoryFile centralFromLocal(const TLocalFile& local, qint64 offset)
+{
     TCentralDirectoryFile c;
     c.signature = CentralSignature;
     c.versionMadeBy = 20;
@@ -93,19 +98,22 @@ TCentralDirectoryFile centralFromLocal(const TLocalFile& local, qint64 offset) {
     c.nameLength = local.nameLength;
     c.extraLength = local.extraLength;
     c.externalAttributes = local.name.endsWith('/') ? AttributeDirectory : AttributeArchive;
-    c.localHeaderOffset = quint32(offset);
+    // Past 4 GB only ZIP64 could say where the header is; the marker makes extraction refuse it.
+    c.localHeaderOffset = offset >= Zip64Marker ? Zip64Marker : quint32(offset);
     c.name = local.name;
     c.extra = local.extra;
     return c;
 }
 
-QDateTime fromDosDateTime(quint16 date, quint16 time) {
+QDateTime fromDosDateTime(quint16 date, quint16 time)
+{
     const QDate day(1980 + (date >> 9), (date >> 5) & 0x0F, date & 0x1F);
     const QTime clock(time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
     return QDateTime(day, clock);
 }
 
-TZipCompressionType compressionType(quint16 method, quint16 flags) {
+TZipCompressionType compressionType(quint16 method, quint16 flags)
+{
     if (method != zipdecoder::Deflated && method != MethodDeflate64) {
         return ctUnknown;
     }
@@ -136,7 +144,8 @@ constexpr char16_t Cp437High[128] = {
 };
 
 // Many tools write UTF-8 names without setting the flag; valid UTF-8 is therefore taken as such.
-QString decodeName(const QByteArray& raw, quint16 flags) {
+QString decodeName(const QByteArray& raw, quint16 flags)
+{
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = utf8(raw);
     if ((flags & FlagUtf8) || !utf8.hasError()) {
@@ -152,7 +161,8 @@ QString decodeName(const QByteArray& raw, quint16 flags) {
 }
 
 // The caller joins the name to its target folder, so the name must not lead out of it.
-bool staysInside(const QString& name) {
+bool staysInside(const QString& name)
+{
     if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') || name.contains(QChar(0))) {
         return false;
     }
@@ -163,7 +173,8 @@ bool staysInside(const QString& name) {
     return std::none_of(parts.begin(), parts.end(), [](QStringView part) { return part == u".."; });
 }
 
-QString quoted(const QString& text) {
+QString quoted(const QString& text)
+{
     return u'"' + text + u'"';
 }
 
@@ -175,29 +186,36 @@ TZipArchiveEntriesEntry::TZipArchiveEntriesEntry(TZipArchiveEntries& collection,
     : m_collection(collection), m_central(central), m_encrypted(central.flags & FlagEncrypted),
       // A name ending in "/" marks a folder even when the tool left the attribute out.
       m_isFolder((central.externalAttributes & AttributeDirectory) || central.name.endsWith('/')),
-      m_compressionType(compressionType(central.method, central.flags)) {}
+      m_compressionType(compressionType(central.method, central.flags))
+{
+}
 
-QString TZipArchiveEntriesEntry::FileName() const {
+QString TZipArchiveEntriesEntry::FileName() const
+{
     return decodeName(m_central.name, m_central.flags);
 }
 
-void TZipArchiveEntriesEntry::ExtractToFile(const QString& destination) {
+void TZipArchiveEntriesEntry::ExtractToFile(const QString& destination)
+{
     m_collection.Archive().extract(*this, destination);
 }
 
-TZipArchiveEntriesEntry& TZipArchiveEntries::Items(int index) const {
+TZipArchiveEntriesEntry& TZipArchiveEntries::Items(int index) const
+{
     if (index < 0 || index >= Count()) {
         throw ZipError(QStringLiteral("List index out of bounds (%1)").arg(index));
     }
     return *m_items[size_t(index)];
 }
 
-void TZipArchiveEntries::clear() {
+void TZipArchiveEntries::clear()
+{
     m_items.clear();
     m_isZipArchive = false;
 }
 
-TZipArchiveEntriesEntry& TZipArchiveEntries::add(const TCentralDirectoryFile& central) {
+TZipArchiveEntriesEntry& TZipArchiveEntries::add(const TCentralDirectoryFile& central)
+{
     m_items.push_back(std::make_unique<TZipArchiveEntriesEntry>(*this, central));
     return *m_items.back();
 }
@@ -205,7 +223,8 @@ TZipArchiveEntriesEntry& TZipArchiveEntries::add(const TCentralDirectoryFile& ce
 TZipArchive::TZipArchive() = default;
 TZipArchive::~TZipArchive() = default;
 
-void TZipArchive::setActive(bool active) {
+void TZipArchive::setActive(bool active)
+{
     if (m_fileName.isEmpty()) {
         return;
     }
@@ -216,7 +235,8 @@ void TZipArchive::setActive(bool active) {
     }
 }
 
-QList<QByteArray> TZipArchive::Comment() const {
+QList<QByteArray> TZipArchive::Comment() const
+{
     QList<QByteArray> lines;
     if (!m_file || m_endPosition < 0 || m_end.commentLength == 0) {
         return lines;
@@ -238,7 +258,8 @@ QList<QByteArray> TZipArchive::Comment() const {
     return lines;
 }
 
-QStringList TZipArchive::FileNames() const {
+QStringList TZipArchive::FileNames() const
+{
     QStringList names;
     for (int i = 0; i < m_entries.Count(); ++i) {
         QString name = m_entries.Items(i).FileName();
@@ -252,7 +273,8 @@ QStringList TZipArchive::FileNames() const {
     return names;
 }
 
-void TZipArchive::Open(const QString& fileName) {
+void TZipArchive::Open(const QString& fileName)
+{
     if (m_file) {
         Close();
     }
@@ -278,7 +300,8 @@ void TZipArchive::Open(const QString& fileName) {
     }
 }
 
-void TZipArchive::Close() {
+void TZipArchive::Close()
+{
     m_entries.clear();
     m_file.reset();
     m_end = {};
@@ -290,13 +313,15 @@ void TZipArchive::Close() {
     }
 }
 
-void TZipArchive::SelectAll() {
+void TZipArchive::SelectAll()
+{
     for (const auto& entry : m_entries.m_items) {
         entry->setSelected(true);
     }
 }
 
-void TZipArchive::parse() {
+void TZipArchive::parse()
+{
     m_entries.clear();
     if (findEndRecord()) {
         if (readCentralDirectory()) {
@@ -311,7 +336,8 @@ void TZipArchive::parse() {
     }
 }
 
-bool TZipArchive::findEndRecord() {
+bool TZipArchive::findEndRecord()
+{
     const qint64 size = m_file->size();
     if (size < EndRecordSize) {
         return false;
@@ -342,7 +368,8 @@ bool TZipArchive::findEndRecord() {
     return false;
 }
 
-bool TZipArchive::readCentralDirectory() {
+bool TZipArchive::readCentralDirectory()
+{
     const QByteArray directory = readAt(m_end.directoryOffset, m_end.directorySize);
     if (directory.size() != qint64(m_end.directorySize)) {
         return false;
@@ -371,7 +398,8 @@ bool TZipArchive::readCentralDirectory() {
     return true;
 }
 
-void TZipArchive::readLocalHeaders() {
+void TZipArchive::readLocalHeaders()
+{
     const int count = m_entries.Count();
     for (int i = 0; i < count; ++i) {
         if (OnZipOpen) {
@@ -382,7 +410,8 @@ void TZipArchive::readLocalHeaders() {
     }
 }
 
-void TZipArchive::walkLocalHeaders() {
+void TZipArchive::walkLocalHeaders()
+{
     m_entries.clear();
     qint64 position = 0;
     TLocalFile local;
@@ -399,7 +428,8 @@ void TZipArchive::walkLocalHeaders() {
     }
 }
 
-bool TZipArchive::readLocalHeader(qint64 offset, TLocalFile& local) const {
+bool TZipArchive::readLocalHeader(qint64 offset, TLocalFile& local) const
+{
     local = {};
     const QByteArray head = readAt(offset, LocalHeaderSize);
     if (head.size() != LocalHeaderSize || le32(head.constData()) != LocalSignature) {
@@ -419,7 +449,8 @@ bool TZipArchive::readLocalHeader(qint64 offset, TLocalFile& local) const {
 // An entry written as a stream has its sizes only in a descriptor after its data. Without a
 // directory the data's end is the descriptor signature whose compressed size equals the
 // distance from the data's start.
-bool TZipArchive::findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const {
+bool TZipArchive::findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const
+{
     constexpr qint64 Piece = 1 << 20;
     const QByteArray signature("PK\x07\x08", 4); // the descriptor's own signature
     for (qint64 at = dataStart; at < m_file->size(); at += Piece) {
@@ -440,14 +471,16 @@ bool TZipArchive::findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64
     return false;
 }
 
-QByteArray TZipArchive::readAt(qint64 offset, qint64 length) const {
+QByteArray TZipArchive::readAt(qint64 offset, qint64 length) const
+{
     if (offset < 0 || !m_file->seek(offset)) {
         return {};
     }
     return m_file->read(length);
 }
 
-void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& destination) {
+void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& destination)
+{
     const QString name = entry.FileName();
     if (!staysInside(name)) {
         throw ZipError(QStringLiteral("Unsafe entry name refused: ") + quoted(name));

@@ -25,11 +25,29 @@ public:
     virtual Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) = 0;
 };
 
+// zlib's and libbzip2's streams take their buffers alike: hand them our pieces, advance past what
+// they used.
+template <typename Stream, typename Call>
+int pass(Stream& stream, const char*& in, qint64& inLength, char*& out, qint64& outLength, Call call)
+{
+    stream.next_in = reinterpret_cast<decltype(stream.next_in)>(const_cast<char*>(in));
+    stream.avail_in = decltype(stream.avail_in)(inLength);
+    stream.next_out = reinterpret_cast<decltype(stream.next_out)>(out);
+    stream.avail_out = decltype(stream.avail_out)(outLength);
+    const int rc = call(&stream);
+    in += inLength - stream.avail_in;
+    inLength = stream.avail_in;
+    out += outLength - stream.avail_out;
+    outLength = stream.avail_out;
+    return rc;
+}
+
 class StoredCopy final : public Decoder {
 public:
     explicit StoredCopy(qint64 size) : m_left(size) {}
 
-    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override {
+    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override
+    {
         const qint64 n = std::min({inLength, outLength, m_left});
         std::memcpy(out, in, size_t(n));
         in += n;
@@ -46,7 +64,8 @@ private:
 
 class Inflater final : public Decoder {
 public:
-    Inflater() {
+    Inflater()
+    {
         // Archives hold raw deflate data, without the zlib wrapper and its checksum.
         if (inflateInit2(&m_stream, -MAX_WBITS) != Z_OK) {
             throw std::bad_alloc();
@@ -54,16 +73,9 @@ public:
     }
     ~Inflater() override { inflateEnd(&m_stream); }
 
-    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override {
-        m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
-        m_stream.avail_in = uInt(inLength);
-        m_stream.next_out = reinterpret_cast<Bytef*>(out);
-        m_stream.avail_out = uInt(outLength);
-        const int rc = inflate(&m_stream, Z_NO_FLUSH);
-        in += inLength - m_stream.avail_in;
-        inLength = m_stream.avail_in;
-        out += outLength - m_stream.avail_out;
-        outLength = m_stream.avail_out;
+    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override
+    {
+        const int rc = pass(m_stream, in, inLength, out, outLength, [](z_stream* s) { return inflate(s, Z_NO_FLUSH); });
         if (rc == Z_STREAM_END) {
             return Step::End;
         }
@@ -77,23 +89,17 @@ private:
 
 class Bunzipper final : public Decoder {
 public:
-    Bunzipper() {
+    Bunzipper()
+    {
         if (BZ2_bzDecompressInit(&m_stream, 0, 0) != BZ_OK) {
             throw std::bad_alloc();
         }
     }
     ~Bunzipper() override { BZ2_bzDecompressEnd(&m_stream); }
 
-    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override {
-        m_stream.next_in = const_cast<char*>(in);
-        m_stream.avail_in = unsigned(inLength);
-        m_stream.next_out = out;
-        m_stream.avail_out = unsigned(outLength);
-        const int rc = BZ2_bzDecompress(&m_stream);
-        in += inLength - m_stream.avail_in;
-        inLength = m_stream.avail_in;
-        out += outLength - m_stream.avail_out;
-        outLength = m_stream.avail_out;
+    Step step(const char*& in, qint64& inLength, char*& out, qint64& outLength) override
+    {
+        const int rc = pass(m_stream, in, inLength, out, outLength, BZ2_bzDecompress);
         if (rc == BZ_STREAM_END) {
             return Step::End;
         }
@@ -104,7 +110,8 @@ private:
     bz_stream m_stream{};
 };
 
-std::unique_ptr<Decoder> makeDecoder(const EntryData& data) {
+std::unique_ptr<Decoder> makeDecoder(const EntryData& data)
+{
     switch (data.method) {
     case Deflated:
         return std::make_unique<Inflater>();
@@ -117,12 +124,14 @@ std::unique_ptr<Decoder> makeDecoder(const EntryData& data) {
 
 } // namespace
 
-bool isSupported(int method) {
+bool isSupported(int method)
+{
     return method == Stored || method == Deflated || method == Bzip2;
 }
 
 Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
-             const std::function<void(qint64 written)>& progress) {
+             const std::function<void(qint64 written)>& progress)
+{
     if (data.method == Stored && data.compressedSize != data.uncompressedSize) {
         return Fault::Damaged;
     }

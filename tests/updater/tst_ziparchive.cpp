@@ -41,7 +41,8 @@ struct PyEntry {
 };
 
 QString pythonArchive(const QString& folder, const QList<PyEntry>& entries, const QString& commentFile = {},
-                      bool streamed = false) {
+                      bool streamed = false)
+{
     const QString path = folder + "/python.zip";
     QJsonArray list;
     for (const PyEntry& e : entries) {
@@ -58,7 +59,8 @@ QString pythonArchive(const QString& folder, const QList<PyEntry>& entries, cons
 }
 
 // One archive per kind: text, incompressible and empty data under every method, a folder entry.
-QList<PyEntry> sampleEntries(const QString& source) {
+QList<PyEntry> sampleEntries(const QString& source)
+{
     return {{"folder/", "stored", {}},
             {"folder/plain.txt", "deflate", source + "/plain.txt"},
             {"random.bin", "bzip2", source + "/random.bin"},
@@ -67,14 +69,16 @@ QList<PyEntry> sampleEntries(const QString& source) {
             {"empty.dat", "deflate", source + "/empty.dat"}};
 }
 
-void extractAll(TZipArchive& zip, const QString& folder) {
+void extractAll(TZipArchive& zip, const QString& folder)
+{
     zip.setOverwriteAction(oaOverwriteAll);
     for (int i = 0; i < zip.Entries().Count(); ++i) {
         zip.Entries()[i].ExtractToFile(folder + u'/' + zip.Entries()[i].FileName());
     }
 }
 
-QString failureOf(const std::function<void()>& step) {
+QString failureOf(const std::function<void()>& step)
+{
     try {
         step();
     } catch (const ZipError& e) {
@@ -126,14 +130,16 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 };
 
-void TestZipArchive::init() {
+void TestZipArchive::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_source = path("source");
     makeSampleTree(m_source);
 }
 
-void TestZipArchive::toolArchivesMatchUnzip_data() {
+void TestZipArchive::toolArchivesMatchUnzip_data()
+{
     QTest::addColumn<QString>("tool");
     QTest::addColumn<bool>("descriptors"); // whether the tool streams with data descriptors
     QTest::newRow("zip -0") << "zip -0" << false;
@@ -145,7 +151,8 @@ void TestZipArchive::toolArchivesMatchUnzip_data() {
     QTest::newRow("python streamed") << "python streamed" << true;
 }
 
-void TestZipArchive::toolArchivesMatchUnzip() {
+void TestZipArchive::toolArchivesMatchUnzip()
+{
     QFETCH(QString, tool);
     QFETCH(bool, descriptors);
     const QStringList names{"plain.txt", "random.bin", "empty.dat", "sub", "with space.txt"};
@@ -179,7 +186,8 @@ void TestZipArchive::toolArchivesMatchUnzip() {
     QVERIFY(ours.size() >= 5);
 }
 
-void TestZipArchive::compressionLevels() {
+void TestZipArchive::compressionLevels()
+{
     const QString file = m_source + "/plain.txt";
     const auto typeOf = [&](const QString& level) {
         const QString archive = path("level" + level + ".zip");
@@ -209,7 +217,8 @@ void TestZipArchive::compressionLevels() {
     QCOMPARE(zip.Entries()[0].CompressionType(), ctUnknown);
 }
 
-void TestZipArchive::comments_data() {
+void TestZipArchive::comments_data()
+{
     QTest::addColumn<QByteArray>("comment");
     QTest::newRow("none") << QByteArray();
     QTest::newRow("300 bytes") << QByteArray(300, 'k');
@@ -219,7 +228,8 @@ void TestZipArchive::comments_data() {
     QTest::newRow("end signature inside") << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\xff') + "after";
 }
 
-void TestZipArchive::comments() {
+void TestZipArchive::comments()
+{
     QFETCH(QByteArray, comment);
     writeFile(path("comment"), comment);
     const QString archive = pythonArchive(m_dir->path(), sampleEntries(m_source), path("comment"));
@@ -245,7 +255,8 @@ void TestZipArchive::comments() {
     }
 }
 
-void TestZipArchive::commentLines() {
+void TestZipArchive::commentLines()
+{
     writeFile(path("comment"), "first\r\nsecond\nthird\rfourth\r\n");
     TZipArchive zip;
     zip.Open(pythonArchive(m_dir->path(), {{"a.txt", "stored", {}}}, path("comment")));
@@ -254,7 +265,8 @@ void TestZipArchive::commentLines() {
     QVERIFY(zip.Comment().isEmpty());
 }
 
-void TestZipArchive::filesThatAreNotArchives_data() {
+void TestZipArchive::filesThatAreNotArchives_data()
+{
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("10 bytes") << QByteArray("PK\x03\x04zzzzzz");
@@ -262,7 +274,8 @@ void TestZipArchive::filesThatAreNotArchives_data() {
     QTest::newRow("news text") << textBytes(5000);
 }
 
-void TestZipArchive::filesThatAreNotArchives() {
+void TestZipArchive::filesThatAreNotArchives()
+{
     // The updater passes news files through the extraction: they open quietly with no entries.
     QFETCH(QByteArray, content);
     writeFile(path("vesti.txt"), content);
@@ -277,7 +290,8 @@ void TestZipArchive::filesThatAreNotArchives() {
     QCOMPARE(zip.FileName(), path("vesti.txt"));
 }
 
-void TestZipArchive::smallestArchive() {
+void TestZipArchive::smallestArchive()
+{
     // One empty stored entry named "a": 30 + 1 + 46 + 1 + 22 bytes, the end record at size - 22.
     const QString archive = pythonArchive(m_dir->path(), {{"a", "stored", {}}});
     QCOMPARE(QFileInfo(archive).size(), 100);
@@ -287,7 +301,8 @@ void TestZipArchive::smallestArchive() {
     QCOMPARE(zip.FileNames(), QStringList{"a"});
 }
 
-void TestZipArchive::missingFile() {
+void TestZipArchive::missingFile()
+{
     TZipArchive zip;
     zip.Open(pythonArchive(m_dir->path(), {{"a", "stored", {}}}));
     QVERIFY(zip.Active());
@@ -297,13 +312,15 @@ void TestZipArchive::missingFile() {
     QCOMPARE(zip.Entries().Count(), 0);
 }
 
-void TestZipArchive::cutArchiveIsWalked_data() {
+void TestZipArchive::cutArchiveIsWalked_data()
+{
     QTest::addColumn<bool>("streamed");
     QTest::newRow("sizes in local headers") << false;
     QTest::newRow("data descriptors") << true;
 }
 
-void TestZipArchive::cutArchiveIsWalked() {
+void TestZipArchive::cutArchiveIsWalked()
+{
     // A download cut off before the directory: the entries are found from their local headers.
     QFETCH(bool, streamed);
     const QString full = pythonArchive(m_dir->path(), sampleEntries(m_source), {}, streamed);
@@ -325,7 +342,8 @@ void TestZipArchive::cutArchiveIsWalked() {
     QCOMPARE(tree(path("ours")), tree(path("theirs")));
 }
 
-void TestZipArchive::cutInsideLastEntry() {
+void TestZipArchive::cutInsideLastEntry()
+{
     const QString full = pythonArchive(m_dir->path(), {{"first.txt", "deflate", m_source + "/plain.txt"},
                                                        {"last.bin", "stored", m_source + "/random.bin"}});
     writeFile(path("cut.zip"), readFile(full).left(centralOffset(full) - 100));
@@ -342,7 +360,8 @@ void TestZipArchive::cutInsideLastEntry() {
     QCOMPARE(readFile(path("out/last.bin")), QByteArray("the previous update's file"));
 }
 
-void TestZipArchive::emptyEntries() {
+void TestZipArchive::emptyEntries()
+{
     const QString archive = pythonArchive(m_dir->path(), {{"stored.dat", "stored", m_source + "/empty.dat"},
                                                           {"deflated.dat", "deflate", m_source + "/empty.dat"},
                                                           {"bzip2.dat", "bzip2", m_source + "/empty.dat"}});
@@ -358,7 +377,8 @@ void TestZipArchive::emptyEntries() {
     QCOMPARE(progress, 0);
 }
 
-void TestZipArchive::unsafeNamesAreRefused() {
+void TestZipArchive::unsafeNamesAreRefused()
+{
     const QString data = m_source + "/with space.txt";
     const QStringList unsafe{"../evil.txt", "/tmp/absolute.txt", "C:/drive.txt",
                              "c:evil.txt",  "sub\\back.txt",     "sub/../../up.txt"};
@@ -386,7 +406,8 @@ void TestZipArchive::unsafeNamesAreRefused() {
              (QStringList{"update/", "update/deep/", "update/deep/er/", "update/deep/er/fine.txt"}));
 }
 
-void TestZipArchive::unsupportedEntries() {
+void TestZipArchive::unsupportedEntries()
+{
     const QString text = m_source + "/plain.txt";
     const QString expectedFor = "Cannot process this file: %1 ";
     const auto check = [&](const QString& archive, const QString& name) {
@@ -426,7 +447,8 @@ void TestZipArchive::unsupportedEntries() {
     QCOMPARE(readFile(path("local64/local64.txt")), readFile(text));
 }
 
-void TestZipArchive::damagedEntries() {
+void TestZipArchive::damagedEntries()
+{
     const QByteArray previous = "the file of the last good update";
     const auto check = [&](const QString& archive, const QString& expected) {
         const QString folder = path("out-" + QFileInfo(archive).baseName());
@@ -478,7 +500,8 @@ void TestZipArchive::damagedEntries() {
           "The data of \"entry\" are cut short");
 }
 
-void TestZipArchive::overwriteActions_data() {
+void TestZipArchive::overwriteActions_data()
+{
     QTest::addColumn<int>("action");
     QTest::addColumn<bool>("withEvent");
     QTest::addColumn<int>("answer");
@@ -497,7 +520,8 @@ void TestZipArchive::overwriteActions_data() {
     QTest::newRow("skip, event skips all") << int(oaSkip) << true << int(oaSkipAll) << false << true << 1;
 }
 
-void TestZipArchive::overwriteActions() {
+void TestZipArchive::overwriteActions()
+{
     QFETCH(int, action);
     QFETCH(bool, withEvent);
     QFETCH(int, answer);
@@ -532,7 +556,8 @@ void TestZipArchive::overwriteActions() {
     QCOMPARE(int(zip.OverwriteAction()), action); // an answer holds for its entry only
 }
 
-void TestZipArchive::overwriteEventRenames() {
+void TestZipArchive::overwriteEventRenames()
+{
     const QString archive = pythonArchive(m_dir->path(), {{"old.txt", "stored", m_source + "/with space.txt"}});
     writeFile(path("old.txt"), "previous");
     TZipArchive zip;
@@ -546,7 +571,8 @@ void TestZipArchive::overwriteEventRenames() {
     QCOMPARE(readFile(path("renamed.txt")), readFile(m_source + "/with space.txt"));
 }
 
-void TestZipArchive::openAndCloseEvents() {
+void TestZipArchive::openAndCloseEvents()
+{
     const QString archive = pythonArchive(m_dir->path(), sampleEntries(m_source));
     writeFile(path("news.txt"), "not an archive");
     TZipArchive zip;
@@ -577,7 +603,8 @@ void TestZipArchive::openAndCloseEvents() {
     QCOMPARE(changes, QList<int>{0});
 }
 
-void TestZipArchive::decompressionProgress() {
+void TestZipArchive::decompressionProgress()
+{
     writeFile(path("big.txt"), textBytes(3 * 1024 * 1024 + 17));
     const QString archive = pythonArchive(m_dir->path(), {{"deflated.txt", "deflate", path("big.txt")},
                                                           {"bzipped.txt", "bzip2", path("big.txt")},
@@ -604,7 +631,8 @@ void TestZipArchive::decompressionProgress() {
     }
 }
 
-void TestZipArchive::namesAndIndexes() {
+void TestZipArchive::namesAndIndexes()
+{
     const QString data = m_source + "/with space.txt";
     const QString archive = pythonArchive(m_dir->path(), {{"dir//double.txt", "stored", data},
                                                           {"C:/windows/drive.txt", "stored", data},
@@ -628,7 +656,8 @@ void TestZipArchive::namesAndIndexes() {
     QCOMPARE(tree(path("ours")), tree(path("theirs")));
 }
 
-void TestZipArchive::stateAndProperties() {
+void TestZipArchive::stateAndProperties()
+{
     const QString archive = pythonArchive(m_dir->path(), sampleEntries(m_source));
     TZipArchive zip;
     QCOMPARE(zip.OverwriteAction(), oaSkip);

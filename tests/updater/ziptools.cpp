@@ -10,7 +10,8 @@
 
 namespace ziptest {
 
-QByteArray run(const QString& program, const QStringList& arguments, const QString& folder) {
+QByteArray run(const QString& program, const QStringList& arguments, const QString& folder)
+{
     QProcess process;
     process.setWorkingDirectory(folder);
     process.start(program, arguments);
@@ -22,11 +23,13 @@ QByteArray run(const QString& program, const QStringList& arguments, const QStri
     return process.readAllStandardOutput();
 }
 
-QByteArray python(const QString& script, const QStringList& arguments, const QString& folder) {
+QByteArray python(const QString& script, const QStringList& arguments, const QString& folder)
+{
     return run(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + arguments, folder);
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
+void writeFile(const QString& path, const QByteArray& bytes)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
@@ -34,7 +37,8 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     }
 }
 
-QByteArray readFile(const QString& path) {
+QByteArray readFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         throw std::runtime_error("cannot read " + path.toStdString());
@@ -42,7 +46,8 @@ QByteArray readFile(const QString& path) {
     return file.readAll();
 }
 
-QByteArray randomBytes(int size, quint32 seed) {
+QByteArray randomBytes(int size, quint32 seed)
+{
     QRandomGenerator generator(seed);
     QByteArray bytes(size, Qt::Uninitialized);
     for (char& c : bytes) {
@@ -51,7 +56,8 @@ QByteArray randomBytes(int size, quint32 seed) {
     return bytes;
 }
 
-QByteArray textBytes(int size) {
+QByteArray textBytes(int size)
+{
     QByteArray text;
     for (int line = 0; text.size() < size; ++line) {
         text += "ID_ZAKONA=" + QByteArray::number(line * 7919 % 100003) + ";Naziv_zakona=Zakon o porezu " +
@@ -61,7 +67,8 @@ QByteArray textBytes(int size) {
     return text;
 }
 
-void makeSampleTree(const QString& folder) {
+void makeSampleTree(const QString& folder)
+{
     writeFile(folder + "/plain.txt", textBytes(60000));
     writeFile(folder + "/random.bin", randomBytes(40000, 7));
     writeFile(folder + "/empty.dat", {});
@@ -69,7 +76,8 @@ void makeSampleTree(const QString& folder) {
     writeFile(folder + "/with space.txt", "a blank in the name\n");
 }
 
-QMap<QString, QByteArray> tree(const QString& folder) {
+QMap<QString, QByteArray> tree(const QString& folder)
+{
     QMap<QString, QByteArray> files;
     const QDir root(folder);
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
@@ -82,11 +90,13 @@ QMap<QString, QByteArray> tree(const QString& folder) {
     return files;
 }
 
-void unzipTo(const QString& archive, const QString& folder) {
+void unzipTo(const QString& archive, const QString& folder)
+{
     run(QStringLiteral("unzip"), {QStringLiteral("-o"), QStringLiteral("-qq"), archive, QStringLiteral("-d"), folder});
 }
 
-void patchFile(const QString& path, qint64 offset, quint32 value, int size) {
+void patchFile(const QString& path, qint64 offset, quint32 value, int size)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite) || !file.seek(offset)) {
         throw std::runtime_error("cannot patch " + path.toStdString());
