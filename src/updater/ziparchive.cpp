@@ -41,20 +41,25 @@ quint32 le32(const char* p)
     return qFromLittleEndian<quint32>(p);
 }
 
+void parseSharedFields(const char* p, ZipHeaderFields& h)
+{
+    h.versionNeeded = le16(p);
+    h.flags = le16(p + 2);
+    h.method = le16(p + 4);
+    h.time = le16(p + 6);
+    h.date = le16(p + 8);
+    h.crc32 = le32(p + 10);
+    h.compressedSize = le32(p + 14);
+    h.uncompressedSize = le32(p + 18);
+    h.nameLength = le16(p + 22);
+    h.extraLength = le16(p + 24);
+}
+
 TLocalFile parseLocalHeader(const char* p)
 {
     TLocalFile h;
     h.signature = le32(p);
-    h.versionNeeded = le16(p + 4);
-    h.flags = le16(p + 6);
-    h.method = le16(p + 8);
-    h.time = le16(p + 10);
-    h.date = le16(p + 12);
-    h.crc32 = le32(p + 14);
-    h.compressedSize = le32(p + 18);
-    h.uncompressedSize = le32(p + 22);
-    h.nameLength = le16(p + 26);
-    h.extraLength = le16(p + 28);
+    parseSharedFields(p + 4, h);
     return h;
 }
 
@@ -63,16 +68,7 @@ TCentralDirectoryFile parseCentralHeader(const char* p)
     TCentralDirectoryFile h;
     h.signature = le32(p);
     h.versionMadeBy = le16(p + 4);
-    h.versionNeeded = le16(p + 6);
-    h.flags = le16(p + 8);
-    h.method = le16(p + 10);
-    h.time = le16(p + 12);
-    h.date = le16(p + 14);
-    h.crc32 = le32(p + 16);
-    h.compressedSize = le32(p + 20);
-    h.uncompressedSize = le32(p + 24);
-    h.nameLength = le16(p + 28);
-    h.extraLength = le16(p + 30);
+    parseSharedFields(p + 6, h);
     h.commentLength = le16(p + 32);
     h.diskNumberStart = le16(p + 34);
     h.internalAttributes = le16(p + 36);
@@ -87,16 +83,7 @@ TCentralDirectoryFile centralFromLocal(const TLocalFile& local, qint64 offset)
     TCentralDirectoryFile c;
     c.signature = CentralSignature;
     c.versionMadeBy = 20;
-    c.versionNeeded = local.versionNeeded;
-    c.flags = local.flags;
-    c.method = local.method;
-    c.time = local.time;
-    c.date = local.date;
-    c.crc32 = local.crc32;
-    c.compressedSize = local.compressedSize;
-    c.uncompressedSize = local.uncompressedSize;
-    c.nameLength = local.nameLength;
-    c.extraLength = local.extraLength;
+    static_cast<ZipHeaderFields&>(c) = local;
     c.externalAttributes = local.name.endsWith('/') ? AttributeDirectory : AttributeArchive;
     // Past 4 GB only ZIP64 could say where the header is; the marker makes extraction refuse it.
     c.localHeaderOffset = offset >= Zip64Marker ? Zip64Marker : quint32(offset);

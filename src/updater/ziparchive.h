@@ -30,9 +30,8 @@ enum TOverwriteAction { oaSkip, oaSkipAll, oaOverwrite, oaOverwriteAll };
 // The deflate level an entry's flags record; any method but deflate reads ctUnknown.
 enum TZipCompressionType { ctNormal, ctMaximum, ctFast, ctSuperFast, ctNone, ctUnknown };
 
-// A local file header as stored (30 bytes, then the name and the extra field).
-struct TLocalFile {
-    quint32 signature = 0; // 0 when no local header was found where the directory points
+// The 26 bytes that a local header and a central directory header share, laid out alike.
+struct ZipHeaderFields {
     quint16 versionNeeded = 0;
     quint16 flags = 0;
     quint16 method = 0;
@@ -43,24 +42,22 @@ struct TLocalFile {
     quint32 uncompressedSize = 0;
     quint16 nameLength = 0;
     quint16 extraLength = 0;
+};
+
+// A local file header as stored: signature, the shared fields (30 bytes in all), then the name
+// and the extra field.
+struct TLocalFile : ZipHeaderFields {
+    quint32 signature = 0; // 0 when no local header was found where the directory points
     QByteArray name;
     QByteArray extra;
 };
 
-// A central directory header as stored (46 bytes, then the name, the extra field and the comment).
-struct TCentralDirectoryFile {
+// A central directory header as stored: signature, version made by, the shared fields, then
+// comment length, disk, attributes and the local header's offset (46 bytes in all), then the
+// name, the extra field and the comment.
+struct TCentralDirectoryFile : ZipHeaderFields {
     quint32 signature = 0;
     quint16 versionMadeBy = 0;
-    quint16 versionNeeded = 0;
-    quint16 flags = 0;
-    quint16 method = 0;
-    quint16 time = 0;
-    quint16 date = 0;
-    quint32 crc32 = 0;
-    quint32 compressedSize = 0;
-    quint32 uncompressedSize = 0;
-    quint16 nameLength = 0;
-    quint16 extraLength = 0;
     quint16 commentLength = 0;
     quint16 diskNumberStart = 0;
     quint16 internalAttributes = 0;

@@ -26,6 +26,7 @@ with zipfile.ZipFile(out, 'w') as z:
         info = zipfile.ZipInfo(e['name'], (2024, 5, 17, 13, 45, 30))
         info.compress_type = methods[e['method']]
         info.external_attr = (0o40755 << 16 | 0x10) if e['name'].endswith('/') else 0o644 << 16
+        info.external_attr = e.get('attributes') or info.external_attr
         data = open(e['file'], 'rb').read() if e['file'] else b''
         with z.open(info, 'w', force_zip64=e.get('zip64', False)) as f:
             f.write(data)
@@ -38,6 +39,7 @@ struct PyEntry {
     QString method = QStringLiteral("deflate");
     QString file; // empty: no data
     bool zip64 = false;
+    quint32 attributes = 0; // 0: a folder's or a plain file's
 };
 
 QString pythonArchive(const QString& folder, const QList<PyEntry>& entries, const QString& commentFile = {},
@@ -46,7 +48,11 @@ QString pythonArchive(const QString& folder, const QList<PyEntry>& entries, cons
     const QString path = folder + "/python.zip";
     QJsonArray list;
     for (const PyEntry& e : entries) {
-        list.append(QJsonObject{{"name", e.name}, {"method", e.method}, {"file", e.file}, {"zip64", e.zip64}});
+        list.append(QJsonObject{{"name", e.name},
+                                {"method", e.method},
+                                {"file", e.file},
+                                {"zip64", e.zip64},
+                                {"attributes", qint64(e.attributes)}});
     }
     const QJsonObject spec{
         {"path", streamed ? QStringLiteral("-") : path}, {"entries", list}, {"comment", commentFile}};
@@ -123,6 +129,7 @@ private slots:
     void decompressionProgress();
     void namesAndIndexes();
     void stateAndProperties();
+    void readOnlyEntryStaysWritable();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -687,6 +694,22 @@ void TestZipArchive::stateAndProperties()
     QVERIFY(!zip.ReadOnly());
     QCOMPARE(zip.Entries().Count(), 0);
     QCOMPARE(zip.FileName(), archive);
+}
+
+void TestZipArchive::readOnlyEntryStaysWritable()
+{
+    // Read-only, hidden and system (0x07) with Unix mode 0444: applying them would make the next
+    // update's extraction over the file fail.
+    const QString archive =
+        pythonArchive(m_dir->path(), {{"locked.db", "stored", m_source + "/plain.txt", false, 0444u << 16 | 0x07}});
+    TZipArchive zip;
+    zip.Open(archive);
+    QVERIFY(zip.ApplyAtributes());
+    extractAll(zip, path("out"));
+    QVERIFY(QFileInfo(path("out/locked.db")).permissions() & QFileDevice::WriteOwner);
+    writeFile(path("out/locked.db"), "changed since");
+    extractAll(zip, path("out"));
+    QCOMPARE(readFile(path("out/locked.db")), readFile(m_source + "/plain.txt"));
 }
 
 QTEST_GUILESS_MAIN(TestZipArchive)
