@@ -1,0 +1,550 @@
+#include "ziparchive.h"
+
+#include "zipdecoder.h"
+
+#include <algorithm>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QtEndian>
+
+namespace {
+
+constexpr quint32 LocalSignature = 0x04034b50;   // "PK" 3 4
+constexpr quint32 CentralSignature = 0x02014b50; // "PK" 1 2
+constexpr quint32 EndSignature = 0x06054b50;     // "PK" 5 6
+constexpr qint64 LocalHeaderSize = 30;
+constexpr qint64 CentralHeaderSize = 46;
+constexpr qint64 EndRecordSize = 22;
+constexpr qint64 DescriptorSize = 16;
+constexpr qint64 MaxCommentLength = 0xFFFF;
+constexpr quint32 Zip64Marker = 0xFFFFFFFF;
+
+constexpr quint16 FlagEncrypted = 0x0001;
+constexpr quint16 FlagLevelMask = 0x0006;
+constexpr quint16 FlagDescriptor = 0x0008;
+constexpr quint16 FlagUtf8 = 0x0800;
+constexpr quint32 AttributeDirectory = 0x10;
+constexpr quint32 AttributeArchive = 0x20;
+
+constexpr int MethodDeflate64 = 9;
+
+quint16 le16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
+
+quint32 le32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+
+void parseSharedFields(const char* p, ZipHeaderFields& h)
+{
+    h.versionNeeded = le16(p);
+    h.flags = le16(p + 2);
+    h.method = le16(p + 4);
+    h.time = le16(p + 6);
+    h.date = le16(p + 8);
+    h.crc32 = le32(p + 10);
+    h.compressedSize = le32(p + 14);
+    h.uncompressedSize = le32(p + 18);
+    h.nameLength = le16(p + 22);
+    h.extraLength = le16(p + 24);
+}
+
+TLocalFile parseLocalHeader(const char* p)
+{
+    TLocalFile h;
+    h.signature = le32(p);
+    parseSharedFields(p + 4, h);
+    return h;
+}
+
+TCentralDirectoryFile parseCentralHeader(const char* p)
+{
+    TCentralDirectoryFile h;
+    h.signature = le32(p);
+    h.versionMadeBy = le16(p + 4);
+    parseSharedFields(p + 6, h);
+    h.commentLength = le16(p + 32);
+    h.diskNumberStart = le16(p + 34);
+    h.internalAttributes = le16(p + 36);
+    h.externalAttributes = le32(p + 38);
+    h.localHeaderOffset = le32(p + 42);
+    return h;
+}
+
+// What the local header says, as the directory would have said it; for archives without one.
+TCentralDirectoryFile centralFromLocal(const TLocalFile& local, qint64 offset)
+{
+    TCentralDirectoryFile c;
+    c.signature = CentralSignature;
+    c.versionMadeBy = 20;
+    static_cast<ZipHeaderFields&>(c) = local;
+    c.externalAttributes = local.name.endsWith('/') ? AttributeDirectory : AttributeArchive;
+    // Past 4 GB only ZIP64 could say where the header is; the marker makes extraction refuse it.
+    c.localHeaderOffset = offset >= Zip64Marker ? Zip64Marker : quint32(offset);
+    c.name = local.name;
+    c.extra = local.extra;
+    return c;
+}
+
+QDateTime fromDosDateTime(quint16 date, quint16 time)
+{
+    const QDate day(1980 + (date >> 9), (date >> 5) & 0x0F, date & 0x1F);
+    const QTime clock(time >> 11, (time >> 5) & 0x3F, (time & 0x1F) * 2);
+    return QDateTime(day, clock);
+}
+
+TZipCompressionType compressionType(quint16 method, quint16 flags)
+{
+    if (method != zipdecoder::Deflated && method != MethodDeflate64) {
+        return ctUnknown;
+    }
+    switch (flags & FlagLevelMask) {
+    case 2:
+        return ctMaximum;
+    case 4:
+        return ctFast;
+    case 6:
+        return ctSuperFast;
+    default:
+        return ctNormal;
+    }
+}
+
+// Characters 0x80-0xFF of code page 437, the format's encoding for names not flagged as UTF-8.
+constexpr char16_t Cp437High[128] = {
+    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
+    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
+    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
+    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
+    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
+    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
+    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
+    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
+    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
+    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0,
+};
+
+// Many tools write UTF-8 names without setting the flag; valid UTF-8 is therefore taken as such.
+QString decodeName(const QByteArray& raw, quint16 flags)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString name = utf8(raw);
+    if ((flags & FlagUtf8) || !utf8.hasError()) {
+        return name;
+    }
+    QString out;
+    out.reserve(raw.size());
+    for (const char c : raw) {
+        const auto byte = uchar(c);
+        out += byte < 0x80 ? QChar(byte) : QChar(Cp437High[byte - 0x80]);
+    }
+    return out;
+}
+
+// The caller joins the name to its target folder, so the name must not lead out of it.
+bool staysInside(const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') || name.contains(QChar(0))) {
+        return false;
+    }
+    if (name.size() >= 2 && name[1] == u':' && name[0].isLetter()) {
+        return false;
+    }
+    const auto parts = QStringView(name).split(u'/');
+    return std::none_of(parts.begin(), parts.end(), [](QStringView part) { return part == u".."; });
+}
+
+QString quoted(const QString& text)
+{
+    return u'"' + text + u'"';
+}
+
+} // namespace
+
+ZipError::ZipError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
+
+TZipArchiveEntriesEntry::TZipArchiveEntriesEntry(TZipArchiveEntries& collection, const TCentralDirectoryFile& central)
+    : m_collection(collection), m_central(central), m_encrypted(central.flags & FlagEncrypted),
+      // A name ending in "/" marks a folder even when the tool left the attribute out.
+      m_isFolder((central.externalAttributes & AttributeDirectory) || central.name.endsWith('/')),
+      m_compressionType(compressionType(central.method, central.flags))
+{
+}
+
+QString TZipArchiveEntriesEntry::FileName() const
+{
+    return decodeName(m_central.name, m_central.flags);
+}
+
+void TZipArchiveEntriesEntry::ExtractToFile(const QString& destination)
+{
+    m_collection.Archive().extract(*this, destination);
+}
+
+TZipArchiveEntriesEntry& TZipArchiveEntries::Items(int index) const
+{
+    if (index < 0 || index >= Count()) {
+        throw ZipError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    }
+    return *m_items[size_t(index)];
+}
+
+void TZipArchiveEntries::clear()
+{
+    m_items.clear();
+    m_isZipArchive = false;
+}
+
+TZipArchiveEntriesEntry& TZipArchiveEntries::add(const TCentralDirectoryFile& central)
+{
+    m_items.push_back(std::make_unique<TZipArchiveEntriesEntry>(*this, central));
+    return *m_items.back();
+}
+
+TZipArchive::TZipArchive() = default;
+TZipArchive::~TZipArchive() = default;
+
+void TZipArchive::setActive(bool active)
+{
+    if (m_fileName.isEmpty()) {
+        return;
+    }
+    if (active) {
+        Open(m_fileName);
+    } else {
+        Close();
+    }
+}
+
+QList<QByteArray> TZipArchive::Comment() const
+{
+    QList<QByteArray> lines;
+    if (!m_file || m_endPosition < 0 || m_end.commentLength == 0) {
+        return lines;
+    }
+    const QByteArray text = readAt(m_endPosition + EndRecordSize, m_end.commentLength);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.append(text.mid(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        lines.append(text.mid(start));
+    }
+    return lines;
+}
+
+QStringList TZipArchive::FileNames() const
+{
+    QStringList names;
+    for (int i = 0; i < m_entries.Count(); ++i) {
+        QString name = m_entries.Items(i).FileName();
+        name.replace(QStringLiteral("//"), QStringLiteral("/"));
+        const qsizetype drive = name.indexOf(QStringLiteral(":/"));
+        if (drive >= 0) {
+            name.remove(0, drive + 2);
+        }
+        names.append(name);
+    }
+    return names;
+}
+
+void TZipArchive::Open(const QString& fileName)
+{
+    if (m_file) {
+        Close();
+    }
+    const QFileInfo info(fileName);
+    if (!info.exists()) {
+        throw ZipError(QStringLiteral("File ") + quoted(fileName) + QStringLiteral(" not found!"));
+    }
+    auto file = std::make_unique<QFile>(fileName);
+    // Unbuffered: the reads are either a few header bytes or whole pieces of entry data.
+    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString());
+    }
+    m_file = std::move(file);
+    m_readOnly = !(info.permissions() & QFileDevice::WriteOwner);
+    parse();
+    m_isZipFile = m_entries.IsZipArchive();
+    if (!m_isZipFile) {
+        Close();
+    }
+    m_fileName = fileName;
+    if (OnZipChange) {
+        OnZipChange(1);
+    }
+}
+
+void TZipArchive::Close()
+{
+    m_entries.clear();
+    m_file.reset();
+    m_end = {};
+    m_endPosition = -1;
+    m_isZipFile = false;
+    m_readOnly = false;
+    if (OnZipChange) {
+        OnZipChange(0);
+    }
+}
+
+void TZipArchive::SelectAll()
+{
+    for (const auto& entry : m_entries.m_items) {
+        entry->setSelected(true);
+    }
+}
+
+void TZipArchive::parse()
+{
+    m_entries.clear();
+    if (findEndRecord()) {
+        if (readCentralDirectory()) {
+            m_entries.m_isZipArchive = true;
+            readLocalHeaders();
+        } else {
+            m_entries.clear();
+        }
+    } else {
+        walkLocalHeaders();
+        m_entries.m_isZipArchive = m_entries.Count() > 0;
+    }
+}
+
+bool TZipArchive::findEndRecord()
+{
+    const qint64 size = m_file->size();
+    if (size < EndRecordSize) {
+        return false;
+    }
+    // The record ends the file but for its comment, which is at most 65,535 bytes long.
+    const qint64 tailStart = std::max<qint64>(0, size - EndRecordSize - MaxCommentLength);
+    const QByteArray tail = readAt(tailStart, size - tailStart);
+    if (tail.size() != size - tailStart) {
+        return false;
+    }
+    for (qsizetype i = tail.size() - EndRecordSize; i >= 0; --i) {
+        const char* p = tail.constData() + i;
+        if (le32(p) != EndSignature) {
+            continue;
+        }
+        const EndRecord end{le16(p + 8), le32(p + 12), le32(p + 16), le16(p + 20)};
+        const qint64 position = tailStart + i;
+        // The signature may also stand inside a comment; the real record's comment fits the
+        // file and its directory lies before it.
+        if (position + EndRecordSize + end.commentLength > size ||
+            qint64(end.directoryOffset) + end.directorySize > position) {
+            continue;
+        }
+        m_end = end;
+        m_endPosition = position;
+        return true;
+    }
+    return false;
+}
+
+bool TZipArchive::readCentralDirectory()
+{
+    const QByteArray directory = readAt(m_end.directoryOffset, m_end.directorySize);
+    if (directory.size() != qint64(m_end.directorySize)) {
+        return false;
+    }
+    const int count = m_end.entriesOnDisk;
+    qsizetype at = 0;
+    for (int i = 0; i < count; ++i) {
+        if (directory.size() - at < CentralHeaderSize) {
+            return false;
+        }
+        TCentralDirectoryFile central = parseCentralHeader(directory.constData() + at);
+        const qsizetype variable = central.nameLength + central.extraLength + central.commentLength;
+        if (central.signature != CentralSignature || directory.size() - at - CentralHeaderSize < variable) {
+            return false;
+        }
+        at += CentralHeaderSize;
+        central.name = directory.mid(at, central.nameLength);
+        central.extra = directory.mid(at + central.nameLength, central.extraLength);
+        central.comment = directory.mid(at + central.nameLength + central.extraLength, central.commentLength);
+        at += variable;
+        m_entries.add(central);
+        if (OnZipOpen) {
+            OnZipOpen(i, count);
+        }
+    }
+    return true;
+}
+
+void TZipArchive::readLocalHeaders()
+{
+    const int count = m_entries.Count();
+    for (int i = 0; i < count; ++i) {
+        if (OnZipOpen) {
+            OnZipOpen(i, count);
+        }
+        TZipArchiveEntriesEntry& entry = m_entries.Items(i);
+        readLocalHeader(entry.m_central.localHeaderOffset, entry.m_local);
+    }
+}
+
+void TZipArchive::walkLocalHeaders()
+{
+    m_entries.clear();
+    qint64 position = 0;
+    TLocalFile local;
+    while (readLocalHeader(position, local)) {
+        const qint64 dataStart = position + LocalHeaderSize + local.nameLength + local.extraLength;
+        qint64 next = dataStart + local.compressedSize;
+        if ((local.flags & FlagDescriptor) && !findDataDescriptor(dataStart, local, next)) {
+            break;
+        }
+        TZipArchiveEntriesEntry& entry = m_entries.add(centralFromLocal(local, position));
+        entry.m_local = local;
+        entry.m_dateTime = fromDosDateTime(local.date, local.time);
+        position = next;
+    }
+}
+
+bool TZipArchive::readLocalHeader(qint64 offset, TLocalFile& local) const
+{
+    local = {};
+    const QByteArray head = readAt(offset, LocalHeaderSize);
+    if (head.size() != LocalHeaderSize || le32(head.constData()) != LocalSignature) {
+        return false;
+    }
+    TLocalFile found = parseLocalHeader(head.constData());
+    const QByteArray variable = readAt(offset + LocalHeaderSize, found.nameLength + found.extraLength);
+    if (variable.size() != found.nameLength + found.extraLength) {
+        return false;
+    }
+    found.name = variable.left(found.nameLength);
+    found.extra = variable.mid(found.nameLength);
+    local = found;
+    return true;
+}
+
+// An entry written as a stream has its sizes only in a descriptor after its data. Without a
+// directory the data's end is the descriptor signature whose compressed size equals the
+// distance from the data's start.
+bool TZipArchive::findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const
+{
+    constexpr qint64 Piece = 1 << 20;
+    const QByteArray signature("PK\x07\x08", 4); // the descriptor's own signature
+    for (qint64 at = dataStart; at < m_file->size(); at += Piece) {
+        // Overlapping pieces, so a descriptor across a piece boundary is seen whole.
+        const QByteArray piece = readAt(at, Piece + DescriptorSize - 1);
+        for (qsizetype i = piece.indexOf(signature); i >= 0 && i < Piece; i = piece.indexOf(signature, i + 1)) {
+            const char* p = piece.constData() + i;
+            if (piece.size() - i < DescriptorSize || le32(p + 8) != at + i - dataStart) {
+                continue;
+            }
+            local.crc32 = le32(p + 4);
+            local.compressedSize = le32(p + 8);
+            local.uncompressedSize = le32(p + 12);
+            next = at + i + DescriptorSize;
+            return true;
+        }
+    }
+    return false;
+}
+
+QByteArray TZipArchive::readAt(qint64 offset, qint64 length) const
+{
+    if (offset < 0 || !m_file->seek(offset)) {
+        return {};
+    }
+    return m_file->read(length);
+}
+
+void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& destination)
+{
+    const QString name = entry.FileName();
+    if (!staysInside(name)) {
+        throw ZipError(QStringLiteral("Unsafe entry name refused: ") + quoted(name));
+    }
+    QString target = destination;
+    TOverwriteAction action = m_overwriteAction;
+    if (action != oaOverwriteAll && action != oaSkipAll && OnOverwriteFile) {
+        if (QFileInfo::exists(target)) {
+            OnOverwriteFile(target, action);
+        } else {
+            action = oaOverwrite;
+        }
+    }
+    if (action != oaOverwrite && action != oaOverwriteAll) {
+        return;
+    }
+    if (entry.IsFolder()) {
+        if (!QDir().mkpath(target)) {
+            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target));
+        }
+        return;
+    }
+
+    const TCentralDirectoryFile& central = entry.CentralDirectory();
+    // ZIP64 keeps the real sizes and offset in an extra field that this reader does not follow.
+    const bool zip64 = central.compressedSize == Zip64Marker || central.uncompressedSize == Zip64Marker ||
+                       central.localHeaderOffset == Zip64Marker;
+    if (entry.Encrypted() || zip64 || !zipdecoder::isSupported(central.method)) {
+        throw ZipError(QStringLiteral("Cannot process this file: ") + name + u' ');
+    }
+    // The sizes and CRC-32 come from the directory: with flag bit 3 the local header has none, and
+    // the data start right after its name and extra field.
+    TLocalFile local;
+    if (!readLocalHeader(central.localHeaderOffset, local)) {
+        throw ZipError(QStringLiteral("The local header of ") + quoted(name) + QStringLiteral(" is missing"));
+    }
+    zipdecoder::EntryData data;
+    data.offset = qint64(central.localHeaderOffset) + LocalHeaderSize + local.nameLength + local.extraLength;
+    data.compressedSize = central.compressedSize;
+    data.uncompressedSize = central.uncompressedSize;
+    data.crc32 = central.crc32;
+    data.method = central.method;
+    const QString cutShort = QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are cut short");
+    if (data.offset + data.compressedSize > m_file->size()) {
+        throw ZipError(cutShort);
+    }
+
+    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
+        throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target));
+    }
+    // Written beside the target and renamed over it only when whole and checked. No attribute of
+    // the entry is applied: a read-only file would make the next update's extraction fail, and
+    // hidden, system and archive have no meaning here.
+    QSaveFile out(target);
+    const QString cannotWrite = QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ");
+    if (!out.open(QIODevice::WriteOnly)) {
+        throw ZipError(cannotWrite + out.errorString());
+    }
+    const qint64 total = data.uncompressedSize;
+    const auto fault = zipdecoder::decode(*m_file, data, out, [this, total](qint64 written) {
+        if (OnDecompressFile) {
+            OnDecompressFile(written, total);
+        }
+    });
+    switch (fault) {
+    case zipdecoder::Fault::None:
+        break;
+    case zipdecoder::Fault::ShortRead:
+        throw ZipError(cutShort);
+    case zipdecoder::Fault::Damaged:
+        throw ZipError(QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are damaged"));
+    case zipdecoder::Fault::BadChecksum:
+        throw ZipError(QStringLiteral("The CRC-32 of ") + quoted(name) + QStringLiteral(" does not match its data"));
+    case zipdecoder::Fault::WriteFailed:
+        throw ZipError(cannotWrite + out.errorString());
+    }
+    if (!out.commit()) {
+        throw ZipError(cannotWrite + out.errorString());
+    }
+}

@@ -1,0 +1,208 @@
+#pragma once
+
+// Reads ZIP archives and extracts their stored, deflated and bzip2 entries to files. The updater
+// unpacks every downloaded update archive with it. The reader never writes to an archive.
+
+#include <functional>
+#include <memory>
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+#include <vector>
+
+class QFile;
+
+// The one failure type of the reader. The message is meant for the user as it stands.
+class ZipError final : public std::runtime_error {
+public:
+    explicit ZipError(const QString& message);
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+enum TOverwriteAction { oaSkip, oaSkipAll, oaOverwrite, oaOverwriteAll };
+
+// The deflate level an entry's flags record; any method but deflate reads ctUnknown.
+enum TZipCompressionType { ctNormal, ctMaximum, ctFast, ctSuperFast, ctNone, ctUnknown };
+
+// The 26 bytes that a local header and a central directory header share, laid out alike.
+struct ZipHeaderFields {
+    quint16 versionNeeded = 0;
+    quint16 flags = 0;
+    quint16 method = 0;
+    quint16 time = 0;
+    quint16 date = 0;
+    quint32 crc32 = 0;
+    quint32 compressedSize = 0;
+    quint32 uncompressedSize = 0;
+    quint16 nameLength = 0;
+    quint16 extraLength = 0;
+};
+
+// A local file header as stored: signature, the shared fields (30 bytes in all), then the name
+// and the extra field.
+struct TLocalFile : ZipHeaderFields {
+    quint32 signature = 0; // 0 when no local header was found where the directory points
+    QByteArray name;
+    QByteArray extra;
+};
+
+// A central directory header as stored: signature, version made by, the shared fields, then
+// comment length, disk, attributes and the local header's offset (46 bytes in all), then the
+// name, the extra field and the comment.
+struct TCentralDirectoryFile : ZipHeaderFields {
+    quint32 signature = 0;
+    quint16 versionMadeBy = 0;
+    quint16 commentLength = 0;
+    quint16 diskNumberStart = 0;
+    quint16 internalAttributes = 0;
+    quint32 externalAttributes = 0;
+    quint32 localHeaderOffset = 0;
+    QByteArray name;
+    QByteArray extra;
+    QByteArray comment;
+};
+
+class TZipArchive;
+class TZipArchiveEntries;
+
+class TZipArchiveEntriesEntry final {
+public:
+    TZipArchiveEntriesEntry(TZipArchiveEntries& collection, const TCentralDirectoryFile& central);
+
+    const TCentralDirectoryFile& CentralDirectory() const { return m_central; }
+    const TLocalFile& LocalFile() const { return m_local; }
+    bool Encrypted() const { return m_encrypted; }
+    bool IsFolder() const { return m_isFolder; }
+    // The local header's time stamp; set only for entries found by walking the local headers.
+    QDateTime DateTime() const { return m_dateTime; }
+    TZipCompressionType CompressionType() const { return m_compressionType; }
+    bool Selected() const { return m_selected; }
+    void setSelected(bool selected) { m_selected = selected; }
+
+    // The name as stored, with "/" separators; UTF-8 when flagged or valid, else code page 437.
+    QString FileName() const;
+
+    // Extracts the entry to `destination`, honouring the archive's OverwriteAction and its
+    // OnOverwriteFile event. A file is written under a temporary name beside `destination` and
+    // renamed over it only when complete and its CRC-32 matches, so a failure (ZipError) never
+    // leaves a cut file or disturbs an existing one. Names that would climb out of the folder
+    // they are extracted to are refused.
+    void ExtractToFile(const QString& destination);
+
+private:
+    friend class TZipArchive;
+
+    TZipArchiveEntries& m_collection;
+    TCentralDirectoryFile m_central;
+    TLocalFile m_local;
+    bool m_encrypted = false;
+    bool m_isFolder = false;
+    QDateTime m_dateTime;
+    TZipCompressionType m_compressionType = ctUnknown;
+    bool m_selected = false;
+};
+
+class TZipArchiveEntries final {
+public:
+    explicit TZipArchiveEntries(TZipArchive& archive) : m_archive(archive) {}
+
+    TZipArchive& Archive() const { return m_archive; }
+    bool IsZipArchive() const { return m_isZipArchive; }
+    int Count() const { return int(m_items.size()); }
+    // Throws ZipError "List index out of bounds (<index>)" outside 0 .. Count() - 1.
+    TZipArchiveEntriesEntry& Items(int index) const;
+    TZipArchiveEntriesEntry& operator[](int index) const { return Items(index); }
+
+private:
+    friend class TZipArchive;
+    void clear();
+    TZipArchiveEntriesEntry& add(const TCentralDirectoryFile& central);
+
+    TZipArchive& m_archive;
+    bool m_isZipArchive = false;
+    std::vector<std::unique_ptr<TZipArchiveEntriesEntry>> m_items;
+};
+
+class TZipArchive final {
+public:
+    TZipArchive();
+    ~TZipArchive();
+    TZipArchive(const TZipArchive&) = delete;
+    TZipArchive& operator=(const TZipArchive&) = delete;
+
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString& fileName) { m_fileName = fileName; } // only stores it
+    // True while a recognised archive is open.
+    bool IsZipFile() const { return m_isZipFile; }
+    bool Active() const { return m_isZipFile; }
+    // True opens FileName, false closes; nothing happens while FileName is empty.
+    void setActive(bool active);
+    TOverwriteAction OverwriteAction() const { return m_overwriteAction; }
+    void setOverwriteAction(TOverwriteAction action) { m_overwriteAction = action; }
+    // Kept for the callers that set it; see ExtractToFile for why no attribute reaches a file.
+    bool ApplyAtributes() const { return m_applyAtributes; }
+    void setApplyAtributes(bool apply) { m_applyAtributes = apply; }
+    // True when the open archive's file has no write permission.
+    bool ReadOnly() const { return m_readOnly; }
+    // The archive comment as lines (split at CR LF, CR or LF); empty when closed.
+    QList<QByteArray> Comment() const;
+    // The entries' names in local form: "//" made one "/", anything up to a drive's ":/" dropped.
+    QStringList FileNames() const;
+
+    TZipArchiveEntries& Entries() { return m_entries; }
+    const TZipArchiveEntries& Entries() const { return m_entries; }
+
+    // Closes any open archive and opens `fileName`. A missing file throws ZipError
+    // "File "<name>" not found!"; a file that is not a ZIP archive opens without failure, reads
+    // as not active and has no entries.
+    void Open(const QString& fileName);
+    void Close();
+    void SelectAll();
+
+    // Decompression progress of the entry being extracted: bytes out so far and the entry's size.
+    std::function<void(qint64 current, qint64 total)> OnDecompressFile;
+    // 0 after every close, 1 at the end of every open.
+    std::function<void(int changeType)> OnZipChange;
+    // Once per entry while the directory is read and once more while the local headers are.
+    std::function<void(int current, int total)> OnZipOpen;
+    // Asked before an existing file is replaced; may change the destination and the action
+    // (an answer of oaSkipAll or oaOverwriteAll holds for that entry only).
+    std::function<void(QString& fileName, TOverwriteAction& action)> OnOverwriteFile;
+
+private:
+    friend class TZipArchiveEntriesEntry;
+
+    // What the reader uses of the end-of-central-directory record.
+    struct EndRecord {
+        quint16 entriesOnDisk = 0;
+        quint32 directorySize = 0;
+        quint32 directoryOffset = 0;
+        quint16 commentLength = 0;
+    };
+
+    void parse();
+    bool findEndRecord();
+    bool readCentralDirectory();
+    void readLocalHeaders();
+    void walkLocalHeaders();
+    bool readLocalHeader(qint64 offset, TLocalFile& local) const;
+    bool findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const;
+    QByteArray readAt(qint64 offset, qint64 length) const;
+    void extract(const TZipArchiveEntriesEntry& entry, const QString& destination);
+
+    QString m_fileName;
+    bool m_isZipFile = false;
+    TOverwriteAction m_overwriteAction = oaSkip;
+    bool m_applyAtributes = true;
+    bool m_readOnly = false;
+    TZipArchiveEntries m_entries{*this};
+    std::unique_ptr<QFile> m_file;
+    EndRecord m_end;
+    qint64 m_endPosition = -1;
+};
