@@ -1,5 +1,6 @@
 #include "appvalues.h"
 #include "startupwindow.h"
+#include "updaterwindow.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int main(int argc, char* argv[])
     new TForm3(form1);
     new Tselekt(form1);
     new TForm5(form1);
+    new Tupdater(form1);
     new Tdokumenti(form1);
     new Trelacije(form1);
     form2->allWindowsCreated();

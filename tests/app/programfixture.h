@@ -11,6 +11,7 @@
 #include "singleinstance.h"
 #include "startupwindow.h"
 #include "statusbar.h"
+#include "updaterwindow.h"
 #include "windows.h"
 
 #include <QDir>
@@ -71,6 +72,7 @@ public:
         new TForm3(form1);
         new Tselekt(form1);
         new TForm5(form1);
+        new Tupdater(form1);
         new Tdokumenti(form1);
         new Trelacije(form1);
         form2->allWindowsCreated();
