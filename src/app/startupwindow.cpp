@@ -158,6 +158,34 @@ void TForm2::installfonts()
     Image1->setPixmap(splashPicture());
 }
 
+void TForm2::uninstallfonts()
+{
+    platform::ApplicationFontTable table;
+    platform::uninstallFonts(table, platform::programFolder());
+}
+
+void TForm2::ChangeAlias()
+{
+    engine::Session& session = engine::session();
+    const QString expected = platform::programFolder() + QLatin1String(data::DataFolderName);
+    if (!session.hasAlias("Zakoni")) {
+        session.addStandardAlias(data::DatabaseAlias, expected, "Paradox");
+    }
+    const QString path = session.aliasFolder(data::DatabaseAlias).left(255);
+    if (path.toUpper() == expected.toUpper()) {
+        return;
+    }
+    const auto confirmed = platform::prompter().input(
+        "Potvrdite tacnu putanju ka podacima", "Direktorijum podaci:",
+        (platform::programFolder() + QStringLiteral("podatci")).toLocal8Bit());
+    if (!confirmed) {
+        closeStartup();
+        return;
+    }
+    session.deleteAlias(data::DatabaseAlias);
+    session.addStandardAlias(data::DatabaseAlias, QString::fromLocal8Bit(*confirmed), "Paradox");
+}
+
 void TForm2::readDataVersion()
 {
     const QString path = platform::programFolder() + QLatin1String(configfile::FileName);

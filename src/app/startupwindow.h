@@ -38,6 +38,9 @@ public:
     void instalirajDBE();
     static QString GetFileVersionStr(const QString& fileName);
     void Image1Click();
+    // Operations that nothing in the program invokes.
+    void ChangeAlias();
+    void uninstallfonts();
     void Timer1Timer();
 
     // The program was started a second time: this instance ends when its message loop starts.

@@ -187,6 +187,12 @@ void TForm1::GreskaUSnimanju()
                                  "Pokrenite instalaciju ponovo.");
 }
 
+void TForm1::sortirajpoimenu(QListWidget* list)
+{
+    list->setSortingEnabled(!list->isSortingEnabled());
+    list->update();
+}
+
 void TForm1::ComboBox2Change()
 {
     // Pages shown at each interface level; the others are hidden.

@@ -65,6 +65,8 @@ public:
     void ubacipoglasnicima();
     void sredicombo5();
     void GreskaUSnimanju();
+    // Switches a list's sorting on or off; nothing in the program invokes it.
+    void sortirajpoimenu(QListWidget* list);
 
     // The viewer's hint panel, while the viewer exists.
     void setViewerHintPanel(platform::PanelStatusBar* bar);
@@ -179,6 +181,18 @@ private:
     bool m_busy = false;
     int m_keptInteger = 1;
     int m_textSizes[3] = {10, 16, 14};
+};
+
+// The busy state for as long as it lives: a long operation that throws still leaves it.
+class BusyState final {
+public:
+    explicit BusyState(TForm1& form) : m_form(form) { m_form.searching(true); }
+    ~BusyState() { m_form.searching(false); }
+    BusyState(const BusyState&) = delete;
+    BusyState& operator=(const BusyState&) = delete;
+
+private:
+    TForm1& m_form;
 };
 
 // The main window, created once at program start.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFontDatabase>
+#include <QHash>
 
 namespace platform {
 namespace {
@@ -9,6 +10,13 @@ struct Family {
     const char* name;
     QStringList files;
 };
+
+// Font ids by file, so that a file added can be removed again.
+QHash<QString, int>& addedFonts()
+{
+    static QHash<QString, int> ids;
+    return ids;
+}
 
 const QList<Family>& families()
 {
@@ -30,7 +38,19 @@ void ApplicationFontTable::addFontFile(const QString& path)
 {
     // As with the system call this stands in for, a file that cannot be added is not reported:
     // text then falls back to another font.
-    QFontDatabase::addApplicationFont(path);
+    const int id = QFontDatabase::addApplicationFont(path);
+    if (id >= 0) {
+        addedFonts().insert(path, id);
+    }
+}
+
+void ApplicationFontTable::removeFontFile(const QString& path)
+{
+    const auto it = addedFonts().find(path);
+    if (it != addedFonts().end()) {
+        QFontDatabase::removeApplicationFont(it.value());
+        addedFonts().erase(it);
+    }
 }
 
 FontNames installFonts(FontTable& table, const QString& folder)
@@ -44,6 +64,18 @@ FontNames installFonts(FontTable& table, const QString& folder)
         }
     }
     return {QStringLiteral("YHelvetica"), QStringLiteral("CHelvetica"), QStringLiteral("YU Sans Serif")};
+}
+
+void uninstallFonts(FontTable& table, const QString& folder)
+{
+    const QDir dir(folder);
+    for (const Family& family : families()) {
+        if (table.hasFamily(QString::fromLatin1(family.name))) {
+            for (const QString& file : family.files) {
+                table.removeFontFile(dir.filePath(file));
+            }
+        }
+    }
 }
 
 QStringList fontFilesOf(const QString& family)

@@ -20,6 +20,7 @@ public:
     virtual ~FontTable() = default;
     virtual bool hasFamily(const QString& family) const = 0;
     virtual void addFontFile(const QString& path) = 0;
+    virtual void removeFontFile(const QString& path) = 0;
 };
 
 // The process's font table (QFontDatabase).
@@ -27,10 +28,14 @@ class ApplicationFontTable final : public FontTable {
 public:
     bool hasFamily(const QString& family) const override;
     void addFontFile(const QString& path) override;
+    void removeFontFile(const QString& path) override;
 };
 
 // For each family in order: when it is missing, add its files from `folder`, in order.
 FontNames installFonts(FontTable& table, const QString& folder);
+
+// For each family the table has, removes its files from `folder` (the reverse of installFonts).
+void uninstallFonts(FontTable& table, const QString& folder);
 
 // The files of each family, as they lie beside the program.
 QStringList fontFilesOf(const QString& family);

@@ -139,6 +139,8 @@ public:
     QStringList added;
     bool hasFamily(const QString& family) const override { return present.contains(family); }
     void addFontFile(const QString& path) override { added << QFileInfo(path).fileName(); }
+    void removeFontFile(const QString& path) override { removed << QFileInfo(path).fileName(); }
+    QStringList removed;
 };
 } // namespace
 
@@ -156,6 +158,9 @@ void TestPlatform::fontsInstallMissingFamiliesOnly()
     noCyrillic.present = {"YHelvetica", "YU Sans Serif"};
     platform::installFonts(noCyrillic, "/nowhere");
     QCOMPARE(noCyrillic.added, QStringList({"Cir Helvetica.TTF", "Cir Helvetica Bold.TTF"}));
+
+    platform::uninstallFonts(noCyrillic, "/nowhere");
+    QCOMPARE(noCyrillic.removed, QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Yuerife.FON"}));
 
     FakeFontTable none;
     platform::installFonts(none, "/nowhere");
