@@ -41,6 +41,18 @@ void BM_PlainText(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainText)->Unit(benchmark::kMillisecond);
 
+// The control's text, which its find and copy read, costs one pass over the document.
+void BM_DocumentText(benchmark::State& state) {
+    QTextDocument document;
+    document.setDefaultFont(QFont(richtext::DefaultFamily));
+    richtext::readRtf(megabyte().rtf, document);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(richtext::documentText(document));
+    }
+    state.SetBytesProcessed(state.iterations() * megabyte().text.size());
+}
+BENCHMARK(BM_DocumentText)->Unit(benchmark::kMillisecond);
+
 template <typename F> double medianMs(int runs, F&& f) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

@@ -4,6 +4,7 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <unordered_map>
 #include <vector>
 
 namespace richtext {
@@ -133,18 +134,26 @@ QByteArray documentText(const QTextDocument& document, int from, int to) {
     from = std::clamp(from, 0, to);
     // Every position outside a fragment holds a paragraph or table mark.
     QByteArray out(to - from, '\n');
+    char* dst = out.data();
+    // A document has few formats and many fragments: the script is looked up once per format.
+    std::unordered_map<int, std::optional<display::Script>> scripts;
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to; block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int start = std::max(fragment.position(), from);
-            const int end = std::min(fragment.position() + fragment.length(), to);
+            const int position = fragment.position();
+            const int start = std::max(position, from);
+            const int end = std::min(position + fragment.length(), to);
             if (start >= end) {
                 continue;
             }
-            const auto script = yusciiScript(familyOf(fragment.charFormat(), document));
+            auto [known, added] = scripts.try_emplace(fragment.charFormatIndex());
+            if (added) {
+                known->second = yusciiScript(familyOf(fragment.charFormat(), document));
+            }
             const QString text = fragment.text();
+            const QChar* src = text.constData();
             for (int i = start; i < end; ++i) {
-                out[i - from] = textByte(text.at(i - fragment.position()).unicode(), script);
+                dst[i - from] = textByte(src[i - position].unicode(), known->second);
             }
         }
     }
