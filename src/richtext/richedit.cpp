@@ -37,9 +37,9 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
 void RichEdit::setRtf(const QByteArray& data) {
     document()->setDefaultFont(font());
     readRtf(data, *document());
-    m_loaded = data;
-    m_hasLoaded = true;
     moveCursor(QTextCursor::Start);
+    m_loaded = data;
+    m_loadedRevision = document()->revision();
 }
 
 bool RichEdit::loadFile(const QString& path) {
@@ -72,7 +72,7 @@ bool RichEdit::loadBound() {
         return false;
     }
     const QByteArray data = m_read();
-    if (m_hasLoaded && data == m_loaded) {
+    if (document()->revision() == m_loadedRevision && data == m_loaded) {
         return false;
     }
     setRtf(data);

@@ -47,7 +47,8 @@ public:
     // With automatic loading off, the control loads only on loadBound().
     void setAutoLoad(bool on) { m_autoLoad = on; }
     bool autoLoad() const { return m_autoLoad; }
-    // Loads the bound field unless the control already shows exactly that; true when it loaded.
+    // Loads the bound field unless the control shows exactly that, unchanged since it was loaded;
+    // true when it loaded.
     bool loadBound();
 
     // ---- text as YUSCII; "\n" stands for each paragraph mark, line break and cell mark
@@ -92,7 +93,7 @@ private:
     QList<QMetaObject::Connection> m_bindings;
     std::function<QByteArray()> m_read;
     QByteArray m_loaded;
-    bool m_hasLoaded = false;
+    int m_loadedRevision = -1; // the document's revision right after m_loaded was read
     bool m_autoLoad = true;
     int m_repaintSuspended = 0;
 };

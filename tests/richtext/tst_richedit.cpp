@@ -108,6 +108,9 @@ void TestRichEdit::followsTheBoundRecord() {
     edit.select(2, 2);
     QVERIFY(!edit.loadBound());
     QCOMPARE(edit.selectionLength(), 2); // not reloaded: the selection (a find position) stays
+    edit.clear();
+    QVERIFY(edit.loadBound()); // emptied by the window: the same record loads again
+    QCOMPARE(edit.yusciiText(), QByteArray("Tre}i"));
 
     // Binding to another field replaces the binding.
     edit.setAutoLoad(true);
