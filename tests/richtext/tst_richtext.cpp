@@ -38,14 +38,14 @@ struct Doc {
     int find(const QByteArray& yuscii) const { return int(text().indexOf(yuscii)); }
 };
 
-QByteArray pngHex(int width, int height) {
+QByteArray imageHex(int width, int height, const char* kind = "PNG") {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::red);
-    QByteArray png;
-    QBuffer buffer(&png);
+    QByteArray data;
+    QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png.toHex();
+    image.save(&buffer, kind);
+    return data.toHex();
 }
 
 // What a word processor exports (wordprocessor.rtf): style sheet, information group, generator, header and footer,
@@ -195,7 +195,7 @@ void TestRichText::storedStyleCyrillic() {
 }
 
 void TestRichText::wordProcessorExport() {
-    const QByteArray rtf = wordProcessorRtf(pngHex(2, 1));
+    const QByteArray rtf = wordProcessorRtf(imageHex(2, 1));
     Doc d(rtf);
     QCOMPARE(d.text(), kWordProcessorText);
     QCOMPARE(plainText(rtf), kWordProcessorText);
@@ -306,7 +306,7 @@ void TestRichText::plainTextInput() {
 }
 
 void TestRichText::pictures() {
-    Doc d(wordProcessorRtf(pngHex(2, 1)));
+    Doc d(wordProcessorRtf(imageHex(2, 1)));
     QTextCursor c(&d.document);
     c.setPosition(d.find("? kraj") + 1);
     QVERIFY(c.charFormat().isImageFormat());
@@ -315,6 +315,14 @@ void TestRichText::pictures() {
     QCOMPARE(image.height(), 10.0);
     const QImage stored = d.document.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
     QCOMPARE(stored.size(), QSize(2, 1));
+
+    Doc jpeg("{\\rtf1 {\\pict\\jpegblip " + imageHex(4, 3, "JPG") + "}}");
+    QTextCursor j(&jpeg.document);
+    j.setPosition(1);
+    QCOMPARE(jpeg.document.resource(QTextDocument::ImageResource, QUrl(j.charFormat().toImageFormat().name()))
+                 .value<QImage>()
+                 .size(),
+             QSize(4, 3));
 
     // A DIB: 1x1, 24 bits, no palette.
     QByteArray dib(40, '\0');
@@ -344,7 +352,7 @@ void TestRichText::pictures() {
 }
 
 void TestRichText::tables() {
-    Doc d(wordProcessorRtf(pngHex(1, 1)));
+    Doc d(wordProcessorRtf(imageHex(1, 1)));
     QTextTable* table = nullptr;
     for (QTextFrame* frame : d.document.rootFrame()->childFrames()) {
         table = qobject_cast<QTextTable*>(frame);
