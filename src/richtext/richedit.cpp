@@ -14,7 +14,7 @@ namespace richtext {
 namespace {
 
 // Screen text (as typed or pasted) to YUSCII: each letter in whichever script has it.
-QByteArray fromScreen(const QString& text) {
+QByteArray typedToYuscii(const QString& text) {
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
@@ -175,7 +175,7 @@ void RichEdit::keyPressEvent(QKeyEvent* event) {
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!isReadOnly() && !command && !typed.isEmpty() && typed.at(0).isPrint()) {
         // Typed keys go through the keyboard mapping and land as YUSCII in the font at the caret.
-        insertYuscii(fromScreen(display::mapTypedText(typed, display::KeyFilter::Map)));
+        insertYuscii(typedToYuscii(display::mapTypedText(typed, display::KeyFilter::Map)));
         ensureCursorVisible();
         event->accept();
         return;
@@ -187,7 +187,7 @@ void RichEdit::insertFromMimeData(const QMimeData* source) {
     if (isReadOnly() || source == nullptr || !source->hasText()) {
         return;
     }
-    insertYuscii(fromScreen(display::mapTypedText(source->text(), display::KeyFilter::Map)));
+    insertYuscii(typedToYuscii(display::mapTypedText(source->text(), display::KeyFilter::Map)));
     ensureCursorVisible();
 }
 

@@ -98,4 +98,16 @@ private:
     int m_repaintSuspended = 0;
 };
 
+// Holds a control's repainting while it lives, for a window that rebuilds a text in many steps.
+class RepaintPause final {
+public:
+    explicit RepaintPause(RichEdit& edit) : m_edit(edit) { m_edit.suspendRepaint(); }
+    ~RepaintPause() { m_edit.resumeRepaint(); }
+    RepaintPause(const RepaintPause&) = delete;
+    RepaintPause& operator=(const RepaintPause&) = delete;
+
+private:
+    RichEdit& m_edit;
+};
+
 } // namespace richtext

@@ -285,6 +285,11 @@ void TestRichEdit::repaintingSuspendsAndResumes() {
     QVERIFY(edit.viewport()->updatesEnabled());
     edit.resumeRepaint(); // one too many changes nothing
     QVERIFY(edit.viewport()->updatesEnabled());
+    {
+        richtext::RepaintPause pause(edit);
+        QVERIFY(!edit.viewport()->updatesEnabled());
+    }
+    QVERIFY(edit.viewport()->updatesEnabled());
 }
 
 void TestRichEdit::linesAndParagraphs() {
