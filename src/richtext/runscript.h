@@ -17,7 +17,7 @@ class QTextDocument;
 
 namespace richtext {
 
-// The family a run without a font of its own is read in: Latin YUSCII.
+// The default font of the documents plainText() stands for when not told: the Latin text font.
 inline const QString DefaultFamily = QStringLiteral("YHelvetica");
 
 // Latin for "YHelvetica" and "YU Sans Serif", Cyrillic for "CHelvetica" (also with a suffix such
