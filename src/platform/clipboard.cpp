@@ -11,12 +11,17 @@ namespace {
 const QString kYusciiFormat = QStringLiteral("application/x-korvelin-yuscii");
 }
 
-void copyToClipboard(const QByteArray& yuscii, display::Script script)
+QMimeData* clipboardData(const QByteArray& yuscii, display::Script script)
 {
     auto* data = new QMimeData;
     data->setText(display::toUnicode(yuscii, script));
     data->setData(kYusciiFormat, yuscii);
-    QApplication::clipboard()->setMimeData(data);
+    return data;
+}
+
+void copyToClipboard(const QByteArray& yuscii, display::Script script)
+{
+    QApplication::clipboard()->setMimeData(clipboardData(yuscii, script));
 }
 
 QByteArray ownClipboardText()

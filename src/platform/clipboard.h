@@ -8,9 +8,15 @@
 
 #include <QByteArray>
 
+class QMimeData;
+
 namespace platform {
 
 void copyToClipboard(const QByteArray& yuscii, display::Script script = display::Script::Latin);
+
+// The clipboard data copyToClipboard puts there, for widgets that hand their own data to the
+// clipboard (a text edit's copy, cut and drag).
+QMimeData* clipboardData(const QByteArray& yuscii, display::Script script = display::Script::Latin);
 
 // The YUSCII form of the clipboard's text when the program put it there; empty otherwise.
 QByteArray ownClipboardText();

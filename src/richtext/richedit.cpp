@@ -1,0 +1,194 @@
+#include "richedit.h"
+
+#include "clipboard.h"
+#include "plaintext.h"
+#include "rtfreader.h"
+#include "rtfwriter.h"
+#include "yusciicursor.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+
+namespace richtext {
+namespace {
+
+// Screen text (as typed or pasted) to YUSCII: each letter in whichever script has it.
+QByteArray typedToYuscii(const QString& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        out += yusciiByte(c.unicode(), std::nullopt);
+    }
+    return out;
+}
+
+} // namespace
+
+RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
+    setAcceptRichText(false);
+    // A find selects while the focus stays in the find field: the selection must show.
+    QPalette p = palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+}
+
+void RichEdit::setRtf(const QByteArray& data) {
+    document()->setDefaultFont(font());
+    readRtf(data, *document());
+    moveCursor(QTextCursor::Start);
+    m_loaded = data;
+    m_loadedRevision = document()->revision();
+}
+
+bool RichEdit::loadFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return false;
+    }
+    setRtf(data);
+    return true;
+}
+
+QByteArray RichEdit::toRtf() const {
+    return writeRtf(*document());
+}
+
+void RichEdit::unbind() {
+    for (const auto& c : std::as_const(m_bindings)) {
+        disconnect(c);
+    }
+    m_bindings.clear();
+    m_read = nullptr;
+}
+
+bool RichEdit::loadBound() {
+    if (!m_read) {
+        return false;
+    }
+    const QByteArray data = m_read();
+    if (document()->revision() == m_loadedRevision && data == m_loaded) {
+        return false;
+    }
+    setRtf(data);
+    return true;
+}
+
+QByteArray RichEdit::yusciiText() const {
+    return documentText(*document());
+}
+
+QByteArray RichEdit::yusciiText(int from, int to) const {
+    return documentText(*document(), from, to);
+}
+
+int RichEdit::textLength() const {
+    return document()->characterCount() - 1;
+}
+
+QByteArray RichEdit::selectedYuscii() const {
+    const QTextCursor c = textCursor();
+    return c.hasSelection() ? documentText(*document(), c.selectionStart(), c.selectionEnd()) : QByteArray();
+}
+
+QList<QByteArray> RichEdit::paragraphs() const {
+    return yusciiText().split('\n');
+}
+
+QList<QByteArray> RichEdit::lines() const {
+    return laidOutLines(*document());
+}
+
+void RichEdit::select(int start, int length) {
+    const int end = textLength();
+    start = std::clamp(start, 0, end);
+    QTextCursor c(document());
+    c.setPosition(start);
+    c.setPosition(std::clamp(start + std::max(length, 0), start, end), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+    ensureCursorVisible();
+}
+
+int RichEdit::selectionStart() const {
+    return textCursor().selectionStart();
+}
+
+int RichEdit::selectionLength() const {
+    const QTextCursor c = textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+int RichEdit::findText(const QByteArray& term, int from, FindOptions options, int to) const {
+    return int(richtext::findText(yusciiText(), term, from, to, options));
+}
+
+void RichEdit::copySelection() {
+    if (textCursor().hasSelection()) {
+        copy();
+    }
+}
+
+QMimeData* RichEdit::createMimeDataFromSelection() const {
+    const QTextCursor c = textCursor();
+    QTextCursor first(document());
+    first.setPosition(c.selectionStart() + 1 <= textLength() ? c.selectionStart() + 1 : c.selectionStart());
+    return platform::clipboardData(selectedYuscii(), insertScript(familyOf(first.charFormat(), *document())));
+}
+
+void RichEdit::insertYuscii(const QByteArray& text) {
+    QTextCursor c = textCursor();
+    richtext::insertYuscii(c, text);
+    setTextCursor(c);
+}
+
+void RichEdit::setFontFamily(const QString& family) {
+    QTextCursor c = textCursor();
+    richtext::setFontFamily(c, family);
+    setTextCursor(c);
+}
+
+void RichEdit::setParagraphIndents(double firstLine, double left, double right) {
+    QTextCursor c = textCursor();
+    richtext::setParagraphIndents(c, firstLine, left, right);
+}
+
+void RichEdit::suspendRepaint() {
+    if (m_repaintSuspended++ == 0) {
+        viewport()->setUpdatesEnabled(false);
+    }
+}
+
+void RichEdit::resumeRepaint() {
+    if (m_repaintSuspended > 0 && --m_repaintSuspended == 0) {
+        viewport()->setUpdatesEnabled(true);
+        viewport()->update();
+    }
+}
+
+void RichEdit::keyPressEvent(QKeyEvent* event) {
+    const QString typed = event->text();
+    const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (!isReadOnly() && !command && !typed.isEmpty() && typed.at(0).isPrint()) {
+        // Typed keys go through the keyboard mapping and land as YUSCII in the font at the caret.
+        insertYuscii(typedToYuscii(display::mapTypedText(typed, display::KeyFilter::Map)));
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData* source) {
+    if (isReadOnly() || source == nullptr || !source->hasText()) {
+        return;
+    }
+    insertYuscii(typedToYuscii(display::mapTypedText(source->text(), display::KeyFilter::Map)));
+    ensureCursorVisible();
+}
+
+} // namespace richtext
