@@ -7,6 +7,7 @@
 #include "listfiles.h"
 #include "paths.h"
 #include "prompter.h"
+#include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
 
@@ -382,10 +383,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::loadHelpText()
 {
     // The help text comes with the installation; without it the help page stays empty.
-    QFile file(programFile("dostava.rtf"));
-    if (file.open(QIODevice::ReadOnly)) {
-        RichEdit3->setPlainText(QString::fromLatin1(file.readAll()));
-    }
+    RichEdit3->loadFile(programFile("dostava.rtf"));
 }
 
 void TForm1::PopupMenuItemsClick(int index)

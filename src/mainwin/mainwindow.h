@@ -24,8 +24,13 @@ class QTextEdit;
 class QTreeWidget;
 class QWidget;
 
+class TPreviewPrinter;
+
 namespace platform {
 class PanelStatusBar;
+}
+namespace richtext {
+class RichEdit;
 }
 
 // What the main window needs of the start-up window, which owns the process.
@@ -123,7 +128,7 @@ public:
     QLineEdit* Edit13 = nullptr;
     QLineEdit* Edit17 = nullptr;
     QLineEdit* Edit18 = nullptr;
-    QTextEdit* RichEdit2 = nullptr;
+    richtext::RichEdit* RichEdit2 = nullptr;
     QTreeWidget* DBGrid13 = nullptr;
     QPushButton* SpeedButton29 = nullptr;
     // settings
@@ -141,7 +146,8 @@ public:
     QLabel* Label52 = nullptr;
     QLabel* Label60 = nullptr;
     QLabel* Label61 = nullptr;
-    QTextEdit* RichEdit3 = nullptr;
+    richtext::RichEdit* RichEdit3 = nullptr;
+    TPreviewPrinter* PreviewPrinter1 = nullptr;
 
 public slots:
     void ComboBox2Change();

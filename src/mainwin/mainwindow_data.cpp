@@ -7,6 +7,7 @@
 #include "appvalues.h"
 #include "error.h"
 #include "prompter.h"
+#include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
 

@@ -3,6 +3,8 @@
 #include "mainwindow.h"
 
 #include "hints.h"
+#include "prevprinter.h"
+#include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
 
@@ -82,6 +84,8 @@ void TForm1::buildControls()
     setStatusBar(StatusBar1);
 
     PopupMenu1 = named<QMenu>("PopupMenu1", this);
+    PreviewPrinter1 = new TPreviewPrinter(this, mainWindowTextOptions());
+    PreviewPrinter1->setObjectName(QStringLiteral("PreviewPrinter1"));
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu1->popup(mapToGlobal(pos)); });
 
@@ -237,7 +241,7 @@ void TForm1::buildControls()
         Edit6 = edit("Edit6", KeyFilter::MapUpper);
         modelsLayout->addWidget(Edit6, row, 0);
         PageControl4 = named<QTabWidget>("PageControl4");
-        RichEdit2 = named<QTextEdit>("RichEdit2");
+        RichEdit2 = named<richtext::RichEdit>("RichEdit2");
         RichEdit2->setReadOnly(true);
         PageControl4->addTab(RichEdit2, platform::toScreen("Tekst ugovora"));
         modelsLayout->addWidget(PageControl4, 0, 1, row + 1, 1);
@@ -319,7 +323,7 @@ void TForm1::buildControls()
             y += 24;
         }
         layout->addWidget(Panel11);
-        RichEdit3 = named<QTextEdit>("RichEdit3");
+        RichEdit3 = named<richtext::RichEdit>("RichEdit3");
         RichEdit3->setReadOnly(true);
         layout->addWidget(RichEdit3, 1);
     }

@@ -1,6 +1,7 @@
 #include "windows.h"
 
 #include "mainwindow.h"
+#include "prevprinter.h"
 #include "screentext.h"
 #include "statusbar.h"
 
@@ -30,6 +31,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     StatusBar1->setPanelText(0, "Du`ina teksta:");
     StatusBar1->setPanelText(2, "Status");
     layout->addWidget(StatusBar1);
+    PreviewPrinter1 = new TPreviewPrinter(this, viewerTextOptions());
+    PreviewPrinter1->setObjectName(QStringLiteral("PreviewPrinter1"));
     Form3 = this;
     if (Form1 != nullptr) {
         Form1->setViewerHintPanel(StatusBar1);

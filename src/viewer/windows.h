@@ -5,6 +5,8 @@
 
 #include <QDialog>
 
+class TPreviewPrinter;
+
 namespace platform {
 class PanelStatusBar;
 }
@@ -15,6 +17,7 @@ public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
     platform::PanelStatusBar* StatusBar1 = nullptr;
+    TPreviewPrinter* PreviewPrinter1 = nullptr;
 };
 
 class Tselekt final : public QDialog {

@@ -30,7 +30,7 @@ public:
         platform::setNamedMutexFolder(m_dir.filePath("run"));
         startupTiming() = {1, 0};
         for (const char* file : {"DBEinst.dll", "DBENGINE32.DLL", "Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF",
-                                 "Cir Helvetica Bold.TTF", "Yuerife.FON"}) {
+                                 "Cir Helvetica Bold.TTF", "Yuerife.FON", "dostava.rtf"}) {
             QFile::copy(QDir(testsupport::binFolder()).filePath(file), m_dir.filePath(file));
         }
         if (regulations > 0) {

@@ -4,6 +4,7 @@
 #include "fileversion.h"
 #include "hints.h"
 #include "listfiles.h"
+#include "richedit.h"
 #include "statusbar.h"
 #include "error.h"
 #include "table.h"
@@ -78,6 +79,7 @@ void TestStartup::startsOnCollectionAndSavesOnClosing()
     int gazettes = -1;
     bool startupHidden = false;
     QString title;
+    QByteArray helpText;
     const bool shown = program.runMainWindow([&] {
         TForm1* f = program.form1;
         counts = f->StatusBar1->panelText(0);
@@ -85,6 +87,7 @@ void TestStartup::startsOnCollectionAndSavesOnClosing()
         gazettes = f->ComboBox4->count();
         startupHidden = !program.form2->isVisible();
         title = f->windowTitle();
+        helpText = f->RichEdit3->yusciiText();
         // Hints of the controls reach the status bar.
         platform::showHint("Po~ni pretragu");
         QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Po~ni pretragu"));
@@ -101,6 +104,8 @@ void TestStartup::startsOnCollectionAndSavesOnClosing()
     QCOMPARE(gazettes, countRecords("TB_Glasnici.db") + 1);
     QVERIFY(startupHidden);
     QCOMPARE(title, QStringLiteral("Elektronski Korvelin (ver.)"));
+    QVERIFY(helpText.startsWith("Dostava propisa i kontakt\n"));
+    QVERIFY(helpText.contains("po{aljite nam e-mail"));
 
     // Closing saved the configuration and every list, and ended the program.
     QVERIFY(program.ended);
