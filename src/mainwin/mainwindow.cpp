@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScreen>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -82,6 +83,10 @@ TForm1::~TForm1()
 void TForm1::showModal()
 {
     setWindowModality(Qt::ApplicationModal);
+    // Without a window manager a maximised window keeps its size; give it the screen first.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        setGeometry(screen->availableGeometry());
+    }
     showMaximized();
     QEventLoop loop;
     m_modalLoop = &loop;

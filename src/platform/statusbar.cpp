@@ -18,7 +18,8 @@ PanelStatusBar::PanelStatusBar(const QList<int>& widths, QWidget* parent) : QSta
         if (last) {
             label->setMinimumWidth(widths[i]);
         } else {
-            label->setFixedWidth(widths[i]);
+            // The widths are the least a panel gets; a longer text widens it rather than being cut.
+            label->setMinimumWidth(widths[i]);
         }
         addWidget(label, last ? 1 : 0);
         m_panels << label;

@@ -301,7 +301,7 @@ void TestPlatform::hintsReachTheHandler()
     bar.setPanelText(2, "Pretraga zavr{ena");
     QCOMPARE(bar.panel(2)->text(), QStringLiteral("Pretraga završena"));
     QCOMPARE(bar.panelText(2), QByteArray("Pretraga zavr{ena"));
-    QCOMPARE(bar.panel(0)->width(), 220);
+    QVERIFY(bar.panel(0)->minimumWidth() >= 220);
 }
 
 QTEST_MAIN(TestPlatform)
