@@ -11,7 +11,7 @@
 #include "singleinstance.h"
 #include "startupwindow.h"
 #include "statusbar.h"
-#include "updaterwindow.h"
+#include "program.h"
 #include "windows.h"
 
 #include <QDir>
@@ -66,16 +66,9 @@ public:
     // The windows in the entry's order.
     void start()
     {
-        form2 = new TForm2;
+        form2 = createWindows();
+        form1 = Form1;
         QObject::connect(form2, &TForm2::closed, [this] { ended = true; });
-        form1 = new TForm1(form2);
-        new TForm3(form1);
-        new Tselekt(form1);
-        new TForm5(form1);
-        new Tupdater(form1);
-        new Tdokumenti(form1);
-        new Trelacije(form1);
-        form2->allWindowsCreated();
     }
 
     // Runs the message loop until the main window has shown and finished its first activation,

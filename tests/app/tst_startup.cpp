@@ -5,6 +5,7 @@
 #include "hints.h"
 #include "listfiles.h"
 #include "richedit.h"
+#include "updaterwindow.h"
 #include "statusbar.h"
 #include "error.h"
 #include "table.h"
@@ -91,6 +92,9 @@ void TestStartup::startsOnCollectionAndSavesOnClosing()
         // Hints of the controls reach the status bar.
         platform::showHint("Po~ni pretragu");
         QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Po~ni pretragu"));
+        QCOMPARE(Form3->StatusBar1->panelText(2), QByteArray("Po~ni pretragu"));
+        // Every window was created at start.
+        QVERIFY(selekt && Form5 && updater && dokumenti && relacije);
     });
     QVERIFY(shown);
     QVERIFY(program.prompter.unexpected().isEmpty());
