@@ -18,11 +18,11 @@ namespace {
 // "-" the archive is written to a pipe, which makes zipfile stream it with data descriptors.
 const char* const PythonBuilder = R"(
 import json, sys, zipfile
-spec = json.load(open(sys.argv[1]))
+plan = json.load(open(sys.argv[1]))
 methods = {'stored': zipfile.ZIP_STORED, 'deflate': zipfile.ZIP_DEFLATED, 'bzip2': zipfile.ZIP_BZIP2}
-out = sys.stdout.buffer if spec['path'] == '-' else spec['path']
+out = sys.stdout.buffer if plan['path'] == '-' else plan['path']
 with zipfile.ZipFile(out, 'w') as z:
-    for e in spec['entries']:
+    for e in plan['entries']:
         info = zipfile.ZipInfo(e['name'], (2024, 5, 17, 13, 45, 30))
         info.compress_type = methods[e['method']]
         info.external_attr = (0o40755 << 16 | 0x10) if e['name'].endswith('/') else 0o644 << 16
@@ -30,8 +30,8 @@ with zipfile.ZipFile(out, 'w') as z:
         data = open(e['file'], 'rb').read() if e['file'] else b''
         with z.open(info, 'w', force_zip64=e.get('zip64', False)) as f:
             f.write(data)
-    if spec['comment']:
-        z.comment = open(spec['comment'], 'rb').read()
+    if plan['comment']:
+        z.comment = open(plan['comment'], 'rb').read()
 )";
 
 struct PyEntry {
@@ -54,10 +54,10 @@ QString pythonArchive(const QString& folder, const QList<PyEntry>& entries, cons
                                 {"zip64", e.zip64},
                                 {"attributes", qint64(e.attributes)}});
     }
-    const QJsonObject spec{
+    const QJsonObject plan{
         {"path", streamed ? QStringLiteral("-") : path}, {"entries", list}, {"comment", commentFile}};
-    writeFile(folder + "/spec.json", QJsonDocument(spec).toJson());
-    const QByteArray piped = python(PythonBuilder, {folder + "/spec.json"});
+    writeFile(folder + "/plan.json", QJsonDocument(plan).toJson());
+    const QByteArray piped = python(PythonBuilder, {folder + "/plan.json"});
     if (streamed) {
         writeFile(path, piped);
     }
