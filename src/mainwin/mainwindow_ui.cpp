@@ -250,7 +250,7 @@ void TForm1::buildControls()
         auto* user = named<QWidget>("TabSheet11");
         PageControl3->addTab(user, platform::toScreen("Korisni~ki ugovori"));
         auto* userLayout = new QVBoxLayout(user);
-        DBGrid13 = resultList("DBGrid13", {"Naziv ugovora"});
+        DBGrid13 = resultList("DBGrid13", {"NAZIV_UG", "TEKST_UG"});
         platform::setHint(DBGrid13, "Lista ugovora menjanih od strane korisnika");
         userLayout->addWidget(DBGrid13, 1);
         SpeedButton29 = named<QPushButton>("SpeedButton29");

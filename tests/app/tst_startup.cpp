@@ -89,6 +89,8 @@ void TestStartup::startsOnCollectionAndSavesOnClosing()
         startupHidden = !program.form2->isVisible();
         title = f->windowTitle();
         helpText = f->RichEdit3->yusciiText();
+        QVERIFY(f->DBGrid13->isColumnHidden(1));
+        QCOMPARE(f->DBGrid13->headerItem()->text(0), QStringLiteral("Naziv ugovora"));
         // Hints of the controls reach the status bar.
         platform::showHint("Po~ni pretragu");
         QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Po~ni pretragu"));
