@@ -5,11 +5,22 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <optional>
 
 namespace platform {
 namespace {
 const QString kYusciiFormat = QStringLiteral("application/x-korvelin-yuscii");
+
+// The YUSCII form of the clipboard's text while it is the program's own; nothing otherwise.
+std::optional<QByteArray> ownText()
+{
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    if (data == nullptr || !data->hasFormat(kYusciiFormat)) {
+        return std::nullopt;
+    }
+    return data->data(kYusciiFormat);
 }
+} // namespace
 
 QMimeData* clipboardData(const QByteArray& yuscii, display::Script script)
 {
@@ -26,21 +37,16 @@ void copyToClipboard(const QByteArray& yuscii, display::Script script)
 
 QByteArray ownClipboardText()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (data == nullptr || !data->hasFormat(kYusciiFormat)) {
-        return {};
-    }
-    return data->data(kYusciiFormat);
+    return ownText().value_or(QByteArray());
 }
 
 bool appclear()
 {
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    if (data == nullptr || !data->hasFormat(kYusciiFormat)) {
+    const std::optional<QByteArray> own = ownText();
+    if (!own) {
         return false;
     }
-    const QByteArray flat = yuscii::flatten(data->data(kYusciiFormat));
-    QApplication::clipboard()->setText(QString::fromLatin1(flat));
+    QApplication::clipboard()->setText(QString::fromLatin1(yuscii::flatten(*own)));
     return true;
 }
 

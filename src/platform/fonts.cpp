@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QHash>
+#include <QStringList>
 
 namespace platform {
 namespace {
@@ -76,16 +77,6 @@ void uninstallFonts(FontTable& table, const QString& folder)
             }
         }
     }
-}
-
-QStringList fontFilesOf(const QString& family)
-{
-    for (const Family& f : families()) {
-        if (family == QLatin1String(f.name)) {
-            return f.files;
-        }
-    }
-    return {};
 }
 
 } // namespace platform

@@ -4,7 +4,6 @@
 // added to the process's font table at start when the system lacks them.
 
 #include <QString>
-#include <QStringList>
 
 namespace platform {
 
@@ -36,8 +35,5 @@ FontNames installFonts(FontTable& table, const QString& folder);
 
 // For each family the table has, removes its files from `folder` (the reverse of installFonts).
 void uninstallFonts(FontTable& table, const QString& folder);
-
-// The files of each family, as they lie beside the program.
-QStringList fontFilesOf(const QString& family);
 
 } // namespace platform

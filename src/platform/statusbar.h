@@ -18,7 +18,6 @@ public:
 
     void setPanelText(int index, const QByteArray& yuscii);
     QByteArray panelText(int index) const;
-    int panelCount() const { return int(m_panels.size()); }
     QLabel* panel(int index) const { return m_panels.value(index); }
 
 private:
