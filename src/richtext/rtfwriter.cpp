@@ -351,4 +351,16 @@ QByteArray writeRtf(const QTextDocument& document) {
     return Writer(document).write();
 }
 
+QByteArray rtfEscaped(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '{' || c == '}' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace richtext

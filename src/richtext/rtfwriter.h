@@ -12,4 +12,8 @@ namespace richtext {
 
 QByteArray writeRtf(const QTextDocument& document);
 
+// Text for an RTF document: the RTF specials, which are also YUSCII letters ("{", "}", "\"),
+// escaped with a backslash.
+QByteArray rtfEscaped(const QByteArray& text);
+
 } // namespace richtext

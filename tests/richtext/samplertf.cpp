@@ -1,23 +1,11 @@
 #include "samplertf.h"
 
+#include "rtfwriter.h"
+
 #include <QList>
 #include <random>
 
 namespace samples {
-namespace {
-
-QByteArray escaped(const QByteArray& text) {
-    QByteArray out;
-    for (char c : text) {
-        if (c == '\\' || c == '{' || c == '}') {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out;
-}
-
-} // namespace
 
 Sample regulation(qsizetype size, display::Script script, unsigned seed) {
     // Words with every YUSCII letter code, the three RTF specials among them; in the Cyrillic
@@ -46,7 +34,7 @@ Sample regulation(qsizetype size, display::Script script, unsigned seed) {
                 s.rtf += "\r\n";
                 lineStart = s.rtf.size();
             }
-            s.rtf += escaped(word);
+            s.rtf += richtext::rtfEscaped(word);
             s.rtf += ' ';
         }
         s.rtf.chop(1);

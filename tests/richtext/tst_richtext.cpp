@@ -394,6 +394,7 @@ void TestRichText::writerStoredStyle() {
     QVERIFY(written.contains("\\{to") || written.contains("\\}") || written.contains("\\\\"));
     QCOMPARE(plainText(written), s.text);
     QVERIFY(written.endsWith("\\par\r\n}\r\n"));
+    QCOMPARE(rtfEscaped("{a}\\b"), QByteArray("\\{a\\}\\\\b"));
 }
 
 void TestRichText::roundTripKeepsTextAndFormats() {

@@ -1,5 +1,7 @@
 #include "demo.h"
 
+#include "rtfwriter.h"
+
 #include "error.h"
 #include "schema.h"
 #include "sessionsetup.h"
@@ -35,18 +37,6 @@ QByteArray toCyrillic(const QByteArray& latin) {
         } else {
             out += c;
         }
-    }
-    return out;
-}
-
-QByteArray rtfEscaped(const QByteArray& text) {
-    QByteArray out;
-    out.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '{' || c == '}' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
     }
     return out;
 }
@@ -299,7 +289,7 @@ struct Document {
 };
 
 QByteArray toRtf(const Document& d, bool cyrillic) {
-    const auto text = [&](const QByteArray& t) { return rtfEscaped(cyrillic ? toCyrillic(t) : t); };
+    const auto text = [&](const QByteArray& t) { return richtext::rtfEscaped(cyrillic ? toCyrillic(t) : t); };
     QByteArray out = RtfHeader;
     out += cyrillic ? "\\pard\\qc\\b\\f1\\fs24 " : "\\pard\\qc\\b\\f0\\fs24 ";
     for (const QByteArray& line : d.titleLines) {
@@ -313,7 +303,7 @@ QByteArray toRtf(const Document& d, bool cyrillic) {
 }
 
 QByteArray noteRtf(const QByteArray& text) {
-    return RtfHeader + "\\pard\\f0\\fs20 " + rtfEscaped(text) + "\\par\r\n}";
+    return RtfHeader + "\\pard\\f0\\fs20 " + richtext::rtfEscaped(text) + "\\par\r\n}";
 }
 
 // A note of exactly `size` characters, padded with words.

@@ -40,7 +40,4 @@ inline constexpr const char* ForestLawTitle = "Zakon o {umama";
 // single letters w, q and x.
 QByteArray toCyrillic(const QByteArray& latin);
 
-// Text for an RTF document: the RTF specials among the YUSCII letters ("{", "}", "\") escaped.
-QByteArray rtfEscaped(const QByteArray& text);
-
 } // namespace demo
