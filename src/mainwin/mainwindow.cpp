@@ -99,7 +99,7 @@ void TForm1::FormCreate()
     platform::setCaption(Label34, platform::caption(Label34) + " podrska@dremvalo.example");
     searching(true);
     StatusBar1->setPanelText(2, "Baza se startuje...");
-    m_keptInteger = 1;
+    m_stored.keptInteger = 1;
     Label34->setFont(QFont(QStringLiteral("Tahoma")));
     setFont(QFont(appvalues::UIFontName));
 
@@ -132,7 +132,7 @@ void TForm1::FormCreate()
 
     setColumnWidths();
     ListView1->setColumnWidth(0, width() - 220);
-    Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
+    sizeArchivePanel();
     SpeedButton29->setEnabled(false);
 }
 
@@ -229,21 +229,17 @@ void TForm1::PageControl1Change()
 
 configfile::Settings TForm1::currentSettings() const
 {
-    configfile::Settings s;
-    s.keptInteger = m_keptInteger;
+    configfile::Settings s = m_stored;
     s.optionLevel = ComboBox2->currentIndex();
     s.proxy = CheckBox4->isChecked();
     s.proxyAddress = platform::fromScreen(Edit14->text());
     s.proxyPort = platform::fromScreen(Edit15->text());
-    for (int i = 0; i < 3; ++i) {
-        s.textSizes[i] = m_textSizes[i];
-    }
     return s;
 }
 
 void TForm1::applyConfig(const configfile::Settings& s)
 {
-    m_keptInteger = s.keptInteger;
+    m_stored = s;
     if (s.optionLevelRead) {
         ComboBox2->setCurrentIndex(s.optionLevel);
         ComboBox2Change();
@@ -256,9 +252,11 @@ void TForm1::applyConfig(const configfile::Settings& s)
             platform::setFieldText(Edit15, s.proxyPort);
         }
     }
-    for (int i = 0; i < 3; ++i) {
-        m_textSizes[i] = s.textSizes[i];
-    }
+}
+
+void TForm1::sizeArchivePanel()
+{
+    Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
 }
 
 void TForm1::saveListsAndConfig()
@@ -314,7 +312,7 @@ void TForm1::placeHelpLabels(int offset34, int offset61)
 void TForm1::FormResize()
 {
     setColumnWidths();
-    Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
+    sizeArchivePanel();
     placeHelpLabels(22, 27);
     switch (PageControl1->currentIndex()) {
     case 6: RichEdit2->update(); break;

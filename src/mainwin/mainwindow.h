@@ -170,6 +170,7 @@ private:
     void buildControls();
     void placeHelpLabels(int offset34, int offset61);
     void setColumnWidths();
+    void sizeArchivePanel();
     void applyConfig(const configfile::Settings& settings);
     configfile::Settings currentSettings() const;
     void saveListsAndConfig();
@@ -185,8 +186,9 @@ private:
     bool m_firstActivation = true;
     bool m_stopFlag = false;
     bool m_busy = false;
-    int m_keptInteger = 1;
-    int m_textSizes[3] = {10, 16, 14};
+    // Values of the configuration file that the window keeps and writes back but does not use
+    // (the kept integer and the text sizes); the others live in the controls.
+    configfile::Settings m_stored;
 };
 
 // The busy state for as long as it lives: a long operation that throws still leaves it.
