@@ -10,6 +10,7 @@
 #include "paths.h"
 #include "prompter.h"
 #include "registry.h"
+#include "screentext.h"
 #include "session.h"
 #include "singleinstance.h"
 #include "sessionsetup.h"
@@ -69,21 +70,18 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint)
     setWindowTitle(QStringLiteral("Startup"));
     setFixedSize(549, 288);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1 = platform::named<QLabel>("Image1", this);
     Image1->setGeometry(0, 0, 549, 288);
     Image1->installEventFilter(this);
 
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1 = platform::named<QProgressBar>("ProgressBar1", this);
     ProgressBar1->setGeometry(376, 237, 163, 21);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->installEventFilter(this);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1 = platform::named<QTimer>("Timer1", this);
     Timer1->setInterval(startupTiming().tickMs);
     connect(Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
 
@@ -144,7 +142,6 @@ void TForm2::pocetak()
     });
     installfonts();
     m_startupReady = true;
-    Timer1->setInterval(startupTiming().tickMs);
     Timer1->start();
 }
 
