@@ -42,7 +42,7 @@ const char* const kNewestFile = "novo.lst";
 
 QString programFile(const char* name)
 {
-    return platform::programFolder() + QLatin1String(name);
+    return platform::programFile(QLatin1String(name));
 }
 
 QByteArrayList listLines(const QListWidget* list)
@@ -166,6 +166,15 @@ void TForm1::searching(bool busy)
     }
 }
 
+void TForm1::pumpMessages()
+{
+    constexpr int kPumpIntervalMs = 20;
+    if (!m_sincePump.isValid() || m_sincePump.elapsed() >= kPumpIntervalMs) {
+        QCoreApplication::processEvents();
+        m_sincePump.start();
+    }
+}
+
 bool TForm1::takeStopRequest()
 {
     const bool stop = m_stopFlag;
@@ -199,27 +208,7 @@ void TForm1::sortirajpoimenu(QListWidget* list)
     list->update();
 }
 
-void TForm1::ComboBox2Change()
-{
-    // Pages shown at each interface level; the others are hidden.
-    static const QList<QList<int>> shown = {{0, 1, 6, 7, 8}, {0, 1, 2, 4, 6, 7, 8}, {0, 1, 2, 3, 4, 5, 6, 7, 8}};
-    const int level = ComboBox2->currentIndex();
-    if (level < 0 || level >= shown.size()) {
-        return;
-    }
-    for (int page = 0; page < PageControl1->count(); ++page) {
-        PageControl1->setTabVisible(page, shown[level].contains(page));
-    }
-}
 
-void TForm1::CheckBox4Click()
-{
-    const bool on = CheckBox4->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(Label13), static_cast<QWidget*>(Label20), static_cast<QWidget*>(Edit14),
-                       static_cast<QWidget*>(Edit15)}) {
-        w->setEnabled(on);
-    }
-}
 
 void TForm1::PageControl1Change()
 {
@@ -299,15 +288,6 @@ void TForm1::setColumnWidths()
     Listbox6->setColumnWidth(0, w - 170);
 }
 
-void TForm1::placeHelpLabels(int offset34, int offset61)
-{
-    const int panelWidth = Panel11->width();
-    const std::pair<QLabel*, int> labels[] = {{Label34, offset34}, {Label52, 32}, {Label60, 32}, {Label61, offset61}};
-    for (const auto& [label, offset] : labels) {
-        label->adjustSize();
-        label->move(qRound((panelWidth - label->width()) / 2.0) + offset, label->y());
-    }
-}
 
 void TForm1::FormResize()
 {
@@ -322,20 +302,6 @@ void TForm1::FormResize()
     }
 }
 
-void TForm1::sredibrze()
-{
-    PopupMenu1->clear();
-    PopupMenu1->addAction(platform::toScreen("Oznaceni propisi"))->setEnabled(false);
-    PopupMenu1->addSeparator()->setEnabled(false);
-    for (int i = 0; i < ListBox8->count(); ++i) {
-        // The title is the caption as it stands: "&" is not an accelerator here.
-        QString caption = ListBox8->item(i)->text();
-        caption.replace(QLatin1Char('&'), QLatin1String("&&"));
-        QAction* action = PopupMenu1->addAction(caption);
-        action->setData(i);
-        connect(action, &QAction::triggered, this, [this, i] { PopupMenuItemsClick(i); });
-    }
-}
 
 bool TForm1::event(QEvent* event)
 {
@@ -383,13 +349,4 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::loadHelpText()
-{
-    // The help text comes with the installation; without it the help page stays empty.
-    RichEdit3->loadFile(programFile("dostava.rtf"));
-}
 
-void TForm1::PopupMenuItemsClick(int index)
-{
-    Q_UNUSED(index);
-}

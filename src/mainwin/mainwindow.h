@@ -7,6 +7,7 @@
 #include "tables.h"
 
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -81,43 +82,76 @@ public:
     // Titles of the last update ("novo.lst").
     QByteArrayList najnoviji;
 
+    // ---- Shared by the tabs -------------------------------------------------------------------
+
+    // A regulation opened in the viewer by its title: the main window's tables are prepared, the
+    // viewer is shown modally over the current record of Zakoni, and what was changed is restored.
+    struct RegulationToOpen {
+        QByteArray title;
+        QByteArray numberYear;      // BG; empty: the title alone selects
+        bool onlyWhenFound = false; // show nothing when no regulation is selected
+        bool refreshAfter = false;  // osvezi once the tables are restored (the selection list)
+        bool addToFrequent = true;  // dodajuceste with the title afterwards
+    };
+    // False when onlyWhenFound was asked and no regulation was selected.
+    bool openRegulation(const RegulationToOpen& what);
+    // An opinion opened in the viewer by its title and its date as the lists show it (dd/mm/yyyy).
+    void openOpinion(const QByteArray& title, const QByteArray& date);
+
+    // The title test of the searches: lets pending messages run, then looks for the word.
+    bool nadji(const QByteArray& word, const QByteArray& text);
+    // Lets pending messages run, at most every few milliseconds: long loops call it every round
+    // and stay live without paying for a full pass of the event loop each time.
+    void pumpMessages();
+
     // Controls, named as the program and its tests know them.
     QTabWidget* PageControl1 = nullptr;
-    QTabWidget* PageControl3 = nullptr;
-    QTabWidget* PageControl4 = nullptr;
     platform::PanelStatusBar* StatusBar1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
+    TPreviewPrinter* PreviewPrinter1 = nullptr;
 
-    // gazettes
+    // ---- Tab 0: gazettes (gazettestab.cpp) -----------------------------------------------------
     QTreeWidget* TreeView2 = nullptr;
     QTreeWidget* ListView1 = nullptr;
-    // areas
+
+    // ---- Result lists and their sorting (resultlists.cpp) ---------------------------------------
+
+    // ---- Tab 1: areas (areastab.cpp) -----------------------------------------------------------
     QTreeWidget* TreeView1 = nullptr;
     QComboBox* ComboBox3 = nullptr;
     QTreeWidget* ListBox3 = nullptr;
     QLineEdit* Edit11 = nullptr;
-    // search
+
+    // ---- Tab 2: search (searchtab.cpp) ---------------------------------------------------------
     QLineEdit* Edit2 = nullptr;
     QComboBox* ComboBox4 = nullptr;
     QTreeWidget* ListBox2 = nullptr;
     QRadioButton* RadioButton6 = nullptr;
     QRadioButton* RadioButton7 = nullptr;
-    // personal lists
+
+    // ---- Tab 3: personal lists (personaltab.cpp) -----------------------------------------------
     QListWidget* ListBox4 = nullptr;
     QListWidget* ListBox5 = nullptr;
     QListWidget* ListBox8 = nullptr;
-    // opinions
+    // Adds a title to the frequently opened list.
+    void dodajuceste(const QByteArray& title);
+
+    // ---- Tab 4: opinions (opinionstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox1 = nullptr;
     QLineEdit* Edit8 = nullptr;
     QTreeWidget* Listbox6 = nullptr;
-    // archive
+
+    // ---- Tab 5: archive (archivetab.cpp) -------------------------------------------------------
     QLineEdit* Edit7 = nullptr;
     QTreeWidget* ListBox7 = nullptr;
     QTreeWidget* Listbox9 = nullptr;
     QTreeWidget* arhivacuvaj = nullptr; // the archive list as filled at start, kept hidden
     QWidget* Panel24 = nullptr;
-    // contract models
+
+    // ---- Tab 6: contract models (contractstab.cpp) ---------------------------------------------
+    QTabWidget* PageControl3 = nullptr;
+    QTabWidget* PageControl4 = nullptr;
     QComboBox* ComboBox5 = nullptr;
     QLineEdit* Edit4 = nullptr;
     QLineEdit* Edit5 = nullptr;
@@ -131,7 +165,8 @@ public:
     richtext::RichEdit* RichEdit2 = nullptr;
     QTreeWidget* DBGrid13 = nullptr;
     QPushButton* SpeedButton29 = nullptr;
-    // settings
+
+    // ---- Tab 7: settings (settingstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox2 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
     QCheckBox* CheckBox5 = nullptr;
@@ -140,14 +175,16 @@ public:
     QLineEdit* Edit14 = nullptr;
     QLineEdit* Edit15 = nullptr;
     QLabel* Label27 = nullptr;
-    // help
+
+    // ---- Tab 8: help (helptab.cpp) -------------------------------------------------------------
     QWidget* Panel11 = nullptr;
     QLabel* Label34 = nullptr;
     QLabel* Label52 = nullptr;
     QLabel* Label60 = nullptr;
     QLabel* Label61 = nullptr;
     richtext::RichEdit* RichEdit3 = nullptr;
-    TPreviewPrinter* PreviewPrinter1 = nullptr;
+
+    // ---------------------------------------------------------------------------------------------
 
 public slots:
     void ComboBox2Change();
@@ -168,6 +205,16 @@ protected:
 
 private:
     void buildControls();
+    // Each tab's controls, built on its page.
+    void buildGazettesTab(QWidget* page);
+    void buildAreasTab(QWidget* page);
+    void buildSearchTab(QWidget* page);
+    void buildPersonalTab(QWidget* page);
+    void buildOpinionsTab(QWidget* page);
+    void buildArchiveTab(QWidget* page);
+    void buildContractsTab(QWidget* page);
+    void buildSettingsTab(QWidget* page);
+    void buildHelpTab(QWidget* page);
     void placeHelpLabels(int offset34, int offset61);
     void setColumnWidths();
     void sizeArchivePanel();
@@ -186,6 +233,7 @@ private:
     bool m_firstActivation = true;
     bool m_stopFlag = false;
     bool m_busy = false;
+    QElapsedTimer m_sincePump;
     // Values of the configuration file that the window keeps and writes back but does not use
     // (the kept integer and the text sizes); the others live in the controls.
     configfile::Settings m_stored;

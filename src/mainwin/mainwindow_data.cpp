@@ -83,38 +83,7 @@ void TForm1::firstActivation()
     }
 }
 
-void TForm1::ubacipoglasnicima()
-{
-    Zakoni.setFilter({});
-    TreeView2->clear();
-    Glasnici.first();
-    const int count = Glasnici.recordCount();
-    QTreeWidgetItem* node = nullptr;
-    for (int i = 0; i < count; ++i) {
-        node = new QTreeWidgetItem(TreeView2, {platform::toScreen(Glasnici.fieldByName("Naziv_glasnika").asString())});
-        node->setIcon(0, images::ImageList1(images::Document));
-        new QTreeWidgetItem(node, {QString()});
-        Glasnici.next();
-    }
-    if (node != nullptr) {
-        TreeView2->setCurrentItem(node);
-    }
-}
 
-void TForm1::sredicombo5()
-{
-    ComboBox5->clear();
-    ugovori.setFilter({});
-    ugovori.first();
-    const int count = ugovori.recordCount();
-    for (int i = 0; i < count; ++i) {
-        ComboBox5->addItem(platform::toScreen(ugovori.field(0).asString()));
-        ugovori.next();
-    }
-    if (ComboBox5->count() > 0) {
-        ComboBox5->setCurrentIndex(0);
-    }
-}
 
 void TForm1::poubacuj()
 {

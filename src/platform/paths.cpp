@@ -48,4 +48,9 @@ QString findFileNoCase(const QString& folder, const QString& name)
     return {};
 }
 
+QString programFile(const QString& name)
+{
+    return programFolder() + name;
+}
+
 } // namespace platform

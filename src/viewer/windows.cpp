@@ -4,6 +4,7 @@
 #include "prevprinter.h"
 #include "screentext.h"
 #include "statusbar.h"
+#include "upperwindows.h"
 
 #include <QVBoxLayout>
 
@@ -14,6 +15,29 @@ Tdokumenti* dokumenti = nullptr;
 Trelacije* relacije = nullptr;
 
 namespace {
+
+// What the main window asks of the windows over the current document.
+class ViewerWindows final : public mainwin::DocumentWindows {
+public:
+    void showRegulation(const QByteArray& title) override
+    {
+        platform::setCaption(Form3, title);
+        Form3->exec();
+    }
+    void showOpinion(const QByteArray& title) override
+    {
+        platform::setCaption(Form3, title);
+        Form3->exec();
+    }
+    void showSelectionList(const QList<mainwin::SelectionRow>& rows) override
+    {
+        Q_UNUSED(rows);
+        selekt->exec();
+    }
+};
+
+ViewerWindows g_viewerWindows;
+
 void setUp(QDialog* window, const char* name, const QByteArray& caption)
 {
     window->setObjectName(QLatin1String(name));
@@ -34,6 +58,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent)
     PreviewPrinter1 = new TPreviewPrinter(this, viewerTextOptions());
     PreviewPrinter1->setObjectName(QStringLiteral("PreviewPrinter1"));
     Form3 = this;
+    mainwin::setDocumentWindows(&g_viewerWindows);
     if (Form1 != nullptr) {
         Form1->setViewerHintPanel(StatusBar1);
     }
@@ -43,6 +68,7 @@ TForm3::~TForm3()
 {
     if (Form3 == this) {
         Form3 = nullptr;
+        mainwin::setDocumentWindows(nullptr);
     }
 }
 
