@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 
 #include "hints.h"
+#include "images.h"
 #include "prevprinter.h"
 #include "richedit.h"
 #include "screentext.h"
@@ -16,6 +17,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -58,6 +60,83 @@ QLabel* label(const char* name, const QByteArray& caption)
     auto* l = named<QLabel>(name);
     platform::setCaption(l, caption);
     return l;
+}
+
+namespace {
+
+class EnterFilter final : public QObject {
+public:
+    EnterFilter(QObject* parent, std::function<void()> handler) : QObject(parent), m_handler(std::move(handler)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_handler();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_handler;
+};
+
+QList<QByteArray> rowTexts(const QTreeWidgetItem* item, int columns)
+{
+    QList<QByteArray> texts;
+    for (int i = 0; i < columns; ++i) {
+        texts << platform::fromScreen(item->text(i));
+    }
+    return texts;
+}
+
+} // namespace
+
+void onEnter(QAbstractItemView* list, std::function<void()> handler)
+{
+    list->installEventFilter(new EnterFilter(list, std::move(handler)));
+}
+
+void clearSortMarker(QTreeWidget* list)
+{
+    QTreeWidgetItem* header = list->headerItem();
+    for (int i = 0; i < list->columnCount(); ++i) {
+        header->setIcon(i, QIcon());
+    }
+}
+
+void sortByColumn(QTreeWidget* list, sortrules::Rule rule, int column)
+{
+    clearSortMarker(list);
+    list->headerItem()->setIcon(column, images::ImageList1(images::SortMarker));
+    const int columns = list->columnCount();
+    struct Row {
+        QList<QByteArray> texts;
+        QTreeWidgetItem* item;
+    };
+    QTreeWidgetItem* current = list->currentItem();
+    const QList<QTreeWidgetItem*> taken = list->invisibleRootItem()->takeChildren();
+    std::vector<Row> rows;
+    rows.reserve(taken.size());
+    for (QTreeWidgetItem* item : taken) {
+        rows.push_back({rowTexts(item, columns), item});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        return sortrules::compareRows(rule, column, a.texts, b.texts) < 0;
+    });
+    QList<QTreeWidgetItem*> items;
+    items.reserve(int(rows.size()));
+    for (const Row& row : rows) {
+        items << row.item;
+    }
+    list->addTopLevelItems(items);
+    if (current != nullptr) {
+        list->setCurrentItem(current);
+    }
 }
 
 } // namespace controls
