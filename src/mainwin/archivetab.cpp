@@ -30,8 +30,13 @@ using platform::named;
 void TForm1::buildArchiveTab(QWidget* page)
 {
     auto* layout = new QVBoxLayout(page);
+    auto* searchRow = new QHBoxLayout;
     Edit7 = edit("Edit7", KeyFilter::MapUpper);
-    layout->addWidget(Edit7);
+    searchRow->addWidget(Edit7, 1);
+    SpeedButton22 = named<QPushButton>("SpeedButton22");
+    platform::setCaption(SpeedButton22, "Tra`i");
+    searchRow->addWidget(SpeedButton22);
+    layout->addLayout(searchRow);
     ListBox7 = resultList("ListBox7", {"Naziv propisa", "Broj/godina"});
     layout->addWidget(ListBox7, 1);
     Panel24 = named<QWidget>("Panel24");

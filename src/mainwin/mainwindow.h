@@ -129,6 +129,7 @@ public:
     QTreeWidget* ListBox2 = nullptr;
     QRadioButton* RadioButton6 = nullptr;
     QRadioButton* RadioButton7 = nullptr;
+    QPushButton* SpeedButton1 = nullptr; // runs the search; the relations window clicks it too
 
     // ---- Tab 3: personal lists (personaltab.cpp) -----------------------------------------------
     QListWidget* ListBox4 = nullptr;
@@ -148,6 +149,7 @@ public:
     QTreeWidget* Listbox9 = nullptr;
     QTreeWidget* arhivacuvaj = nullptr; // the archive list as filled at start, kept hidden
     QWidget* Panel24 = nullptr;
+    QPushButton* SpeedButton22 = nullptr; // the archive search; the viewer and the selection list click it
 
     // ---- Tab 6: contract models (contractstab.cpp) ---------------------------------------------
     QTabWidget* PageControl3 = nullptr;

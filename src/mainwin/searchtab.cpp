@@ -36,10 +36,10 @@ void TForm1::buildSearchTab(QWidget* page)
     row->addWidget(Edit2, 1);
     ComboBox4 = named<QComboBox>("ComboBox4");
     row->addWidget(ComboBox4);
-    auto* search = named<QPushButton>("SpeedButton1");
-    platform::setCaption(search, "Pre&tra`i");
-    platform::setHint(search, "Po~ni pretragu");
-    row->addWidget(search);
+    SpeedButton1 = named<QPushButton>("SpeedButton1");
+    platform::setCaption(SpeedButton1, "Pre&tra`i");
+    platform::setHint(SpeedButton1, "Po~ni pretragu");
+    row->addWidget(SpeedButton1);
     layout->addLayout(row);
     auto* options = new QHBoxLayout;
     RadioButton6 = named<QRadioButton>("RadioButton6");

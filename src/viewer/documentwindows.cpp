@@ -13,13 +13,16 @@ class ViewerWindows final : public mainwin::DocumentWindows {
 public:
     void showRegulation(const QByteArray& title) override
     {
+        Form3->setShowsOpinion(false);
         platform::setCaption(Form3, title);
         Form3->exec();
     }
     void showOpinion(const QByteArray& title) override
     {
+        Form3->setShowsOpinion(true);
         platform::setCaption(Form3, title);
         Form3->exec();
+        Form3->setShowsOpinion(false);
     }
     void showSelectionList(const QList<mainwin::SelectionRow>& rows) override { selekt->showRows(rows); }
 };

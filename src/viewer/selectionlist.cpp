@@ -23,3 +23,9 @@ void Tselekt::showRows(const QList<mainwin::SelectionRow>& rows)
     Q_UNUSED(rows);
     exec();
 }
+
+bool Tselekt::jelimastariji(const QByteArray& title)
+{
+    Q_UNUSED(title);
+    return false;
+}

@@ -14,6 +14,10 @@ public:
 
     // Fills the list with the rows, in their order, and shows the window modally.
     void showRows(const QList<mainwin::SelectionRow>& rows);
+
+    // Earlier-version test: true when the regulation with this title has an earlier or a later
+    // version in the version chain.
+    bool jelimastariji(const QByteArray& title);
 };
 
 extern Tselekt* selekt;

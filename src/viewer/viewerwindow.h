@@ -17,8 +17,15 @@ public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
 
+    // Which table the text is bound to: the opinions (true) or the regulations.
+    bool showsOpinion() const { return m_showsOpinion; }
+    void setShowsOpinion(bool opinion) { m_showsOpinion = opinion; }
+
     platform::PanelStatusBar* StatusBar1 = nullptr;
     TPreviewPrinter* PreviewPrinter1 = nullptr;
+
+private:
+    bool m_showsOpinion = false;
 };
 
 extern TForm3* Form3;
