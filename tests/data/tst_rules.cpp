@@ -1,5 +1,6 @@
 #include "searchwords.h"
 #include "sortrules.h"
+#include "strictweakorder.h"
 
 #include <algorithm>
 #include <QRandomGenerator>
@@ -18,6 +19,7 @@ private slots:
     void yearFirstOrder();
     void datesOrderDayFirst();
     void sortIsIndependentOfInputOrder();
+    void everyRuleIsAStrictWeakOrder();
 };
 
 void TestRules::wordsSplitOnBlanksOnly()
@@ -122,6 +124,25 @@ void TestRules::sortIsIndependentOfInputOrder()
             }
         }
     }
+}
+
+void TestRules::everyRuleIsAStrictWeakOrder()
+{
+    // Texts that a literal reading would call equal to every other (empty titles, number/year
+    // texts of three characters or fewer, dates that are no dates) among ordinary ones.
+    const QList<QByteArray> texts = {"",           "Zakon",    "ZAKON",      "zakon",     "[uma",    "{uma",
+                                     "@ito",       "12",       "abc",        "3/2005",    "12/2005", "3/2004",
+                                     "05/03/2001", "5/3/2001", "31/02/2001", "01/04/2001"};
+    for (const Rule rule : {Rule::TwoColumnRegulations, Rule::ThreeColumnRegulations, Rule::Opinions}) {
+        for (int column = 0; column < 3; ++column) {
+            QVERIFY(isStrictWeakOrder(texts, [&](const QByteArray& a, const QByteArray& b) {
+                return compareRows(rule, column, {a, a, a}, {b, b, b});
+            }));
+        }
+    }
+    QVERIFY(isStrictWeakOrder(texts, compareText));
+    QVERIFY(isStrictWeakOrder(texts, compareYearFirst));
+    QVERIFY(isStrictWeakOrder(texts, compareDates));
 }
 
 QTEST_APPLESS_MAIN(TestRules)
