@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QTreeWidget>
 
 using controls::resultList;
@@ -113,6 +114,15 @@ void TForm1::detachTreeView2Change()
 
 void TForm1::ubacipoglasnicima()
 {
+    // Selecting each new gazette lists nothing: a listing would move the gazettes table under
+    // this walk. At the first activation the handler is not attached yet anyway.
+    const bool attached = m_treeView2Attached;
+    detachTreeView2Change();
+    const auto reattach = qScopeGuard([&] {
+        if (attached) {
+            attachTreeView2Change();
+        }
+    });
     Zakoni.setFilter({});
     TreeView2->clear();
     Glasnici.first();
