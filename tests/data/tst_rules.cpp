@@ -91,6 +91,11 @@ void TestRules::datesOrderDayFirst()
     QVERIFY(compareDates("31/02/2001", "01/01/1990") < 0);
     QVERIFY(compareDates("", "01/01/1990") < 0);
     QVERIFY(compareDates("xx/02/2001", "31/02/2001") != 0);
+    // Leap days, and texts that only look like dates.
+    QVERIFY(compareDates("29/02/2000", "01/01/1990") > 0);
+    for (const char* bad : {"29/02/1900", "1/1/2001/", "1//2001", "-1/02/2001", "01/13/2001", "1/1"}) {
+        QVERIFY2(compareDates(bad, "01/01/1000") < 0, bad);
+    }
 }
 
 void TestRules::sortIsIndependentOfInputOrder()
