@@ -84,8 +84,13 @@ void TForm1::buildGazettesTab(QWidget* page)
     TreeView2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView2->setSortingEnabled(false);
     TreeView2->setFixedWidth(332);
+    // Long gazette names scroll sideways rather than being cut.
+    TreeView2->header()->setStretchLastSection(false);
+    TreeView2->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ListView1 = resultList("ListView1", {"Naziv propisa", "Broj/godina"});
-    ListView1->setColumnWidth(0, 250);
+    // The titles take what the number/year column leaves, at any window size.
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     ListView1->setColumnWidth(1, 150);
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
     layout->addWidget(TreeView2);
