@@ -49,8 +49,7 @@ void TestFiles::listRoundTripKeepsBytes()
     QVERIFY(listfiles::save(path, lines).isEmpty());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(),
-             QByteArray("Zakon o ra~unovodstvu\r\n") + QByteArray("\xe8\x8a\x00x", 4) + "\r\n[KOLA 'A'\r\n");
+    QCOMPARE(f.readAll(), QByteArray("Zakon o ra~unovodstvu\r\n") + QByteArray("\xe8\x8a\x00x", 4) + "\r\n[KOLA 'A'\r\n");
     bool ok = false;
     QCOMPARE(listfiles::load(path, &ok), lines);
     QVERIFY(ok);

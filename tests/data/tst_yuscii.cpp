@@ -131,7 +131,8 @@ void TestYuscii::displayLetters()
     QCOMPARE(display::toUnicode("Gre{ka"), QStringLiteral("Greška"));
     QCOMPARE(display::toUnicode("[]\\^@{}|~`"), QStringLiteral("ŠĆĐČŽšćđčž"));
     QCOMPARE(display::toUnicode("[kola", Script::Cyrillic), QStringLiteral("Школа"));
-    QCOMPARE(display::toUnicode("Qubqana, wegova xamija", Script::Cyrillic), QStringLiteral("Љубљана, његова џамија"));
+    QCOMPARE(display::toUnicode("Qubqana, wegova xamija", Script::Cyrillic),
+             QStringLiteral("Љубљана, његова џамија"));
     QCOMPARE(display::toUnicode("^lan 5 y", Script::Cyrillic), QStringLiteral("Члан 5 y"));
     QCOMPARE(display::fromUnicode(QStringLiteral("Члан"), Script::Cyrillic), QByteArray("^lan"));
     QCOMPARE(display::fromUnicode(QStringLiteral("Čačak")), QByteArray("^a~ak"));
