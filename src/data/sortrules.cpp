@@ -1,5 +1,6 @@
 #include "sortrules.h"
 
+#include <algorithm>
 #include <QDate>
 
 namespace sortrules {
@@ -21,22 +22,46 @@ int compareExact(const QByteArray& a, const QByteArray& b)
     return sign(a.compare(b));
 }
 
-QDate parseDate(const QByteArray& text)
+// A part of a date: blanks around it allowed, then decimal digits only; -1 when it is none.
+int datePart(const char* begin, const char* end)
 {
-    const QList<QByteArray> parts = text.split('/');
-    if (parts.size() != 3) {
-        return {};
+    while (begin < end && *begin == ' ') {
+        ++begin;
     }
-    bool okDay = false;
-    bool okMonth = false;
-    bool okYear = false;
-    const int day = parts[0].toInt(&okDay);
-    const int month = parts[1].toInt(&okMonth);
-    const int year = parts[2].toInt(&okYear);
-    if (!okDay || !okMonth || !okYear) {
-        return {};
+    while (end > begin && end[-1] == ' ') {
+        --end;
     }
-    return QDate(year, month, day);
+    if (begin == end || end - begin > 9) {
+        return -1;
+    }
+    int value = 0;
+    for (; begin < end; ++begin) {
+        if (*begin < '0' || *begin > '9') {
+            return -1;
+        }
+        value = value * 10 + (*begin - '0');
+    }
+    return value;
+}
+
+// Day/month/year as one number that orders like the date; -1 for a text that is no date. A
+// sort compares every date many times, so this reads the bytes in place.
+qint64 dateKey(const QByteArray& text)
+{
+    const char* begin = text.constData();
+    const char* end = begin + text.size();
+    const char* first = std::find(begin, end, '/');
+    const char* second = first == end ? end : std::find(first + 1, end, '/');
+    if (second == end || std::find(second + 1, end, '/') != end) {
+        return -1;
+    }
+    const int day = datePart(begin, first);
+    const int month = datePart(first + 1, second);
+    const int year = datePart(second + 1, end);
+    if (day < 0 || month < 0 || year < 0 || !QDate::isValid(year, month, day)) {
+        return -1;
+    }
+    return qint64(year) * 10000 + month * 100 + day;
 }
 
 int compareColumn(Rule rule, int column, const QByteArray& a, const QByteArray& b)
@@ -85,11 +110,11 @@ int compareYearFirst(const QByteArray& a, const QByteArray& b)
 
 int compareDates(const QByteArray& a, const QByteArray& b)
 {
-    const QDate x = parseDate(a);
-    const QDate y = parseDate(b);
-    if (!x.isValid() || !y.isValid()) {
-        if (x.isValid() != y.isValid()) {
-            return x.isValid() ? 1 : -1;
+    const qint64 x = dateKey(a);
+    const qint64 y = dateKey(b);
+    if (x < 0 || y < 0) {
+        if ((x < 0) != (y < 0)) {
+            return x < 0 ? -1 : 1;
         }
         return compareText(a, b);
     }

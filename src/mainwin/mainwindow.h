@@ -23,6 +23,7 @@ class QRadioButton;
 class QTabWidget;
 class QTextEdit;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 class TPreviewPrinter;
@@ -114,8 +115,44 @@ public:
     // ---- Tab 0: gazettes (gazettestab.cpp) -----------------------------------------------------
     QTreeWidget* TreeView2 = nullptr;
     QTreeWidget* ListView1 = nullptr;
+    // Fills a gazette's years of print, or a year's issue numbers, under the node.
+    void ubacipogodinama(QTreeWidgetItem* gazette);
+    void ubacipobrojevima(QTreeWidgetItem* year);
+    void TreeView2Expanded(QTreeWidgetItem* node);
+    void TreeView2Collapsed(QTreeWidgetItem* node);
+    void TreeView2Click();
+    // Lists the regulations of the gazette, year or issue that the node stands for.
+    void TreeView2Change(QTreeWidgetItem* node);
+    // The tree's selection change runs TreeView2Change only while attached: the first activation
+    // attaches it once the gazettes are in, and an expansion detaches it while it adds nodes.
+    void attachTreeView2Change();
+    void detachTreeView2Change();
+    // Opens the selected regulation of ListView1 in the viewer; nothing when none is selected.
+    void ListView1DblClick();
+    // The gazette's name of the first regulation with the title, and its number/year or, with
+    // the gazette, its citation "(Sl. glasnik RS 12/2005)"; empty texts for an unknown title.
+    QByteArray nadjiglasnik(const QByteArray& title);
+    QByteArray nadjibroj(const QByteArray& title, bool withGazette);
 
     // ---- Result lists and their sorting (resultlists.cpp) ---------------------------------------
+    // The column clicked last: ResultSortColumn for the regulation lists, OpinionSortColumn for
+    // the opinions. Each click sorts its list ascending by that column and marks its header.
+    int ResultSortColumn = 0;
+    int OpinionSortColumn = 0;
+    void ListView1ColumnClick(int column);
+    void ListBox3ColumnClick(int column);
+    void ListBox7ColumnClick(int column);
+    void Listbox9ColumnClick(int column);
+    void ListBox2ColumnClick(int column);
+    void Listbox6ColumnClick(int column);
+    // Binds the header clicks of the six lists to their handlers; run once the tabs are built.
+    void connectResultLists();
+
+private:
+    QMetaObject::Connection m_treeView2Change;
+    bool m_treeView2Attached = false;
+
+public:
 
     // ---- Tab 1: areas (areastab.cpp) -----------------------------------------------------------
     QTreeWidget* TreeView1 = nullptr;

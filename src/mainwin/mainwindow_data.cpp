@@ -66,6 +66,10 @@ void TForm1::firstActivation()
         // The window stays usable for what needs no tables; the failure says what is missing.
         platform::prompter().error(e.message().toLocal8Bit());
     }
+    // Only now: filling the tree selected its nodes, and that must not list anything. The lists'
+    // headers start sorting at the same time, as nothing can be clicked while the window is busy.
+    attachTreeView2Change();
+    connectResultLists();
     if (m_startup != nullptr) {
         m_startup->hideStartup();
     }

@@ -1,5 +1,6 @@
 #include "searchwords.h"
 #include "sortrules.h"
+#include "strictweakorder.h"
 
 #include <algorithm>
 #include <QRandomGenerator>
@@ -18,6 +19,7 @@ private slots:
     void yearFirstOrder();
     void datesOrderDayFirst();
     void sortIsIndependentOfInputOrder();
+    void everyRuleIsAStrictWeakOrder();
 };
 
 void TestRules::wordsSplitOnBlanksOnly()
@@ -89,6 +91,11 @@ void TestRules::datesOrderDayFirst()
     QVERIFY(compareDates("31/02/2001", "01/01/1990") < 0);
     QVERIFY(compareDates("", "01/01/1990") < 0);
     QVERIFY(compareDates("xx/02/2001", "31/02/2001") != 0);
+    // Leap days, and texts that only look like dates.
+    QVERIFY(compareDates("29/02/2000", "01/01/1990") > 0);
+    for (const char* bad : {"29/02/1900", "1/1/2001/", "1//2001", "-1/02/2001", "01/13/2001", "1/1"}) {
+        QVERIFY2(compareDates(bad, "01/01/1000") < 0, bad);
+    }
 }
 
 void TestRules::sortIsIndependentOfInputOrder()
@@ -122,6 +129,25 @@ void TestRules::sortIsIndependentOfInputOrder()
             }
         }
     }
+}
+
+void TestRules::everyRuleIsAStrictWeakOrder()
+{
+    // Texts that a literal reading would call equal to every other (empty titles, number/year
+    // texts of three characters or fewer, dates that are no dates) among ordinary ones.
+    const QList<QByteArray> texts = {"",           "Zakon",    "ZAKON",      "zakon",     "[uma",    "{uma",
+                                     "@ito",       "12",       "abc",        "3/2005",    "12/2005", "3/2004",
+                                     "05/03/2001", "5/3/2001", "31/02/2001", "01/04/2001"};
+    for (const Rule rule : {Rule::TwoColumnRegulations, Rule::ThreeColumnRegulations, Rule::Opinions}) {
+        for (int column = 0; column < 3; ++column) {
+            QVERIFY(isStrictWeakOrder(texts, [&](const QByteArray& a, const QByteArray& b) {
+                return compareRows(rule, column, {a, a, a}, {b, b, b});
+            }));
+        }
+    }
+    QVERIFY(isStrictWeakOrder(texts, compareText));
+    QVERIFY(isStrictWeakOrder(texts, compareYearFirst));
+    QVERIFY(isStrictWeakOrder(texts, compareDates));
 }
 
 QTEST_APPLESS_MAIN(TestRules)
