@@ -1,6 +1,7 @@
 #include "programfixture.h"
 
 #include "listfiles.h"
+#include "plaintext.h"
 #include "shell.h"
 #include "upperwindows.h"
 
@@ -79,6 +80,7 @@ private slots:
     void contactLinksAndMessages();
     void manualMissing();
     void publisherAddressIsNotMapped();
+    void manualDescribesEveryTab();
 };
 
 void TestSettingsHelp::levelsShowAndHideTabs()
@@ -248,6 +250,18 @@ void TestSettingsHelp::publisherAddressIsNotMapped()
     QVERIFY(program.runMainWindow([&] { line = program.form1->Label34->text(); }));
     QVERIFY2(line.endsWith(QStringLiteral(" podrska@dremvalo.example")), qPrintable(line));
     QVERIFY(!line.contains(QChar(0x17D))); // Ž
+}
+
+void TestSettingsHelp::manualDescribesEveryTab()
+{
+    QFile file(QDir(testsupport::binFolder()).filePath("uputstvo/uputstvo.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = richtext::plainText(file.readAll());
+    for (const char* heading : {"Izbor glasila", "Oblasti", "Pretraga", "^esto kori{}eni propisi", "Mi{ljenja",
+                                "Arhiva", "Tipski ugovori", "Pode{avanja", "Pomo}", "Pregled propisa", "[tampa",
+                                "A`uriranje baze"}) {
+        QVERIFY2(text.contains(QByteArray(heading) + '\n'), heading);
+    }
 }
 
 QTEST_MAIN(TestSettingsHelp)
