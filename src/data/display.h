@@ -3,6 +3,10 @@
 // The boundary between YUSCII text and the screen. Widgets show Unicode; every place that puts
 // stored text or a caption on screen, or reads typed text back, goes through these functions.
 // The mapping is one character for one character, so positions and lengths agree on both sides.
+//
+// YUSCII, and so mapped: stored data, the program's captions, hints and messages, the list and
+// configuration files. Not YUSCII, and shown as they stand: the publisher's mail addresses and web
+// site (publisher.h), links and file paths handed to the shell. In those "@" is an at sign, not Ž.
 
 #include <QByteArray>
 #include <QChar>

@@ -7,6 +7,7 @@
 #include "listfiles.h"
 #include "paths.h"
 #include "prompter.h"
+#include "publisher.h"
 #include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
@@ -96,7 +97,8 @@ void TForm1::showModal()
 
 void TForm1::FormCreate()
 {
-    platform::setCaption(Label34, platform::caption(Label34) + " podrska@dremvalo.example");
+    // The address is not YUSCII: it is shown as it stands.
+    Label34->setText(Label34->text() + QLatin1Char(' ') + QLatin1String(publisher::SupportAddress));
     searching(true);
     StatusBar1->setPanelText(2, "Baza se startuje...");
     m_stored.keptInteger = 1;
@@ -341,6 +343,10 @@ void TForm1::changeEvent(QEvent* event)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    // The help page is laid out only when it is first shown: its labels are centred again then.
+    if (watched == Panel11 && event->type() == QEvent::Resize) {
+        placeHelpLabels(32, 32);
+    }
     // Escape reaches the stop flag from any control of this window, also while the tabs are disabled.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
         watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {

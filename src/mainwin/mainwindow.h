@@ -214,6 +214,13 @@ public:
     QLineEdit* Edit14 = nullptr;
     QLineEdit* Edit15 = nullptr;
     QLabel* Label27 = nullptr;
+    QPushButton* SpeedButton26 = nullptr; // printer set-up
+    QPushButton* SpeedButton2 = nullptr;  // the updater
+    QPushButton* SpeedButton27 = nullptr; // the repair
+    QWidget* Panel28 = nullptr;           // the letters' options: the contract text's colour
+    void SpeedButton26Click();
+    void SpeedButton2Click();
+    void SpeedButton27Click();
 
     // ---- Tab 8: help (helptab.cpp) -------------------------------------------------------------
     QWidget* Panel11 = nullptr;
@@ -221,7 +228,18 @@ public:
     QLabel* Label52 = nullptr;
     QLabel* Label60 = nullptr;
     QLabel* Label61 = nullptr;
+    QLabel* Image22 = nullptr;
     richtext::RichEdit* RichEdit3 = nullptr;
+    QPushButton* SpeedButton3 = nullptr;  // "Tra`im propis"
+    QPushButton* SpeedButton11 = nullptr; // suggestions
+    QPushButton* SpeedButton12 = nullptr; // the web site
+    QPushButton* SpeedButton15 = nullptr; // consulting
+    QPushButton* SpeedButton8 = nullptr;  // the manual
+    void SpeedButton3Click();
+    void SpeedButton11Click();
+    void SpeedButton12Click();
+    void SpeedButton15Click();
+    void SpeedButton8Click();
 
     // ---------------------------------------------------------------------------------------------
 

@@ -2,56 +2,102 @@
 
 #include "controls.h"
 #include "mainwindow.h"
+#include "upperwindows.h"
 
 #include "hints.h"
-#include "richedit.h"
+#include "printerenv.h"
+#include "prompter.h"
+#include "repair.h"
 #include "screentext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QTabWidget>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 using controls::edit;
 using controls::label;
-using controls::resultList;
 using platform::KeyFilter;
 using platform::named;
 
+namespace {
+
+QFrame* panel(const char* name, const QByteArray& hint)
+{
+    auto* frame = named<QFrame>(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    platform::setHint(frame, hint);
+    return frame;
+}
+
+QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint)
+{
+    auto* b = named<QPushButton>(name);
+    platform::setCaption(b, caption);
+    if (!hint.isEmpty()) {
+        platform::setHint(b, hint);
+    }
+    return b;
+}
+
+} // namespace
+
 void TForm1::buildSettingsTab(QWidget* page)
 {
-    auto* layout = new QVBoxLayout(page);
-    auto* counts = new QHBoxLayout;
-    counts->addWidget(label("Label25", "Broj propisa/mi{ljenja/ugovora u bazi"));
+    auto* layout = new QGridLayout(page);
+
+    auto* printer = panel("Panel5", "Izbor vrste {tampaca, veli~ine papira i orijentacije");
+    SpeedButton26 = button("SpeedButton26", "Pode{avanje {tampa~a", "Parametri rada {tampa~a");
+    connect(SpeedButton26, &QPushButton::clicked, this, &TForm1::SpeedButton26Click);
+    auto* printerLayout = new QHBoxLayout(printer);
+    printerLayout->addWidget(SpeedButton26);
+    printerLayout->addStretch(1);
+
+    auto* letters = panel("Panel7", "Izbor vrste i velicine slova za program");
+    Panel28 = panel("Panel28", "Opcije vezane za prikaz slova");
+    auto* lettersLayout = new QVBoxLayout(letters);
+    lettersLayout->addWidget(Panel28);
+    auto* colourLayout = new QHBoxLayout(Panel28);
+    colourLayout->addWidget(label("Label16", "Boja generisanog teksta za ugovore:"));
+    colourLayout->addStretch(1);
+
+    auto* update = panel("Panel9", "Verzija i izbor na~ina a`uriranja baze zakona");
+    SpeedButton2 = button("SpeedButton2", "A`uriranje", "Otvara nov prozor sa parametrima a`uriranja");
+    connect(SpeedButton2, &QPushButton::clicked, this, &TForm1::SpeedButton2Click);
+    SpeedButton27 = button("SpeedButton27", "Popravka", "Automatska provera i popravka baze");
+    connect(SpeedButton27, &QPushButton::clicked, this, &TForm1::SpeedButton27Click);
     Label27 = label("Label27", "");
-    counts->addWidget(Label27, 1);
-    layout->addLayout(counts);
+    auto* updateLayout = new QGridLayout(update);
+    updateLayout->addWidget(SpeedButton2, 0, 0);
+    updateLayout->addWidget(SpeedButton27, 0, 1);
+    updateLayout->addWidget(label("Label25", "Broj propisa/mi{ljenja/ugovora u bazi"), 1, 0, 1, 2);
+    updateLayout->addWidget(Label27, 2, 0, 1, 2);
+    updateLayout->setColumnStretch(2, 1);
+
+    auto* options = panel("Panel3", "Razne opcije");
     CheckBox5 = named<QCheckBox>("CheckBox5");
     platform::setCaption(CheckBox5, "Koristi ton za ozna~avanje kraja pretrage");
     platform::setHint(CheckBox5, "Kratak sistemski ton na kraju svake pretrage");
     CheckBox5->setChecked(true);
-    layout->addWidget(CheckBox5);
-    auto* level = new QHBoxLayout;
-    level->addWidget(label("Label18", "Nivo kompleksnosti"));
     ComboBox2 = named<QComboBox>("ComboBox2");
     for (const char* item : {"Jednostavno", "Napredno", "Sve opcije"}) {
         ComboBox2->addItem(platform::toScreen(item));
     }
     ComboBox2->setCurrentIndex(2);
     platform::setHint(ComboBox2, "Smanjenje broja opcija programa");
-    level->addWidget(ComboBox2);
-    level->addStretch(1);
-    layout->addLayout(level);
     connect(ComboBox2, &QComboBox::activated, this, &TForm1::ComboBox2Change);
+    auto* optionsLayout = new QGridLayout(options);
+    optionsLayout->addWidget(CheckBox5, 0, 0, 1, 3);
+    optionsLayout->addWidget(label("Label18", "Nivo kompleksnosti"), 1, 0);
+    optionsLayout->addWidget(ComboBox2, 1, 1);
+    optionsLayout->setColumnStretch(2, 1);
 
     auto* proxy = named<QGroupBox>("GroupBox1");
     platform::setCaption(proxy, "Pode{avanje proxy servera");
@@ -72,9 +118,51 @@ void TForm1::buildSettingsTab(QWidget* page)
     proxyLayout->addWidget(Edit14, 1, 1);
     proxyLayout->addWidget(Label20, 2, 0);
     proxyLayout->addWidget(Edit15, 2, 1);
+    Edit14->setMinimumWidth(300);
+    Edit15->setFixedWidth(80);
+    proxyLayout->setColumnStretch(2, 1);
     CheckBox4Click();
-    layout->addWidget(proxy);
-    layout->addStretch(1);
+
+    layout->addWidget(printer, 0, 0);
+    layout->addWidget(update, 0, 1);
+    layout->addWidget(letters, 1, 0);
+    layout->addWidget(options, 1, 1);
+    layout->addWidget(proxy, 2, 0, 1, 2);
+    layout->setRowStretch(3, 1);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
+}
+
+void TForm1::SpeedButton26Click()
+{
+    if (platform::checkDefaultPrinter()) {
+        platform::printerEnvironment().printerSetup(this);
+    }
+}
+
+void TForm1::SpeedButton2Click()
+{
+    if (auto* window = mainwin::updateWindow()) {
+        window->showUpdater();
+    }
+}
+
+void TForm1::SpeedButton27Click()
+{
+    auto* window = mainwin::updateWindow();
+    if (window == nullptr) {
+        return;
+    }
+    // Busy: no list may walk a table while its file is replaced, and Escape stops nothing here.
+    BusyState busy(*this);
+    // The steps are percentages; the bar may still hold the range of an earlier operation.
+    ProgressBar1->setRange(0, 100);
+    const repair::Outcome outcome =
+        repair::run([window](const QByteArray& table) { return window->rebuildTable(table); },
+                    [this](int progress) { ProgressBar1->setValue(progress); });
+    platform::prompter().message(repair::message(outcome));
+    ProgressBar1->setValue(0);
+    takeStopRequest(); // an Escape pressed meanwhile is not left to stop the next search
 }
 
 void TForm1::ComboBox2Change()

@@ -40,9 +40,17 @@ void ScriptedPrompter::clear()
     m_answers.clear();
 }
 
-bool ScriptedPrompter::take(const Prompt& p, Scripted& out)
+void ScriptedPrompter::record(const Prompt& p)
 {
     m_asked << p;
+    if (onPrompt) {
+        onPrompt(p);
+    }
+}
+
+bool ScriptedPrompter::take(const Prompt& p, Scripted& out)
+{
+    record(p);
     if (m_answers.isEmpty()) {
         m_unexpected << p;
         return false;
@@ -53,12 +61,12 @@ bool ScriptedPrompter::take(const Prompt& p, Scripted& out)
 
 void ScriptedPrompter::message(const QByteArray& text)
 {
-    m_asked << Prompt{Prompt::Message, text, {}, {}};
+    record({Prompt::Message, text, {}, {}});
 }
 
 void ScriptedPrompter::error(const QByteArray& text)
 {
-    m_asked << Prompt{Prompt::Error, text, {}, {}};
+    record({Prompt::Error, text, {}, {}});
 }
 
 bool ScriptedPrompter::confirm(const QByteArray& text)

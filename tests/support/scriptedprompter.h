@@ -6,6 +6,7 @@
 
 #include "prompter.h"
 
+#include <functional>
 #include <QByteArray>
 #include <QList>
 #include <QQueue>
@@ -15,14 +16,14 @@ namespace testsupport {
 
 struct Prompt {
     enum Kind { Message, Error, Confirm, YesNoCancel, Input } kind;
-    QByteArray text;     // the text shown (for an input box, its prompt)
-    QByteArray caption;  // input boxes only
-    QByteArray value;    // input boxes only: the proposed value
+    QByteArray text;    // the text shown (for an input box, its prompt)
+    QByteArray caption; // input boxes only
+    QByteArray value;   // input boxes only: the proposed value
 };
 
 class ScriptedPrompter final : public platform::Prompter {
 public:
-    ScriptedPrompter();  // installs itself
+    ScriptedPrompter();           // installs itself
     ~ScriptedPrompter() override; // goes back to the screen prompter
 
     // Queue answers in the order the questions will come. An input answer of nullopt cancels.
@@ -35,6 +36,9 @@ public:
     int pendingAnswers() const { return int(m_answers.size()); }
     void clear();
 
+    // Called with every prompt as it is shown, so a test can look at the program meanwhile.
+    std::function<void(const Prompt&)> onPrompt;
+
     void message(const QByteArray& text) override;
     void error(const QByteArray& text) override;
     bool confirm(const QByteArray& text) override;
@@ -45,6 +49,7 @@ public:
 private:
     using Scripted = std::variant<platform::Answer, std::optional<QByteArray>>;
     bool take(const Prompt& p, Scripted& out);
+    void record(const Prompt& p);
 
     QList<Prompt> m_asked;
     QList<Prompt> m_unexpected;

@@ -1,0 +1,268 @@
+#include "programfixture.h"
+
+#include "listfiles.h"
+#include "plaintext.h"
+#include "shell.h"
+#include "upperwindows.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+using testsupport::Prompt;
+
+namespace {
+
+// A shell that opens nothing: it records what it was handed and answers with a chosen result.
+class RecordingShell final : public platform::Shell {
+public:
+    RecordingShell() { platform::setShell(this); }
+    ~RecordingShell() override { platform::setShell(nullptr); }
+    int execute(const QString& verb, const QString& file, const QString& parameters, const QString& folder,
+                int showCommand) override
+    {
+        calls << QStringList{verb, file, parameters, folder, QString::number(showCommand)};
+        return result;
+    }
+    int result = platform::shellresult::Success;
+    QList<QStringList> calls;
+};
+
+// An updater that rebuilds nothing: it records the tables in order and fails where told.
+class RecordingUpdater final : public mainwin::UpdateWindow {
+public:
+    RecordingUpdater() { mainwin::setUpdateWindow(this); }
+    ~RecordingUpdater() override { mainwin::setUpdateWindow(nullptr); }
+    void showUpdater() override { ++shown; }
+    bool rebuildTable(const QByteArray& table) override
+    {
+        tables << table;
+        progress << Form1->ProgressBar1->value();
+        busy << Form1->isBusy();
+        return table != failAt;
+    }
+    int shown = 0;
+    QByteArray failAt;
+    QByteArrayList tables;
+    QList<int> progress;
+    QList<bool> busy;
+};
+
+QList<bool> visibleTabs(QTabWidget* tabs)
+{
+    QList<bool> visible;
+    for (int i = 0; i < tabs->count(); ++i) {
+        visible << tabs->isTabVisible(i);
+    }
+    return visible;
+}
+
+const QByteArrayList kRepairOrder = {
+    "TB_Brojevi",      "TB_Arhiva", "TB_Glasnici",          "TB_Zakoni",  "TB_Misljenja",  "TB_Tipovi_Zakona",
+    "TB_Ministarstva", "TB_link",   "TB_Kategorije_Zakona", "TB_Ugovori", "TB_Korisnicki", "TB_grafika",
+    "TB_Datumi"};
+
+} // namespace
+
+class TestSettingsHelp : public QObject {
+    Q_OBJECT
+private slots:
+    void levelsShowAndHideTabs();
+    void storedLevelIsReadAtStart();
+    void proxySwitchKeepsTexts();
+    void repairOfHealthyCollection();
+    void repairStopsAtFailingTable();
+    void updaterOpensThroughTheSeam();
+    void contactLinksAndMessages();
+    void manualMissing();
+    void publisherAddressIsNotMapped();
+    void manualDescribesEveryTab();
+};
+
+void TestSettingsHelp::levelsShowAndHideTabs()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(visibleTabs(f->PageControl1), QList<bool>(9, true));
+        f->ComboBox2->setCurrentIndex(0);
+        f->ComboBox2Change();
+        QCOMPARE(visibleTabs(f->PageControl1), (QList<bool>{true, true, false, false, false, false, true, true, true}));
+        f->ComboBox2->setCurrentIndex(1);
+        f->ComboBox2Change();
+        QCOMPARE(visibleTabs(f->PageControl1), (QList<bool>{true, true, true, false, true, false, true, true, true}));
+        f->ComboBox2->setCurrentIndex(2);
+        f->ComboBox2Change();
+        QCOMPARE(visibleTabs(f->PageControl1), QList<bool>(9, true));
+        f->ComboBox2->setCurrentIndex(-1);
+        f->ComboBox2Change();
+        QCOMPARE(visibleTabs(f->PageControl1), QList<bool>(9, true));
+        f->ComboBox2->setCurrentIndex(1);
+    }));
+    QCOMPARE(listfiles::load(program.path("korvelin.cfg")).value(1), QByteArray("1"));
+}
+
+void TestSettingsHelp::storedLevelIsReadAtStart()
+{
+    ProgramFixture program;
+    program.writeFile("korvelin.cfg", "1\r\n0\r\nBez proxy-ja\r\n\r\n\r\n10\r\n16\r\n14\r\n9/12/2019\r\n5.1\r\n");
+    program.start();
+    QList<bool> visible;
+    QVERIFY(program.runMainWindow([&] { visible = visibleTabs(program.form1->PageControl1); }));
+    QCOMPARE(visible, (QList<bool>{true, true, false, false, false, false, true, true, true}));
+}
+
+void TestSettingsHelp::proxySwitchKeepsTexts()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QVERIFY(!f->Edit14->isEnabled());
+        f->CheckBox4->click();
+        QVERIFY(f->Edit14->isEnabled() && f->Edit15->isEnabled() && f->Label13->isEnabled());
+        QTest::keyClicks(f->Edit14, "proxy.local");
+        QTest::keyClicks(f->Edit15, "80a8");
+        QCOMPARE(f->Edit15->text(), QStringLiteral("808"));
+        f->CheckBox4->click();
+        QVERIFY(!f->Edit14->isEnabled() && !f->Edit15->isEnabled() && !f->Label20->isEnabled());
+        QCOMPARE(f->Edit14->text(), QStringLiteral("proxy.local"));
+    }));
+    const QByteArrayList cfg = listfiles::load(program.path("korvelin.cfg"));
+    QCOMPARE(cfg.mid(2, 3), (QByteArrayList{"Bez proxy-ja", "proxy.local", "808"}));
+}
+
+void TestSettingsHelp::repairOfHealthyCollection()
+{
+    ProgramFixture program;
+    RecordingUpdater updaterDouble;
+    program.start();
+    QList<int> progressAtMessage;
+    program.prompter.onPrompt = [&](const Prompt&) { progressAtMessage << Form1->ProgressBar1->value(); };
+    int progressAfter = -1;
+    QVERIFY(program.runMainWindow([&] {
+        program.form1->SpeedButton27->click();
+        progressAfter = program.form1->ProgressBar1->value();
+    }));
+    QCOMPARE(updaterDouble.tables, kRepairOrder);
+    QCOMPARE(updaterDouble.progress, (QList<int>{0, 10, 20, 30, 40, 50, 60, 70, 75, 80, 90, 100, 100}));
+    QVERIFY(!updaterDouble.busy.contains(false));
+    QCOMPARE(program.prompter.texts(), QByteArrayList{"Popravka uspesno izvrsena. Baza je u ispravnom stanju."});
+    QCOMPARE(progressAtMessage, QList<int>{100});
+    QCOMPARE(progressAfter, 0);
+}
+
+void TestSettingsHelp::repairStopsAtFailingTable()
+{
+    ProgramFixture program;
+    RecordingUpdater updaterDouble;
+    updaterDouble.failAt = "TB_Misljenja";
+    program.start();
+    QList<int> progressAtMessage;
+    program.prompter.onPrompt = [&](const Prompt&) { progressAtMessage << Form1->ProgressBar1->value(); };
+    QVERIFY(program.runMainWindow([&] { program.form1->SpeedButton27->click(); }));
+    QCOMPARE(updaterDouble.tables, kRepairOrder.mid(0, 5));
+    QCOMPARE(program.prompter.texts().size(), 1);
+    QVERIFY(program.prompter.texts()[0].startsWith("Greska prilikom popravke baze!"));
+    QVERIFY(program.prompter.texts()[0].contains("TB_Misljenja"));
+    QCOMPARE(progressAtMessage, QList<int>{40});
+    QCOMPARE(program.form1 ? program.form1->ProgressBar1->value() : 0, 0);
+}
+
+void TestSettingsHelp::updaterOpensThroughTheSeam()
+{
+    ProgramFixture program;
+    program.start();
+    RecordingUpdater updaterDouble;
+    QVERIFY(program.runMainWindow([&] { program.form1->SpeedButton2->click(); }));
+    QCOMPARE(updaterDouble.shown, 1);
+}
+
+void TestSettingsHelp::contactLinksAndMessages()
+{
+    ProgramFixture program;
+    RecordingShell shell;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        for (QPushButton* b : {f->SpeedButton3, f->SpeedButton11, f->SpeedButton12, f->SpeedButton15}) {
+            b->click();
+        }
+        QVERIFY(program.prompter.asked().isEmpty());
+        shell.result = platform::shellresult::NoAssociation;
+        for (QPushButton* b : {f->SpeedButton3, f->SpeedButton11, f->SpeedButton12, f->SpeedButton15}) {
+            b->click();
+        }
+        shell.result = platform::shellresult::FileNotFound;
+        for (QPushButton* b : {f->SpeedButton3, f->SpeedButton12, f->SpeedButton15}) {
+            b->click();
+        }
+        shell.result = 4; // an error code without a message of its own
+        f->SpeedButton3->click();
+    }));
+    QCOMPARE(shell.calls.size(), 12);
+    QCOMPARE(shell.calls[0],
+             (QStringList{"", "mailto:propisi@dremvalo.example?Subject=Treba mi propis...", "", "", "10"}));
+    QCOMPARE(shell.calls[1][1], QStringLiteral("mailto:sugestije@dremvalo.example?Subject=Sugestija za poboljsanje "
+                                               "Korvelin..."));
+    QCOMPARE(shell.calls[2], (QStringList{"open", "http://www.dremvalo.example", "", "", "10"}));
+    QCOMPARE(shell.calls[3][1], QStringLiteral("mailto:konsalting@dremvalo.example?Subject=Imam pitanje u vezi..."));
+    // The consulting button never reports; the others by their message set.
+    QCOMPARE(program.prompter.texts(), (QByteArrayList{"Ne postoji program koji otvara ovu datoteku!",
+                                                       "Ne postoji program koji otvara ovu datoteku!",
+                                                       "Ne postoji program koji otvara ovu datoteku!",
+                                                       "Datoteka nije pronadjena", "Stranica nije pronadjena"}));
+}
+
+void TestSettingsHelp::manualMissing()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        // The desktop's own shell: with the folder missing nothing is started.
+        program.form1->SpeedButton8->click();
+        QDir().mkpath(program.path("uputstvo"));
+        program.form1->SpeedButton8->click();
+    }));
+    QCOMPARE(program.prompter.texts(),
+             (QByteArrayList{"Lokacija Uputstva nije pronadjena", "Uputstvo nije pronadjeno"}));
+
+    RecordingShell shell;
+    ProgramFixture second;
+    second.start();
+    QVERIFY(second.runMainWindow([&] { second.form1->SpeedButton8->click(); }));
+    QCOMPARE(shell.calls.size(), 1);
+    QCOMPARE(shell.calls[0][0], QStringLiteral("open"));
+    QCOMPARE(shell.calls[0][1], second.path("uputstvo/uputstvo.rtf"));
+    QCOMPARE(shell.calls[0][3], second.path("uputstvo/"));
+}
+
+void TestSettingsHelp::publisherAddressIsNotMapped()
+{
+    ProgramFixture program;
+    program.start();
+    QString line;
+    QVERIFY(program.runMainWindow([&] { line = program.form1->Label34->text(); }));
+    QVERIFY2(line.endsWith(QStringLiteral(" podrska@dremvalo.example")), qPrintable(line));
+    QVERIFY(!line.contains(QChar(0x17D))); // Ž
+}
+
+void TestSettingsHelp::manualDescribesEveryTab()
+{
+    QFile file(QDir(testsupport::binFolder()).filePath("uputstvo/uputstvo.rtf"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = richtext::plainText(file.readAll());
+    for (const char* heading : {"Izbor glasila", "Oblasti", "Pretraga", "^esto kori{}eni propisi", "Mi{ljenja",
+                                "Arhiva", "Tipski ugovori", "Pode{avanja", "Pomo}", "Pregled propisa", "[tampa",
+                                "A`uriranje baze"}) {
+        QVERIFY2(text.contains(QByteArray(heading) + '\n'), heading);
+    }
+}
+
+QTEST_MAIN(TestSettingsHelp)
+#include "tst_settingshelp.moc"
