@@ -19,7 +19,8 @@ namespace demo {
 
 using engine::Value;
 
-QByteArray toCyrillic(const QByteArray& latin) {
+QByteArray toCyrillic(const QByteArray& latin)
+{
     QByteArray out;
     out.reserve(latin.size());
     for (qsizetype i = 0; i < latin.size(); ++i) {
@@ -288,7 +289,8 @@ struct Document {
     QList<QByteArray> paragraphs; // article headings among them
 };
 
-QByteArray toRtf(const Document& d, bool cyrillic) {
+QByteArray toRtf(const Document& d, bool cyrillic)
+{
     const auto text = [&](const QByteArray& t) { return richtext::rtfEscaped(cyrillic ? toCyrillic(t) : t); };
     QByteArray out = RtfHeader;
     out += cyrillic ? "\\pard\\qc\\b\\f1\\fs24 " : "\\pard\\qc\\b\\f0\\fs24 ";
@@ -302,12 +304,14 @@ QByteArray toRtf(const Document& d, bool cyrillic) {
     return out + "}";
 }
 
-QByteArray noteRtf(const QByteArray& text) {
+QByteArray noteRtf(const QByteArray& text)
+{
     return RtfHeader + "\\pard\\f0\\fs20 " + richtext::rtfEscaped(text) + "\\par\r\n}";
 }
 
 // A note of exactly `size` characters, padded with words.
-QByteArray noteOfSize(int size, Random& r) {
+QByteArray noteOfSize(int size, Random& r)
+{
     QByteArray text = "Napomena: propis je izmenjen. ";
     while (noteRtf(text).size() < size) {
         text += r.pick(SentenceEnds) + ' ';
@@ -321,11 +325,13 @@ QByteArray noteOfSize(int size, Random& r) {
     return noteRtf(text);
 }
 
-QByteArray sentence(Random& r) {
+QByteArray sentence(Random& r)
+{
     return r.pick(SentenceStarts) + ' ' + r.pick(SentenceObjects) + ' ' + r.pick(SentenceEnds) + '.';
 }
 
-Document regulationText(const QByteArray& title, int targetBytes, Random& r) {
+Document regulationText(const QByteArray& title, int targetBytes, Random& r)
+{
     Document d;
     const qsizetype space = title.indexOf(' ');
     d.titleLines = {yuscii::yupperW(title.left(space)), yuscii::yupperW(title.mid(space + 1))};
@@ -349,7 +355,8 @@ Document regulationText(const QByteArray& title, int targetBytes, Random& r) {
     return d;
 }
 
-QByteArray picture(int regulation, int slot) {
+QByteArray picture(int regulation, int slot)
+{
     QImage image(48, 32, QImage::Format_RGB32);
     image.fill(QColor::fromHsv((regulation * 37 + slot * 53) % 360, 160, 230));
     QPainter painter(&image);
@@ -365,7 +372,8 @@ QByteArray picture(int regulation, int slot) {
     return bytes;
 }
 
-QByteArray twoDigits(int n) {
+QByteArray twoDigits(int n)
+{
     return QByteArray::number(n).rightJustified(2, '0');
 }
 
@@ -387,7 +395,8 @@ struct Regulation {
     QByteArray bg() const { return issue + '/' + QByteArray::number(year); }
 };
 
-int weightedGazette(Random& r) {
+int weightedGazette(Random& r)
+{
     int roll = r.below(100);
     for (int g = 0; g < 10; ++g) {
         if ((roll -= GazetteWeights[g]) < 0) {
@@ -397,7 +406,8 @@ int weightedGazette(Random& r) {
     return 1;
 }
 
-QList<Regulation> planRegulations(const Options& o, Random& r) {
+QList<Regulation> planRegulations(const Options& o, Random& r)
+{
     QList<Regulation> regs;
     for (int id = 1; id <= o.regulations; ++id) {
         Regulation g;
@@ -437,6 +447,9 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     fix(landmark::FirstLaw, FirstLawTitle, 1, 2005, "12");
     fix(landmark::ApostropheTitle, ApostropheLawTitle, 1, 2006, "3");
     fix(landmark::ForestLaw, ForestLawTitle, 1, 1991, "46");
+    for (int id : landmark::TitleTwins) {
+        fix(id, TwinTitle, 1, 1990 + id, QByteArray::number(id));
+    }
     if (regs.size() >= landmark::Note201) {
         regs[landmark::Note200 - 1].note = noteOfSize(200, r);
         regs[landmark::Note201 - 1].note = noteOfSize(201, r);
@@ -446,6 +459,8 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     QList<QList<int>> chains;
     chains.append(QList<int>(std::begin(landmark::ChainOfThree), std::end(landmark::ChainOfThree)));
     chains.append(QList<int>(std::begin(landmark::ChainOfFive), std::end(landmark::ChainOfFive)));
+    // The first of the twins stays out of the chain: a lookup by title alone finds it first.
+    chains.append(QList<int>(std::begin(landmark::TitleTwins) + 1, std::end(landmark::TitleTwins)));
     for (int start = 20; start + 4 <= o.regulations; start += r.between(15, 40)) {
         QList<int> chain;
         for (int k = 0, n = r.between(2, 4); k < n; ++k) {
@@ -476,7 +491,8 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     return regs;
 }
 
-void writeRegulations(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r) {
+void writeRegulations(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r)
+{
     const auto path = [&](const char* name) { return QDir(folder).filePath(QString::fromLatin1(name)); };
     engine::TableFileWriter brojevi(path("TB_Brojevi.db"), data::tableFile("TB_Brojevi.db").structure,
                                     data::TablePassword);
@@ -489,7 +505,20 @@ void writeRegulations(const QString& folder, const QList<Regulation>& regs, cons
     for (const Regulation& g : regs) {
         const QByteArray year = QByteArray::number(g.year);
         brojevi.append({g.id, g.gazette, twoDigits(g.day), twoDigits(g.month), year, g.issue});
-        const Document text = regulationText(g.title, o.textKb * 1024, r);
+        Document text = regulationText(g.title, o.textKb * 1024, r);
+        if (g.id == landmark::ArticlesFromTop) {
+            // The first heading at the very start of the text, and enough articles for "^lan 1" to
+            // stand beside "^lan 10" to "^lan 12"; nothing random is drawn, so the rest stays as it was.
+            text.titleLines.clear();
+            int articles = 0;
+            for (const QByteArray& p : std::as_const(text.paragraphs)) {
+                articles += p.startsWith("^lan ");
+            }
+            while (articles < 12) {
+                text.paragraphs.append("^lan " + QByteArray::number(++articles));
+                text.paragraphs.append("Ovaj ~lan dopunjuje prethodne odredbe.");
+            }
+        }
         zakoni.append({g.id, g.id, g.area, g.type, "P-" + QByteArray::number(g.id), g.title,
                        twoDigits(g.day) + '/' + twoDigits(g.month) + '/' + year, "",
                        g.note.isEmpty() ? Value() : g.note, "1", g.bg(), toRtf(text, false), toRtf(text, true)});
@@ -502,7 +531,8 @@ void writeRegulations(const QString& folder, const QList<Regulation>& regs, cons
     datumi.commit();
 }
 
-void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Random& r) {
+void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Random& r)
+{
     const auto writer = [&](const char* name) {
         return std::make_unique<engine::TableFileWriter>(QDir(folder).filePath(QString::fromLatin1(name)),
                                                          data::tableFile(QString::fromLatin1(name)).structure,
@@ -603,6 +633,8 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
             for (int s = 1; s <= 33; ++s) {
                 filled.append(s);
             }
+        } else if (g.id == landmark::BrokenPicture) {
+            filled = {3, 4};
         } else if (g.id % 40 == 17) {
             for (int s = r.between(1, 3); s > 0; --s) {
                 filled.append(r.between(1, 33));
@@ -615,6 +647,9 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
         for (int s : filled) {
             row[s] = picture(g.id, s);
         }
+        if (g.id == landmark::BrokenPicture) {
+            row[3] = picture(g.id, 3).left(60); // the header stands, the image data is cut off
+        }
         grafika->append(row);
     }
     grafika->commit();
@@ -622,7 +657,8 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
 
 } // namespace
 
-void generate(const QString& folder, const Options& options) {
+void generate(const QString& folder, const Options& options)
+{
     if (options.regulations < 1 || options.textKb < 0) {
         throw engine::Error(QStringLiteral("The demo collection needs at least one regulation"));
     }
