@@ -31,8 +31,8 @@ inline constexpr int PicturesS2S5 = 1;                     // pictures only in S
 inline constexpr int RelatedToThree = 1;                   // related to the opinions 0, 1 and 2
 inline constexpr int OpinionTwoRegulations = 0;            // related to regulations 1 and 2; dated 5 March 2004
 inline constexpr int TitleTwins[] = {15, 16, 17};          // one title: 15 without versions, 16 and 17 a chain
-inline constexpr int ArticlesFromTop = 18; // no title lines: "^lan 1" opens the text; 12 or more articles
-inline constexpr int BrokenPicture = 18;   // S3 holds a cut picture that cannot be decoded, S4 a good one
+inline constexpr int ArticlesFromTop = 18;                 // no title lines: "^lan 1" opens the text; 12+ articles
+inline constexpr int BrokenPicture = 18;                   // S3 a cut picture that cannot be decoded, S4 a good one
 } // namespace landmark
 
 inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";
