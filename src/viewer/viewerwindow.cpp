@@ -355,7 +355,9 @@ bool TForm3::hasVersions()
 
 void TForm3::FormActivate()
 {
-    if (Form1 == nullptr) {
+    // An activation that arrives after the window has closed finds nothing to show: the opener
+    // is already giving its tables back.
+    if (Form1 == nullptr || !isVisible()) {
         return;
     }
     guarded([this] {
