@@ -9,7 +9,6 @@
 #include "screentext.h"
 #include "table.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -149,11 +148,14 @@ void Tdokumenti::SpeedButton6Click()
         FormActivate();
         return;
     }
-    // Taken before the dialog: the window's activation after it shows the first picture again.
+    // Taken before the dialog: the activation after it shows the first picture again.
     const QImage picture = Image3->picture();
     const QString title = item->text();
     platform::PrinterEnvironment& env = platform::printerEnvironment();
-    if (!env.printDialog(this, 1, 1)) {
+    const std::optional<platform::PrintRequest> chosen = env.printDialog(this, 1, 1);
+    // The window is active again once the dialog has gone.
+    FormActivate();
+    if (!chosen) {
         return;
     }
     try {
@@ -172,14 +174,6 @@ void Tdokumenti::SpeedButton6Click()
     } catch (const std::exception& e) {
         platform::prompter().error(e.what());
     }
-}
-
-bool Tdokumenti::event(QEvent* event)
-{
-    if (event->type() == QEvent::WindowActivate) {
-        FormActivate();
-    }
-    return QDialog::event(event);
 }
 
 void Tdokumenti::showEvent(QShowEvent* event)

@@ -33,7 +33,8 @@ public:
     QPushButton* SpeedButton3 = nullptr;
 
 protected:
-    bool event(QEvent* event) override;
+    // The window's activation: when it is shown, and when a window of the program shown over it (a
+    // message, the print dialog) has closed. Switching to another program and back changes nothing.
     void showEvent(QShowEvent* event) override;
 
 private:

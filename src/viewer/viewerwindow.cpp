@@ -179,6 +179,7 @@ void TForm3::buildControls()
     Splitter1->addWidget(centre);
     Splitter1->addWidget(DBRichEdit2);
     Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
     Splitter1->setCollapsible(0, false);
     layout->addWidget(Splitter1, 1);
 
@@ -282,13 +283,16 @@ void TForm3::setArticlesPanelWidth(int width)
 
 int TForm3::notesHeight() const
 {
-    return DBRichEdit2->maximumHeight();
+    return m_notesHeight;
 }
 
 void TForm3::setNotesHeight(int height)
 {
-    DBRichEdit2->setFixedHeight(height);
+    m_notesHeight = height;
     DBRichEdit2->setVisible(height > 0);
+    // The text takes the rest; the splitter keeps the preview's height when the window is resized,
+    // and the user may still drag it.
+    Splitter1->setSizes({std::max(1, Splitter1->height() - height), height});
 }
 
 void TForm3::loadText()

@@ -152,6 +152,7 @@ private:
 
     DocumentSource m_source = DocumentSource::Regulations;
     QByteArray m_field = "Latinica";
+    int m_notesHeight = 0;
     QByteArray m_upperText;
     bool m_upperTextValid = false;
 };

@@ -272,11 +272,16 @@ void TestViewerWindows::attachmentPrint()
                     QCOMPARE(testsupport::pdfPageCount(env.jobFiles()[0]), 1);
                     QCOMPARE(pdfImages(env.jobFiles()[0]), 1);
 
+                    // The dialog's closing rebuilt the list: nothing is chosen again.
+                    QVERIFY(d->ListBox1->selectedItems().isEmpty());
+                    QCOMPARE(d->ListBox1->count(), 2);
+
                     // A cancelled print dialog prints nothing; no default printer asks for nothing.
                     d->ListBox1->setCurrentRow(1);
                     env.answerPrint(std::nullopt);
                     d->SpeedButton6->click();
                     env.setDefaultPrinterName({});
+                    d->ListBox1->setCurrentRow(1);
                     d->SpeedButton6->click();
                     QCOMPARE(program.prompter.texts(), QList<QByteArray>{"Printer nije detektovan"});
                 }));
