@@ -96,7 +96,7 @@ private slots:
     void copyGivesFlattenedLatin();
     void opinionInTheViewer();
     void quickOpenMark();
-    void archiveJump();
+    void relationsAndArchiveJump();
     void keysThatCloseAndKeysThatDoNot();
 };
 
@@ -473,7 +473,7 @@ void TestViewer::quickOpenMark()
     QCOMPARE(program.readFile("brzi.ini").count('\n'), 7);
 }
 
-void TestViewer::archiveJump()
+void TestViewer::relationsAndArchiveJump()
 {
     ProgramFixture program;
     program.start();
@@ -487,6 +487,10 @@ void TestViewer::archiveJump()
             QCOMPARE(platform::fromScreen(f->Edit7->text()), titleOf(id));
         });
         QVERIFY(withRegulation(id, [&](TForm3* v) {
+            // The relations window, by the button and by the menu, over the viewer.
+            QVERIFY(whileModal<Trelacije>([&] { v->SpeedButton10->click(); }, [](Trelacije*) {}));
+            QVERIFY(whileModal<Trelacije>([&] { v->Prikazirelacije1->trigger(); }, [](Trelacije*) {}));
+            QVERIFY(v->isVisible());
             QVERIFY(v->SpeedButton9->isEnabled());
             v->SpeedButton9->click();
             QVERIFY(!v->isVisible());
@@ -515,6 +519,16 @@ void TestViewer::keysThatCloseAndKeysThatDoNot()
         QVERIFY(withRegulation(demo::landmark::FirstLaw, [&](TForm3* v) {
             v->Zatvori1->trigger();
             QVERIFY(!v->isVisible());
+        }));
+        // Minimising the viewer minimises the program and flattens the clipboard.
+        QVERIFY(withRegulation(demo::landmark::FirstLaw, [&](TForm3* v) {
+            v->DBRichEdit1->select(6, 15);
+            v->SpeedButton7->click();
+            v->showMinimized();
+            QTRY_VERIFY(Form1->isMinimized());
+            QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("O RACUNOVODSTVU"));
+            v->showMaximized();
+            Form1->showMaximized();
         }));
     }));
 }
