@@ -174,6 +174,8 @@ public:
     QListWidget* ListBox8 = nullptr;
     // Adds a title to the frequently opened list.
     void dodajuceste(const QByteArray& title);
+    // Rebuilds the quick-open menu from ListBox8; the viewer calls it after its quick-open mark.
+    void sredibrze();
 
     // ---- Tab 4: opinions (opinionstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox1 = nullptr;
@@ -279,7 +281,6 @@ private:
     configfile::Settings currentSettings() const;
     void saveListsAndConfig();
 
-    void sredibrze();
     void PopupMenuItemsClick(int index);
     void loadHelpText();
     void firstActivation();

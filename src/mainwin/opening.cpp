@@ -5,6 +5,10 @@
 #include "upperwindows.h"
 
 #include "filter.h"
+#include "prompter.h"
+
+#include <exception>
+#include <utility>
 
 namespace mainwin {
 namespace {
@@ -34,36 +38,68 @@ void setUpdateWindow(UpdateWindow* window)
 
 } // namespace mainwin
 
-bool TForm1::openRegulation(const RegulationToOpen& what)
-{
-    const QByteArray savedFilter = Glavna.filter();
-    Zakoni.setMasterFields({});
-    QByteArray filter = "Naziv_zakona= " + engine::quoted(what.title);
-    if (!what.numberYear.isEmpty()) {
-        filter += " AND BG= " + engine::quoted(what.numberYear);
-    }
-    Zakoni.setFilter(filter);
-    Zakoni.first();
-    const bool found = !Zakoni.isEmpty();
-    if (found || !what.onlyWhenFound) {
-        if (auto* windows = mainwin::documentWindows()) {
-            windows->showRegulation(what.title);
+namespace {
+
+// Runs `restore` when it goes out of scope, also when a step before it threw; a failure while
+// restoring is reported, as nothing may leave a destructor.
+template <typename F> class Restore final {
+public:
+    explicit Restore(F restore) : m_restore(std::move(restore)) {}
+    ~Restore()
+    {
+        try {
+            m_restore();
+        } catch (const std::exception& e) {
+            platform::prompter().error(e.what());
         }
     }
-    Zakoni.setMasterFields("ID_BROJA");
-    Glavna.setFilter(savedFilter);
-    Zakoni.setIndexFieldNames("ID_ZAKONA");
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    F m_restore;
+};
+
+} // namespace
+
+bool TForm1::openRegulation(const RegulationToOpen& what)
+{
+    bool shown = false;
+    {
+        const QByteArray savedFilter = Glavna.filter();
+        // Whatever happens while the viewer is open, the regulations follow the publications again
+        // afterwards, in their order, and the publications get their filter back.
+        const Restore restore([this, savedFilter] {
+            Zakoni.setMasterFields("ID_BROJA");
+            Glavna.setFilter(savedFilter);
+            Zakoni.setIndexFieldNames("ID_ZAKONA");
+        });
+        Zakoni.setMasterFields({});
+        QByteArray filter = "Naziv_zakona= " + engine::quoted(what.title);
+        if (!what.numberYear.isEmpty()) {
+            filter += " AND BG= " + engine::quoted(what.numberYear);
+        }
+        Zakoni.setFilter(filter);
+        Zakoni.first();
+        shown = !what.onlyWhenFound || !Zakoni.isEmpty();
+        if (shown) {
+            if (auto* windows = mainwin::documentWindows()) {
+                windows->showRegulation(what.title);
+            }
+        }
+    }
     if (what.refreshAfter) {
         osvezi();
     }
-    if (what.addToFrequent && (found || !what.onlyWhenFound)) {
+    if (what.addToFrequent && shown) {
         dodajuceste(what.title);
     }
-    return found || !what.onlyWhenFound;
+    return shown;
 }
 
 void TForm1::openOpinion(const QByteArray& title, const QByteArray& date)
 {
+    const Restore restore([this] { misljenja.setFilter({}); });
     misljenja.setFilter("NAZIV_MISLJENJA= " + engine::quoted(title) + " AND DAN=" + engine::quoted(date.mid(0, 2)) +
                         " AND MESEC=" + engine::quoted(date.mid(3, 2)) +
                         " AND GODINA=" + engine::quoted(date.mid(6, 4)));
@@ -72,5 +108,4 @@ void TForm1::openOpinion(const QByteArray& title, const QByteArray& date)
     if (auto* windows = mainwin::documentWindows()) {
         windows->showOpinion(title);
     }
-    misljenja.setFilter({});
 }

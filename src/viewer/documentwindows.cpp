@@ -1,5 +1,5 @@
 // What the main window asks of the windows over the current document, registered when the viewer
-// is created.
+// is created. The main window has prepared its tables; these are the viewer's steps of opening.
 
 #include "documentwindows.h"
 #include "windows.h"
@@ -7,22 +7,29 @@
 #include "screentext.h"
 #include "upperwindows.h"
 
+#include <QPushButton>
+
 namespace {
 
 class ViewerWindows final : public mainwin::DocumentWindows {
 public:
     void showRegulation(const QByteArray& title) override
     {
-        Form3->setShowsOpinion(false);
         platform::setCaption(Form3, title);
-        Form3->exec();
+        Form3->showModal();
     }
     void showOpinion(const QByteArray& title) override
     {
-        Form3->setShowsOpinion(true);
+        // An opinion has no attachments: the button stays off, whatever the last regulation had.
+        Form3->SpeedButton8->setEnabled(false);
+        Form3->setTextField({});
+        Form3->setTextSource(DocumentSource::Opinions);
+        Form3->setTextField("Latinica");
         platform::setCaption(Form3, title);
-        Form3->exec();
-        Form3->setShowsOpinion(false);
+        Form3->setArticlesPanelWidth(TForm3::PanelCollapsed);
+        Form3->SpeedButton8->setEnabled(false);
+        // Closing binds the text back to the regulations.
+        Form3->showModal();
     }
     void showSelectionList(const QList<mainwin::SelectionRow>& rows) override { selekt->showRows(rows); }
 };

@@ -437,6 +437,9 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     fix(landmark::FirstLaw, FirstLawTitle, 1, 2005, "12");
     fix(landmark::ApostropheTitle, ApostropheLawTitle, 1, 2006, "3");
     fix(landmark::ForestLaw, ForestLawTitle, 1, 1991, "46");
+    for (int id : landmark::TitleTwins) {
+        fix(id, TwinTitle, 1, 1990 + id, QByteArray::number(id));
+    }
     if (regs.size() >= landmark::Note201) {
         regs[landmark::Note200 - 1].note = noteOfSize(200, r);
         regs[landmark::Note201 - 1].note = noteOfSize(201, r);
@@ -446,6 +449,8 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     QList<QList<int>> chains;
     chains.append(QList<int>(std::begin(landmark::ChainOfThree), std::end(landmark::ChainOfThree)));
     chains.append(QList<int>(std::begin(landmark::ChainOfFive), std::end(landmark::ChainOfFive)));
+    // The first of the twins stays out of the chain: a lookup by title alone finds it first.
+    chains.append(QList<int>(std::begin(landmark::TitleTwins) + 1, std::end(landmark::TitleTwins)));
     for (int start = 20; start + 4 <= o.regulations; start += r.between(15, 40)) {
         QList<int> chain;
         for (int k = 0, n = r.between(2, 4); k < n; ++k) {
@@ -489,7 +494,20 @@ void writeRegulations(const QString& folder, const QList<Regulation>& regs, cons
     for (const Regulation& g : regs) {
         const QByteArray year = QByteArray::number(g.year);
         brojevi.append({g.id, g.gazette, twoDigits(g.day), twoDigits(g.month), year, g.issue});
-        const Document text = regulationText(g.title, o.textKb * 1024, r);
+        Document text = regulationText(g.title, o.textKb * 1024, r);
+        if (g.id == landmark::ArticlesFromTop) {
+            // The first heading at the very start of the text, and enough articles for "^lan 1" to
+            // stand beside "^lan 10" to "^lan 12"; nothing random is drawn, so the rest stays as it was.
+            text.titleLines.clear();
+            int articles = 0;
+            for (const QByteArray& p : std::as_const(text.paragraphs)) {
+                articles += p.startsWith("^lan ");
+            }
+            while (articles < 12) {
+                text.paragraphs.append("^lan " + QByteArray::number(++articles));
+                text.paragraphs.append("Ovaj ~lan dopunjuje prethodne odredbe.");
+            }
+        }
         zakoni.append({g.id, g.id, g.area, g.type, "P-" + QByteArray::number(g.id), g.title,
                        twoDigits(g.day) + '/' + twoDigits(g.month) + '/' + year, "",
                        g.note.isEmpty() ? Value() : g.note, "1", g.bg(), toRtf(text, false), toRtf(text, true)});
@@ -603,6 +621,8 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
             for (int s = 1; s <= 33; ++s) {
                 filled.append(s);
             }
+        } else if (g.id == landmark::BrokenPicture) {
+            filled = {3, 4};
         } else if (g.id % 40 == 17) {
             for (int s = r.between(1, 3); s > 0; --s) {
                 filled.append(r.between(1, 33));
@@ -614,6 +634,9 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
         row[0] = g.id;
         for (int s : filled) {
             row[s] = picture(g.id, s);
+        }
+        if (g.id == landmark::BrokenPicture) {
+            row[3] = picture(g.id, 3).left(60); // the header stands, the image data is cut off
         }
         grafika->append(row);
     }

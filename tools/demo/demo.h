@@ -30,11 +30,15 @@ inline constexpr int ChainOfFive[] = {10, 11, 12, 13, 14}; // and one in five
 inline constexpr int PicturesS2S5 = 1;                     // pictures only in S2 and S5
 inline constexpr int RelatedToThree = 1;                   // related to the opinions 0, 1 and 2
 inline constexpr int OpinionTwoRegulations = 0;            // related to regulations 1 and 2; dated 5 March 2004
+inline constexpr int TitleTwins[] = {15, 16, 17};          // one title: 15 without versions, 16 and 17 a chain
+inline constexpr int ArticlesFromTop = 18;                 // no title lines: "^lan 1" opens the text; 12+ articles
+inline constexpr int BrokenPicture = 18;                   // S3 a cut picture that cannot be decoded, S4 a good one
 } // namespace landmark
 
 inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";
 inline constexpr const char* ApostropheLawTitle = "Pravilnik o obrascu poreske prijave O'B";
 inline constexpr const char* ForestLawTitle = "Zakon o {umama";
+inline constexpr const char* TwinTitle = "Pravilnik o naknadi tro{kova postupka";
 
 // The Cyrillic form of Latin YUSCII text: the same code, with nj, lj and d` (d`) written as the
 // single letters w, q and x.
