@@ -11,7 +11,6 @@
 #include "versionchain.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelection>
@@ -143,7 +142,8 @@ void Tselekt::showRows(const QList<mainwin::SelectionRow>& rows)
 
 void Tselekt::FormActivate()
 {
-    if (!ReloadFlag) {
+    // An activation reported after the window was hidden again belongs to no showing.
+    if (!ReloadFlag || !isVisible()) {
         return;
     }
     Edit1->clear();
@@ -182,17 +182,6 @@ void Tselekt::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Showing the window is its activation, also where the platform reports none.
     FormActivate();
-}
-
-void Tselekt::closeEvent(QCloseEvent* event)
-{
-    if (!isVisible()) {
-        // Closed while not shown (the viewer's archive jump): the list is still reset.
-        FormClose();
-        event->accept();
-        return;
-    }
-    QDialog::closeEvent(event); // rejects, which runs done()
 }
 
 void Tselekt::done(int result)
