@@ -14,6 +14,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -65,6 +66,29 @@ private:
     int m_startHeight = 0;
 };
 
+// Keeps the upper panel at half the tab less 45 pixels whenever the tab itself is resized: the
+// window's own resize comes before its pages have their new size.
+class HalfOfThePage final : public QObject {
+public:
+    HalfOfThePage(QWidget* page, QWidget* panel) : QObject(page), m_page(page), m_panel(panel)
+    {
+        page->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_page && event->type() == QEvent::Resize) {
+            m_panel->setFixedHeight(std::max(0, qRound(m_page->height() / 2.0) - 45));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* m_page;
+    QWidget* m_panel;
+};
+
 // Centres the number/year column of every row, however the row was made.
 class CentredNumberYear final : public QStyledItemDelegate {
 public:
@@ -86,7 +110,10 @@ QTreeWidget* versionList(const char* name)
     list->headerItem()->setTextAlignment(1, Qt::AlignCenter);
     list->setItemDelegate(new CentredNumberYear(list));
     list->setColumnWidth(0, 350);
-    list->setColumnWidth(1, 150);
+    // The number/year column, the last, takes what the title column leaves (150 at design):
+    // a fixed width would push the list past its right edge once the title column follows the
+    // window's width.
+    list->header()->setMinimumSectionSize(90);
     return list;
 }
 
@@ -96,6 +123,7 @@ QGroupBox* group(const char* name, const QByteArray& caption, const QByteArray& 
     platform::setCaption(box, caption);
     platform::setHint(box, hint);
     auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(content);
     return box;
 }
@@ -122,6 +150,8 @@ void reportFailure(const engine::Error& e)
 void TForm1::buildArchiveTab(QWidget* page)
 {
     auto* layout = new QVBoxLayout(page);
+    // Narrow margins: the lists' title columns take all of the window's width but 200 pixels.
+    layout->setContentsMargins(4, 4, 4, 4);
     Panel24 = named<QWidget>("Panel24");
     auto* top = new QVBoxLayout(Panel24);
     top->setContentsMargins(0, 0, 0, 0);
@@ -147,6 +177,7 @@ void TForm1::buildArchiveTab(QWidget* page)
                        "Spirak propisa koji imaju stariju ili noviju verziju prikazan po zadatoj pretrazi", ListBox7);
     top->addWidget(GroupBox17, 1);
     layout->addWidget(Panel24);
+    new HalfOfThePage(page, Panel24);
 
     layout->addWidget(new SplitterBar(Panel24));
 

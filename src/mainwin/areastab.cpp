@@ -76,7 +76,9 @@ void TForm1::buildAreasTab(QWidget* page)
     TreeView1 = named<QTreeWidget>("TreeView1");
     TreeView1->setHeaderHidden(true);
     platform::setHint(TreeView1, "Izbor propisa po oblastima - jednom kliknite za otvaranje liste propisa");
-    layout->addWidget(TreeView1, 1);
+    // The tree keeps its width; the list takes the rest, which its title column follows.
+    TreeView1->setFixedWidth(320);
+    layout->addWidget(TreeView1);
 
     auto* right = new QVBoxLayout;
     auto* typeRow = new QHBoxLayout;
@@ -109,7 +111,7 @@ void TForm1::buildAreasTab(QWidget* page)
     platform::setHint(SpeedButton17, "Po~ni pretragu");
     searchRow->addWidget(SpeedButton17);
     right->addLayout(searchRow);
-    layout->addLayout(right, 3);
+    layout->addLayout(right, 1);
 
     // A selection, by click or by keys, lists at once; the current node alone (as focus gives it)
     // does not.

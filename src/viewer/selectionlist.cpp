@@ -60,6 +60,8 @@ Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
     setWindowState(Qt::WindowMaximized);
 
     auto* layout = new QVBoxLayout(this);
+    // Narrow margins: the title column takes all of the window's width but 380 pixels.
+    layout->setContentsMargins(4, 4, 4, 4);
     auto* details = new QHBoxLayout;
     Memo1 = named<QPlainTextEdit>("Memo1");
     Memo1->setEnabled(false);
@@ -75,7 +77,9 @@ Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
     Listbox1->headerItem()->setTextAlignment(NumberYearColumn, Qt::AlignCenter);
     Listbox1->setColumnWidth(TitleColumn, 350);
     Listbox1->setColumnWidth(GazetteColumn, 250);
-    Listbox1->setColumnWidth(NumberYearColumn, 100);
+    // The last column takes what the others leave (100 at design), so the list does not reach
+    // past its right edge.
+    Listbox1->header()->setMinimumSectionSize(90);
     Listbox1->header()->setSectionsClickable(true);
     layout->addWidget(Listbox1, 1);
 
@@ -276,8 +280,17 @@ void Tselekt::SpeedButton1Click()
 
 void Tselekt::Listbox1ColumnClick(int column)
 {
+    // Sorting takes the rows out and puts them back in order; the rows selected before (a find
+    // may have selected many) are selected again, in one selection.
+    const QList<QTreeWidgetItem*> selected = Listbox1->selectedItems();
     controls::sortByColumn(Listbox1, sortrules::Rule::ThreeColumnRegulations, column);
     SortColumn = column;
+    QItemSelection selection;
+    for (QTreeWidgetItem* item : selected) {
+        const QModelIndex index = Listbox1->model()->index(Listbox1->indexOfTopLevelItem(item), 0);
+        selection.select(index, index);
+    }
+    Listbox1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void Tselekt::change()
