@@ -114,7 +114,7 @@ class TestAreas : public QObject {
     Q_OBJECT
 private slots:
     void listsByAreaAndType();
-    void escapeStopsTheListingAndThePhraseSearchUsesThePart();
+    void escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed();
     void phraseSearchOverTheListing();
     void openingAListedRegulation();
 };
@@ -188,7 +188,7 @@ void TestAreas::listsByAreaAndType()
     QVERIFY(program.prompter.unexpected().isEmpty());
 }
 
-void TestAreas::escapeStopsTheListingAndThePhraseSearchUsesThePart()
+void TestAreas::escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed()
 {
     ProgramFixture program(60);
     program.start();
@@ -209,7 +209,7 @@ void TestAreas::escapeStopsTheListingAndThePhraseSearchUsesThePart()
         QVERIFY(!f->isBusy());
         QCOMPARE(f->ProgressBar1->value(), 0);
 
-        // The phrase search works on the part that was listed.
+        // The phrase search works on the entries listed before the stop.
         f->Edit11->clear();
         QTest::mouseClick(f->SpeedButton17, Qt::LeftButton);
         QCOMPARE(f->ListBox3->topLevelItemCount(), 5);
