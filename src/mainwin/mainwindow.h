@@ -159,6 +159,21 @@ public:
     QComboBox* ComboBox3 = nullptr;
     QTreeWidget* ListBox3 = nullptr;
     QLineEdit* Edit11 = nullptr;
+    QPushButton* SpeedButton17 = nullptr;
+    // Lists the regulations of the selected area node and the chosen type.
+    void TreeView1Change();
+    void ComboBox3Change();
+    void ubacipooblastima();
+    // The phrase search over the last complete area listing.
+    void SpeedButton17Click();
+    void ListBox3DblClick();
+    // The last area listing as it was listed (also a partial one, stopped by Escape): the phrase
+    // search always starts from it.
+    struct AreaEntry {
+        QByteArray title;
+        QByteArray numberYear;
+    };
+    QList<AreaEntry> oblastcuvaj;
 
     // ---- Tab 2: search (searchtab.cpp) ---------------------------------------------------------
     QLineEdit* Edit2 = nullptr;
@@ -189,6 +204,22 @@ public:
     QTreeWidget* arhivacuvaj = nullptr; // the archive list as filled at start, kept hidden
     QWidget* Panel24 = nullptr;
     QPushButton* SpeedButton22 = nullptr; // the archive search; the viewer and the selection list click it
+    QLabel* Label40 = nullptr;
+    QWidget* GroupBox17 = nullptr;
+    QWidget* GroupBox14 = nullptr;
+    void SpeedButton22Click();
+    // A row chosen in ListBox7: its versions are listed in Listbox9.
+    void ListBox7SelectItem();
+    void arhivskiklik();
+    void zbudziarhivu();
+    void ListBox7DblClick();
+    void ListBox9DblClick();
+    // Version-chain lookups and writes that no control invokes.
+    bool jelarhivski(const QByteArray& title);
+    int imastari(int n);
+    int imanovi(int n);
+    void SrediArhivu();
+    void Arhiviraj(int number, int which, int value);
 
     // ---- Tab 6: contract models (contractstab.cpp) ---------------------------------------------
     QTabWidget* PageControl3 = nullptr;
