@@ -284,25 +284,26 @@ void TestVersionChain::twoWayPlan()
 
 void TestVersionChain::makeTwoWayOnTheTables()
 {
-    // One link one way only: 16 names 15 as its earlier version.
-    setArchiveRow(15, 0, 0);
-    setArchiveRow(16, 15, 0);
+    // One link one way only, between regulations outside every chain: 26 names 25 as its earlier
+    // version.
+    setArchiveRow(25, 0, 0);
+    setArchiveRow(26, 25, 0);
     m->Glavna.setFilter("ID_BROJA='7'");
     makeTwoWay(*m);
-    QCOMPARE(archiveRow(15), QByteArray("0,16"));
-    QCOMPARE(archiveRow(16), QByteArray("15,0"));
+    QCOMPARE(archiveRow(25), QByteArray("0,26"));
+    QCOMPARE(archiveRow(26), QByteArray("25,0"));
     QCOMPARE(archiveRow(Chain[2]), QByteArray("11,13"));
     QCOMPARE(m->Glavna.filter(), QByteArray("ID_BROJA='7'"));
     verifyUsualLinks();
     m->Glavna.setFilter({});
     // A link to a regulation that does not exist is not written.
-    writeLink(*m, 9999, 1, 15);
+    writeLink(*m, 9999, 1, 25);
     QCOMPARE(archiveRow(9999), QByteArray("none"));
-    writeLink(*m, 15, 1, 7);
-    QCOMPARE(archiveRow(15), QByteArray("7,16"));
+    writeLink(*m, 25, 1, 7);
+    QCOMPARE(archiveRow(25), QByteArray("7,26"));
     QCOMPARE(m->Glavna.filter(), QByteArray());
-    setArchiveRow(15, 0, 0);
-    setArchiveRow(16, 0, 0);
+    setArchiveRow(25, 0, 0);
+    setArchiveRow(26, 0, 0);
 }
 
 QTEST_GUILESS_MAIN(TestVersionChain)
