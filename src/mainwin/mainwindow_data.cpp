@@ -169,6 +169,12 @@ void TForm1::poubacuj()
 
     Glavna.setFilter({});
     Glavna.first();
+    // The archive search narrows the list shown from this full copy; it is taken only here, where
+    // the list is whole (a recount after a search would otherwise keep the narrowed list).
+    arhivacuvaj->clear();
+    for (int i = 0; i < ListBox7->topLevelItemCount(); ++i) {
+        arhivacuvaj->addTopLevelItem(ListBox7->topLevelItem(i)->clone());
+    }
     proveripropise();
     ProgressBar1->setValue(0);
 }
@@ -192,10 +198,6 @@ void TForm1::proveripropise()
     platform::setCaption(Label27, counts);
 
     ugovori.setFiltered(true);
-    arhivacuvaj->clear();
-    for (int i = 0; i < ListBox7->topLevelItemCount(); ++i) {
-        arhivacuvaj->addTopLevelItem(ListBox7->topLevelItem(i)->clone());
-    }
     misljenja.setMasterFields(opinionsMaster);
 }
 

@@ -234,6 +234,10 @@ void TestArchive::archiveSearch()
         QCOMPARE(f->ListBox7->topLevelItemCount(), 0);
         QCOMPARE(f->Listbox9->topLevelItemCount(), 0);
 
+        // A recount (the areas listing runs one) keeps the full list, whatever the search left.
+        f->proveripropise();
+        QCOMPARE(rowsOf(f->arhivacuvaj), all);
+
         // The empty piece: the whole list again, and the versions of its first row.
         f->Edit7->clear();
         QTest::mouseClick(f->SpeedButton22, Qt::LeftButton);
