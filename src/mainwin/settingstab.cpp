@@ -40,6 +40,7 @@ void TForm1::buildSettingsTab(QWidget* page)
     platform::setHint(CheckBox5, "Kratak sistemski ton na kraju svake pretrage");
     CheckBox5->setChecked(true);
     layout->addWidget(CheckBox5);
+    layout->addWidget(contractColorRow());
     auto* level = new QHBoxLayout;
     level->addWidget(label("Label18", "Nivo kompleksnosti"));
     ComboBox2 = named<QComboBox>("ComboBox2");
