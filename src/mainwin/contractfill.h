@@ -15,6 +15,10 @@ class RichEdit;
 
 namespace contractfill {
 
+// Indents of every paragraph of a contract, in points.
+inline constexpr double FirstLineIndent = 9;
+inline constexpr double RightIndent = 9;
+
 // Replaces the control's content with `model` (plain YUSCII): every paragraph indented, the
 // headings and the title set off (formatHeadings), then every placeholder replaced by its value
 // in `colour`, or by its blank in the model's own format when the value is empty. The caret ends
