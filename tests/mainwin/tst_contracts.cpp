@@ -1,5 +1,6 @@
 #include "programfixture.h"
 
+#include "contractfill.h"
 #include "error.h"
 #include "plaintext.h"
 #include "prevprinter.h"
@@ -274,6 +275,19 @@ void TestContracts::valuesFillTheirPlaceholders()
         f->SpeedButton9->click();
         text = f->RichEdit2->yusciiText();
         QCOMPARE(formatAt(f->RichEdit2, int(text.indexOf("Ulica 2"))).foreground().color(), QColor(255, 0, 0));
+
+        // A heading that stands twice is set off in both places.
+        richtext::RichEdit edit;
+        contractfill::fill(edit, "NASLOV\nPodnaslov\n^lan 1\nPrvi\n^lan 1\nDrugi", {}, Qt::red);
+        QCOMPARE(edit.paragraphs(),
+                 (QList<QByteArray>{"NASLOV", "Podnaslov", "", "^lan 1", "Prvi", "", "^lan 1", "Drugi"}));
+        const QByteArray twice = edit.yusciiText();
+        for (int at : {int(twice.indexOf("^lan 1")), int(twice.lastIndexOf("^lan 1"))}) {
+            QCOMPARE(alignmentAt(&edit, at), Qt::AlignHCenter);
+            QCOMPARE(formatAt(&edit, at).fontWeight(), int(QFont::Bold));
+        }
+        QCOMPARE(formatAt(&edit, int(twice.indexOf("Podnaslov"))).fontPointSize(), 12.0);
+        QVERIFY(formatAt(&edit, int(twice.indexOf("Prvi"))).fontWeight() != QFont::Bold);
     });
 }
 
