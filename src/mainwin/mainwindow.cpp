@@ -316,7 +316,8 @@ bool TForm1::event(QEvent* event)
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // A running loop still uses the tables and the lists; the window waits until it has ended.
-    if (m_busy) {
+    // The user's contract edits are saved first; while they cannot be, the window stays open.
+    if (m_busy || !saveUserContract()) {
         event->ignore();
         return;
     }

@@ -237,6 +237,55 @@ public:
     richtext::RichEdit* RichEdit2 = nullptr;
     QTreeWidget* DBGrid13 = nullptr;
     QPushButton* SpeedButton29 = nullptr;
+    QLabel* Panel32 = nullptr;
+    QPushButton* SpeedButton4 = nullptr;
+    QPushButton* SpeedButton9 = nullptr;
+    QPushButton* SpeedButton16 = nullptr;
+    QPushButton* SpeedButton18 = nullptr;
+    QPushButton* SpeedButton19 = nullptr;
+    QPushButton* SpeedButton28 = nullptr;
+    richtext::RichEdit* DBRichEdit4 = nullptr; // the chosen user contract's text
+    richtext::RichEdit* DBRichEdit5 = nullptr; // the chosen model's note
+    QLineEdit* DBEdit1 = nullptr;              // the chosen user contract's name
+    QWidget* DBNavigator1 = nullptr;           // its buttons "nbPost" and "nbCancel"
+    QComboBox* ColorBox1 = nullptr;            // on the settings tab: the colour of entered values
+    QColor ContractColor = QColor(0, 0, 128);
+    void ComboBox5Change();
+    void SpeedButton9Click();
+    void ubaciclanove1();
+    void sredikorisnicki();
+    void SpeedButton19Click();
+    void nadjitekstugovora(const QByteArray& word);
+    void SpeedButton18Click();
+    void PageControl3Change();
+    void SpeedButton4Click();
+    void SpeedButton29Click();
+    void SpeedButton28Click();
+    void SpeedButton16Click();
+    void ColorBox1Change();
+    // The user contract's edits written into its record. True when none were pending or they are
+    // on disk; a failure is shown and the edits stay in the controls.
+    bool saveUserContract();
+    // The edits given up: the controls show the record again.
+    void cancelUserContract();
+    // ColorBox1 beside its label, for the settings tab.
+    QWidget* contractColorRow();
+
+private:
+    void buildModelsPage(QWidget* page);
+    void buildUserContractsPage(QWidget* page);
+    void setThirdPartyFields();
+    void printContract(richtext::RichEdit* edit);
+    bool userContractEdited() const;
+    void showUserContract();
+    void fillUserContractsGrid();
+    void DBGrid13Change();
+    QByteArray m_contractModel; // the chosen model's text, as plain YUSCII
+    int m_contractsPage = 0;    // the page of PageControl3 last shown
+    bool m_onContractsTab = false;
+    bool m_savingUserContract = false;
+
+public:
 
     // ---- Tab 7: settings (settingstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox2 = nullptr;

@@ -64,9 +64,7 @@ void TForm1::buildSettingsTab(QWidget* page)
     Panel28 = panel("Panel28", "Opcije vezane za prikaz slova");
     auto* lettersLayout = new QVBoxLayout(letters);
     lettersLayout->addWidget(Panel28);
-    auto* colourLayout = new QHBoxLayout(Panel28);
-    colourLayout->addWidget(label("Label16", "Boja generisanog teksta za ugovore:"));
-    colourLayout->addStretch(1);
+    (new QHBoxLayout(Panel28))->addWidget(contractColorRow());
 
     auto* update = panel("Panel9", "Verzija i izbor na~ina a`uriranja baze zakona");
     SpeedButton2 = button("SpeedButton2", "A`uriranje", "Otvara nov prozor sa parametrima a`uriranja");

@@ -222,6 +222,7 @@ struct ContractModel {
     int parties;
     QList<QByteArray> roles;
     QList<QByteArray> articles;
+    QList<QByteArray> closing = {}; // paragraphs after the last article
 };
 const QList<ContractModel> ContractModels = {
     {"Ugovor o delu",
@@ -258,6 +259,13 @@ const QList<ContractModel> ContractModels = {
      3,
      {"Prvi ortak", "Drugi ortak", "Tre}i ortak"},
      {"Ortaci se udru`uju radi ostvarivanja zajedni~kog cilja.", "Dobit i gubitak dele se na jednake delove."}},
+    {MediationModelName,
+     2,
+     {"Nalogodavac", "Posrednik"},
+     {"Posrednik se obavezuje da na|e lice koje }e sa Nalogodavcem zaklju~iti ugovor.",
+      "Nalogodavac se obavezuje da Posredniku plati ugovorenu proviziju."},
+     {"^lan 12 Re{avanje sporova", "Sporove re{ava nadle`ni sud u <MESTOUG>.",
+      "^lanak ovog ugovora o proviziji ne menja se.", "Kraj", "Potpisano u <mestoug>"}},
     {"Ugovor o prenosu udela",
      3,
      {"Prenosilac", "Sticalac", "Dru{tvo"},
@@ -603,6 +611,7 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
         d.paragraphs.append("^lan " + QByteArray::number(article));
         d.paragraphs.append("Ugovor je sa~injen u " + QByteArray::number(m.parties * 2) +
                             " istovetna primerka, od kojih svaka strana zadr`ava po dva.");
+        d.paragraphs.append(m.closing);
         Document note{{"NAPOMENA"}, {"Model je potrebno prilagoditi konkretnom poslu pre upotrebe."}};
         ugovori->append({m.name, toRtf(d, false), toRtf(note, false), m.parties});
     }

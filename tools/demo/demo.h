@@ -39,6 +39,10 @@ inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";
 inline constexpr const char* ApostropheLawTitle = "Pravilnik o obrascu poreske prijave O'B";
 inline constexpr const char* ForestLawTitle = "Zakon o {umama";
 inline constexpr const char* TwinTitle = "Pravilnik o naknadi tro{kova postupka";
+// A contract model of two parties whose "<mestoug>" stands three times, once in capitals and once
+// ending the text, with a heading "^lan 12" followed by its title, a line beginning "^lanak" and a
+// line of four characters.
+inline constexpr const char* MediationModelName = "Ugovor o posredovanju";
 
 // The Cyrillic form of Latin YUSCII text: the same code, with nj, lj and d` (d`) written as the
 // single letters w, q and x.
