@@ -12,6 +12,7 @@ struct Options {
     int regulations = 2000;
     quint32 seed = 1;
     int textKb = 4; // size of each regulation's Latin text (its Cyrillic twin is about the same)
+    int opinions = 0; // 0: one for every ten regulations, at least 30
 };
 
 // Writes the thirteen table files into `folder` (made when missing), protected with the tables'
@@ -30,6 +31,7 @@ inline constexpr int ChainOfFive[] = {10, 11, 12, 13, 14}; // and one in five
 inline constexpr int PicturesS2S5 = 1;                     // pictures only in S2 and S5
 inline constexpr int RelatedToThree = 1;                   // related to the opinions 0, 1 and 2
 inline constexpr int OpinionTwoRegulations = 0;            // related to regulations 1 and 2; dated 5 March 2004
+inline constexpr int OpinionNewYear = 3;                   // dated 1 January 2001
 } // namespace landmark
 
 inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";
