@@ -114,8 +114,12 @@ QByteArray dateText(const QByteArray& day, const QByteArray& month, const QByteA
     bool okMonth = false;
     bool okYear = false;
     const QDate date(year.toInt(&okYear), month.toInt(&okMonth), day.toInt(&okDay));
-    if (okDay && okMonth && okYear && date.isValid()) {
-        return date.toString(QStringLiteral("dd/MM/yyyy")).toLatin1();
+    if (okDay && okMonth && okYear && date.isValid() && date.year() >= 1 && date.year() <= 9999) {
+        // Lists fill thousands of rows: the text is put together directly.
+        QByteArray out = QByteArray::number(date.year()).rightJustified(4, '0');
+        out.prepend(QByteArray::number(date.month()).rightJustified(2, '0') + '/');
+        out.prepend(QByteArray::number(date.day()).rightJustified(2, '0') + '/');
+        return out;
     }
     return padded(day) + '/' + padded(month) + '/' + year;
 }

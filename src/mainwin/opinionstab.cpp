@@ -12,6 +12,7 @@
 #include "prompter.h"
 #include "screentext.h"
 #include "searchwords.h"
+#include "uppersearch.h"
 #include "yuscii.h"
 
 #include <QCheckBox>
@@ -282,7 +283,7 @@ void TForm1::SpeedButton14Click()
             pumpMessages();
             const QByteArray upperTitle = yuscii::yupperW(title.asString());
             // The text is read only for a word the title lacks, and then once for all such words.
-            QByteArray upperText;
+            QByteArray text;
             bool textRead = false;
             bool all = true;
             for (const QByteArray& word : words) {
@@ -292,10 +293,10 @@ void TForm1::SpeedButton14Click()
                 all = nadji(word, upperTitle);
                 if (!all && texts) {
                     if (!textRead) {
-                        upperText = yuscii::yupperW(richtext::plainText(latin.asBytes()));
+                        text = richtext::plainText(latin.asBytes());
                         textRead = true;
                     }
-                    all = searchwords::contains(upperText, word);
+                    all = uppersearch::contains(text, word);
                 }
             }
             progress.advance(int(words.size()));
