@@ -126,6 +126,8 @@ QTreeWidgetItem* opinionRow(const engine::Table& opinions)
 void TForm1::buildOpinionsTab(QWidget* page)
 {
     auto* layout = new QVBoxLayout(page);
+    // Narrow margins leave the list the whole width its columns are sized to.
+    layout->setContentsMargins(4, 4, 4, 4);
     auto* top = new QHBoxLayout;
 
     auto* ministries = named<QGroupBox>("GroupBox12");

@@ -62,7 +62,7 @@ Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
     panel->setFrameShadow(QFrame::Sunken);
     panel->setFixedHeight(35);
     auto* panelLayout = new QHBoxLayout(panel);
-    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->setContentsMargins(4, 1, 4, 1);
     SpeedButton1 = named<QPushButton>("SpeedButton1");
     platform::setCaption(SpeedButton1, "&Na|i dokument");
     SpeedButton1->setFlat(true);
@@ -70,9 +70,13 @@ Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
     SpeedButton1->setFont(QFont(appvalues::UIFontName));
     SpeedButton1->setAutoDefault(false);
     Label1 = named<QLabel>("Label1");
-    platform::setCaption(
-        Label1, "Napomena: Kada kliknete na \"&Na|i dokument\" sa ovog listinga dobi}ete njegov naziv u polju za "
-                "pretragu");
+    // The button's name is quoted with its access-key mark, which a label shows as the
+    // underline of the letter it marks, not as a character.
+    const QByteArray note = "Napomena: Kada kliknete na \"&Na|i dokument\" sa ovog listinga dobi}ete njegov naziv u "
+                            "polju za pretragu";
+    Label1->setText(platform::toScreen(note).replace(QStringLiteral("&N"), QStringLiteral("<u>N</u>")));
+    Label1->setTextFormat(Qt::RichText);
+    Label1->setWordWrap(true);
     panelLayout->addWidget(SpeedButton1);
     panelLayout->addWidget(Label1, 1);
     layout->addWidget(panel);

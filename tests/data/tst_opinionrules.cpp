@@ -7,10 +7,13 @@
 #include "relations.h"
 #include "sessionsetup.h"
 #include "tables.h"
+#include "uppersearch.h"
+#include "yuscii.h"
 
 #include <memory>
 #include <QDate>
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,6 +74,40 @@ private slots:
     }
 
     void cleanupTestCase() { m.reset(); }
+
+    // The text search finds a word exactly where the upper-cased copy of the text would hold it.
+    void upperSearchAgreesWithUpperCasedCopy()
+    {
+        QVERIFY(uppersearch::contains("Zakon o {umama", "[UM"));
+        QVERIFY(uppersearch::contains("Zakon o [umama", "[UM"));
+        QVERIFY(!uppersearch::contains("Zakon o [umama", "{UM"));
+        QVERIFY(uppersearch::contains("~ak i `", "^AK I @"));
+        QVERIFY(uppersearch::contains("", ""));
+        QVERIFY(!uppersearch::contains("AB", "ABC"));
+        QVERIFY(uppersearch::contains("xyz", "XYZ"));
+        QVERIFY(!uppersearch::contains("abc\xe9", "ABC\xc9"));
+
+        const QByteArray alphabet = "aAbBzZ{[}]|\\~^`@wq 09\xe8";
+        QRandomGenerator random(7);
+        const auto randomText = [&](int size) {
+            QByteArray out;
+            for (int i = 0; i < size; ++i) {
+                out += alphabet[random.bounded(int(alphabet.size()))];
+            }
+            return out;
+        };
+        for (int round = 0; round < 3000; ++round) {
+            const QByteArray text = randomText(random.bounded(40));
+            QByteArray word;
+            if (round % 2 == 0 && !text.isEmpty()) {
+                const int from = random.bounded(int(text.size()));
+                word = yuscii::yupperW(text.mid(from, random.bounded(1, 6)));
+            } else {
+                word = yuscii::yupperW(randomText(random.bounded(1, 4)));
+            }
+            QCOMPARE(uppersearch::contains(text, word), yuscii::yupperW(text).contains(word));
+        }
+    }
 
     void dateTextShowsValidDatesAsDates()
     {
