@@ -259,6 +259,8 @@ void TForm1::izbormistara()
 
 void TForm1::SpeedButton14Click()
 {
+    // The rows found go into the list however the scan ends.
+    QList<QTreeWidgetItem*> found;
     try {
         misljenja.setFilter({});
         const QByteArray query = platform::fromScreen(Edit8->text());
@@ -280,7 +282,6 @@ void TForm1::SpeedButton14Click()
         misljenja.first();
         const int count = misljenja.recordCount();
         ScanProgress progress(ProgressBar1, qint64(count) * words.size());
-        QList<QTreeWidgetItem*> found;
         for (int n = 0; n < count; ++n) {
             pumpMessages();
             const QByteArray upperTitle = yuscii::yupperW(title.asString());
@@ -307,12 +308,11 @@ void TForm1::SpeedButton14Click()
             }
             misljenja.next();
         }
-        Listbox6->addTopLevelItems(found);
-        ProgressBar1->setValue(0);
     } catch (const engine::Error& e) {
-        ProgressBar1->setValue(0);
         reportFailure(e);
     }
+    Listbox6->addTopLevelItems(found);
+    ProgressBar1->setValue(0);
 }
 
 void TForm1::SpeedButton13Click()
@@ -336,10 +336,15 @@ void TForm1::sredimisljenja()
     Listbox6->clear();
     misljenja.first();
     QList<QTreeWidgetItem*> rows;
-    for (int n = 0, count = misljenja.recordCount(); n < count; ++n) {
-        pumpMessages();
-        rows.append(opinionRow(misljenja));
-        misljenja.next();
+    try {
+        for (int n = 0, count = misljenja.recordCount(); n < count; ++n) {
+            pumpMessages();
+            rows.append(opinionRow(misljenja));
+            misljenja.next();
+        }
+    } catch (...) {
+        Listbox6->addTopLevelItems(rows);
+        throw;
     }
     Listbox6->addTopLevelItems(rows);
 }
