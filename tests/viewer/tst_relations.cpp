@@ -209,7 +209,14 @@ void TestRelations::findRegulationOfAnOpinion()
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
         const QList<Opinion> opinions = opinionsByNumber();
-        f->RadioButton7->setChecked(true);
+        // The search tab already shown and left on its titles-and-texts scope.
+        f->PageControl1->setCurrentIndex(2);
+        for (QRadioButton* scope : f->PageControl1->widget(2)->findChildren<QRadioButton*>()) {
+            if (scope != f->RadioButton6) {
+                scope->setChecked(true);
+            }
+        }
+        QVERIFY(!f->RadioButton6->isChecked());
         QSignalSpy searched(f->SpeedButton1, &QPushButton::clicked);
         bool viewerClosed = false;
         whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
