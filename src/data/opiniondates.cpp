@@ -11,7 +11,7 @@ namespace opiniondates {
 
 namespace {
 
-// The range filters were written when the latest opinions were of 2020.
+// Years up to 2020 are always offered, also on a machine whose clock is behind.
 constexpr int kCollectionYear = 2020;
 
 int& partOf(DateParts& d, Part part)
