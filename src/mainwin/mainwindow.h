@@ -193,9 +193,39 @@ public:
     void sredibrze();
 
     // ---- Tab 4: opinions (opinionstab.cpp) -----------------------------------------------------
-    QComboBox* ComboBox1 = nullptr;
+    QComboBox* ComboBox1 = nullptr; // "Sve", then the ministries
     QLineEdit* Edit8 = nullptr;
+    QRadioButton* RadioButton3 = nullptr; // titles and texts
+    QRadioButton* RadioButton4 = nullptr; // titles
+    QPushButton* SpeedButton14 = nullptr; // the word search; the relations window clicks it too
+    class QSpinBox* SpinEdit5 = nullptr;  // from: day, month, year
+    QSpinBox* SpinEdit6 = nullptr;
+    QSpinBox* SpinEdit13 = nullptr;
+    QSpinBox* SpinEdit14 = nullptr; // to: day, month, year
+    QSpinBox* SpinEdit15 = nullptr;
+    QSpinBox* SpinEdit16 = nullptr;
+    QCheckBox* SviDatumi = nullptr;
+    QPushButton* SpeedButton13 = nullptr; // the date search
+    QLabel* Label59 = nullptr;
     QTreeWidget* Listbox6 = nullptr;
+    // The ministry choice applies to the next search; the list is not refilled.
+    void izbormistara();
+    // The word search over the titles, or the titles and texts, of the chosen ministry's opinions.
+    void SpeedButton14Click();
+    // The date search: the opinions dated within the range, or every one with "Sve".
+    void SpeedButton13Click();
+    // Each keeps the from-date not after the to-date.
+    void SpinEdit5Change();
+    void SpinEdit6Change();
+    void SpinEdit13Change();
+    void SpinEdit14Change();
+    void SpinEdit15Change();
+    void SpinEdit16Change();
+    void SviDatumiClick();
+    // Opens the chosen opinion in the viewer.
+    void ListBox6DblClick();
+    // Lists every opinion of the opinions table as it is linked and filtered.
+    void sredimisljenja();
 
     // ---- Tab 5: archive (archivetab.cpp) -------------------------------------------------------
     QLineEdit* Edit7 = nullptr;

@@ -1,13 +1,88 @@
 #include "relationswindow.h"
 
+#include "appvalues.h"
+#include "error.h"
+#include "images.h"
+#include "mainwindow.h"
+#include "prompter.h"
+#include "relations.h"
 #include "screentext.h"
+#include "viewerwindow.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using platform::named;
 
 Trelacije* relacije = nullptr;
+
+namespace {
+constexpr int kOpinionsPage = 4;
+constexpr int kSearchPage = 2;
+} // namespace
 
 Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("relacije"));
     platform::setCaption(this, "Relacije");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(690, 391);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    GroupBox1 = named<QGroupBox>("GroupBox1");
+    platform::setCaption(GroupBox1, "Relevantni dokumenti u bazi ");
+    auto* groupLayout = new QVBoxLayout(GroupBox1);
+    ListView1 = named<QTreeWidget>("ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->setHeaderLabels(
+        {platform::toScreen("Naziv propisa/slu`benog mi{ljenja"), platform::toScreen("Broj/Datum")});
+    ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
+    ListView1->setColumnWidth(0, 530);
+    ListView1->setColumnWidth(1, 133);
+    groupLayout->addWidget(ListView1);
+    layout->addWidget(GroupBox1, 1);
+
+    auto* panel = named<QFrame>("Panel1");
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setFixedHeight(35);
+    auto* panelLayout = new QHBoxLayout(panel);
+    panelLayout->setContentsMargins(4, 1, 4, 1);
+    SpeedButton1 = named<QPushButton>("SpeedButton1");
+    platform::setCaption(SpeedButton1, "&Na|i dokument");
+    SpeedButton1->setFlat(true);
+    SpeedButton1->setFixedSize(133, 25);
+    SpeedButton1->setFont(QFont(appvalues::UIFontName));
+    SpeedButton1->setAutoDefault(false);
+    Label1 = named<QLabel>("Label1");
+    // The button's name is quoted with its access-key mark, which a label shows as the
+    // underline of the letter it marks, not as a character.
+    const QByteArray note = "Napomena: Kada kliknete na \"&Na|i dokument\" sa ovog listinga dobi}ete njegov naziv u "
+                            "polju za pretragu";
+    Label1->setText(platform::toScreen(note).replace(QStringLiteral("&N"), QStringLiteral("<u>N</u>")));
+    Label1->setTextFormat(Qt::RichText);
+    Label1->setWordWrap(true);
+    panelLayout->addWidget(SpeedButton1);
+    panelLayout->addWidget(Label1, 1);
+    layout->addWidget(panel);
+
+    connect(SpeedButton1, &QPushButton::clicked, this, &Trelacije::SpeedButton1Click);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Trelacije::ListView1DblClick);
     relacije = this;
 }
 
@@ -18,7 +93,102 @@ Trelacije::~Trelacije()
     }
 }
 
+void Trelacije::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    FormActivate();
+}
+
+void Trelacije::FormActivate()
+{
+    setFont(QFont(appvalues::UIFontName));
+    QPalette palette = Label1->palette();
+    palette.setColor(QPalette::WindowText, Qt::blue);
+    Label1->setPalette(palette);
+}
+
+int Trelacije::fill(bool opinionShown)
+{
+    ListView1->clear();
+    m_listsOpinions = !opinionShown;
+    QList<relations::Row> rows;
+    if (m_listsOpinions) {
+        ListView1->setHeaderLabels({platform::toScreen("Naziv slu`benog mi{ljenja"), platform::toScreen("Datum")});
+        rows = relations::relatedOpinions(*Form1, Form1->Zakoni.field(0).asString());
+    } else {
+        ListView1->setHeaderLabels({platform::toScreen("Naziv propisa"), platform::toScreen("Broj/godina")});
+        rows = relations::relatedRegulations(*Form1, Form1->misljenja.field(0).asString());
+    }
+    QList<QTreeWidgetItem*> items;
+    for (const relations::Row& row : rows) {
+        auto* item = new QTreeWidgetItem;
+        item->setIcon(0, images::ImageList1(images::Document));
+        item->setText(0, platform::toScreen(row.title));
+        item->setText(1, platform::toScreen(row.second));
+        item->setTextAlignment(1, Qt::AlignCenter);
+        items.append(item);
+    }
+    ListView1->addTopLevelItems(items);
+    return int(rows.size());
+}
+
 void Trelacije::showForViewerDocument()
 {
+    int rows = 0;
+    try {
+        rows = fill(Form3 != nullptr && Form3->showsOpinion());
+    } catch (const engine::Error& e) {
+        platform::prompter().error(e.message().toLocal8Bit());
+        return;
+    }
+    if (rows == 0) {
+        platform::prompter().message("Nema relacionih dokumenta vezanih za ovo misljenje ili propis.");
+        return;
+    }
+    setFont(QFont(appvalues::UIFontName));
     exec();
+}
+
+void Trelacije::SpeedButton1Click()
+{
+    findDocument(true);
+}
+
+void Trelacije::ListView1DblClick()
+{
+    findDocument(false);
+}
+
+void Trelacije::findDocument(bool fromButton)
+{
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    if (selected.isEmpty()) {
+        if (fromButton) {
+            platform::prompter().message("Morate izabrati dokument sa liste!");
+        }
+        return;
+    }
+    const QByteArray title = platform::fromScreen(selected.first()->text(0));
+    if (m_listsOpinions) {
+        platform::setFieldText(Form1->Edit8, title);
+        Form1->PageControl1->setCurrentIndex(kOpinionsPage);
+        QCoreApplication::processEvents();
+        Form1->show();
+        Form1->SpeedButton14->click();
+    } else {
+        platform::setFieldText(Form1->Edit2, title);
+        Form1->PageControl1->setCurrentIndex(kSearchPage);
+        Form1->show();
+        QCoreApplication::processEvents();
+        // A relation names a regulation by its title, so the titles are searched.
+        Form1->RadioButton6->setChecked(true);
+        Form1->SpeedButton1->click();
+    }
+    accept();
+    if (Form3 != nullptr) {
+        Form3->close();
+    }
 }

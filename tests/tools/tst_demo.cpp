@@ -155,6 +155,8 @@ private slots:
         QCOMPARE(opinions[0][0], QByteArray("0"));
         QCOMPARE((QList<QByteArray>{opinions[0][5], opinions[0][6], opinions[0][7]}),
                  (QList<QByteArray>{"5", "3", "2004"}));
+        QCOMPARE((QList<QByteArray>{opinions[3][5], opinions[3][6], opinions[3][7]}),
+                 (QList<QByteArray>{"1", "1", "2001"}));
         for (int i = 0; i < opinions.size(); ++i) {
             QCOMPARE(opinions[i][0].toInt(), i); // the number is also the place in the table
             QVERIFY(QDate(opinions[i][7].toInt(), opinions[i][6].toInt(), opinions[i][5].toInt()).isValid());
@@ -167,6 +169,24 @@ private slots:
             toFirst += l[1] == "1";
         }
         QCOMPARE(toFirst, 3);
+
+        // A relation names its opinion by number, which is its place in key order; the opinions'
+        // own index (by ministry) must order them otherwise, or a relation read in that order
+        // would pass unnoticed.
+        Table byMinistry;
+        byMinistry.setTableName(QDir(m_folder).filePath("TB_Misljenja.db"));
+        byMinistry.setIndexName("drugi");
+        byMinistry.open();
+        QList<int> numbers;
+        for (byMinistry.first(); !byMinistry.eof(); byMinistry.next()) {
+            numbers.append(int(byMinistry.field(0).asInteger()));
+        }
+        QCOMPARE(numbers.size(), opinions.size());
+        QVERIFY(!std::is_sorted(numbers.begin(), numbers.end()));
+
+        QTemporaryDir more;
+        demo::generate(more.path(), {20, 1, 0, 75});
+        QCOMPARE(records("TB_Misljenja.db", more.path()).size(), 75);
     }
 
     void contracts() {

@@ -528,7 +528,7 @@ void writeRegulations(const QString& folder, const QList<Regulation>& regs, cons
     datumi.commit();
 }
 
-void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Random& r) {
+void writeSmallTables(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r) {
     const auto writer = [&](const char* name) {
         return std::make_unique<engine::TableFileWriter>(QDir(folder).filePath(QString::fromLatin1(name)),
                                                          data::tableFile(QString::fromLatin1(name)).structure,
@@ -558,22 +558,28 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, Rand
     }
     ministarstva->commit();
 
-    // Opinions are numbered from 0 in ministry order, so an opinion's number is also its place
-    // in the opinions table's order (by ministry, then number).
-    const int opinions = std::max(30, int(regs.size()) / 10);
+    // Opinions are numbered from 0, so in the table's key order an opinion's number is also its
+    // ordinal, and a relation's PROP names the same opinion under either reading. Ministries
+    // alternate along the numbers, so the opinions' own index (by ministry) orders them otherwise.
+    const int opinions = o.opinions > 0 ? o.opinions : std::max(30, int(regs.size()) / 10);
     auto misljenja = writer("TB_Misljenja.db");
     auto link = writer("TB_link.db");
     for (int n = 0; n < opinions; ++n) {
-        const int ministry = 1 + n * int(Ministries.size()) / opinions;
+        const int ministry = 1 + (n * 7) % int(Ministries.size());
         const QByteArray title = "Mi{ljenje o " + r.pick(OpinionTopics);
         Document d{{"MI[QENJE", yuscii::yupperW(title.mid(12))}, {}};
         for (int p = r.between(3, 8); p > 0; --p) {
             d.paragraphs.append(sentence(r) + ' ' + sentence(r));
         }
+        // Landmark dates: the first opinion's takes no draws, as it always has, and a later one
+        // replaces its drawn date, so a seed keeps giving the same collection.
         const bool fixedDate = n == landmark::OpinionTwoRegulations;
-        misljenja->append({double(n), double(ministry), title, toRtf(d, false), toRtf(d, true),
-                           double(fixedDate ? 5 : r.between(1, 28)), double(fixedDate ? 3 : r.between(1, 12)),
-                           double(fixedDate ? 2004 : r.between(1995, 2019))});
+        const double day = fixedDate ? 5 : r.between(1, 28);
+        const double month = fixedDate ? 3 : r.between(1, 12);
+        const double year = fixedDate ? 2004 : r.between(1995, 2019);
+        const bool newYear = n == landmark::OpinionNewYear;
+        misljenja->append({double(n), double(ministry), title, toRtf(d, false), toRtf(d, true), newYear ? 1 : day,
+                           newYear ? 1 : month, newYear ? 2001 : year});
         QList<int> related;
         if (n == landmark::OpinionTwoRegulations) {
             related = {1, 2};
@@ -658,13 +664,16 @@ void generate(const QString& folder, const Options& options) {
     if (options.regulations < 1 || options.textKb < 0) {
         throw engine::Error(QStringLiteral("The demo collection needs at least one regulation"));
     }
+    if (options.opinions < 0) {
+        throw engine::Error(QStringLiteral("The number of opinions cannot be negative"));
+    }
     if (!QDir().mkpath(folder)) {
         throw engine::Error(QStringLiteral("Cannot make folder %1").arg(folder));
     }
     Random r(options.seed);
     const QList<Regulation> regs = planRegulations(options, r);
     writeRegulations(folder, regs, options, r);
-    writeSmallTables(folder, regs, r);
+    writeSmallTables(folder, regs, options, r);
 }
 
 } // namespace demo

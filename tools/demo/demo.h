@@ -12,6 +12,7 @@ struct Options {
     int regulations = 2000;
     quint32 seed = 1;
     int textKb = 4; // size of each regulation's Latin text (its Cyrillic twin is about the same)
+    int opinions = 0; // 0: one for every ten regulations, at least 30
 };
 
 // Writes the thirteen table files into `folder` (made when missing), protected with the tables'
@@ -33,6 +34,7 @@ inline constexpr int OpinionTwoRegulations = 0;            // related to regulat
 inline constexpr int TitleTwins[] = {15, 16, 17};          // one title: 15 without versions, 16 and 17 a chain
 inline constexpr int ArticlesFromTop = 18;                 // no title lines: "^lan 1" opens the text; 12+ articles
 inline constexpr int BrokenPicture = 18;                   // S3 a cut picture that cannot be decoded, S4 a good one
+inline constexpr int OpinionNewYear = 3;                   // dated 1 January 2001
 } // namespace landmark
 
 inline constexpr const char* FirstLawTitle = "Zakon o ra~unovodstvu";

@@ -1,4 +1,4 @@
-// korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K]: writes a demo collection.
+// korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]: writes a demo collection.
 
 #include "demo.h"
 #include "error.h"
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const auto usage = [] {
-        std::fprintf(stderr, "usage: korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K]\n");
+        std::fprintf(stderr, "usage: korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]\n");
         return 2;
     };
     QString folder;
@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
                 options.seed = quint32(value);
             } else if (a == QLatin1String("--text-kb")) {
                 options.textKb = int(value);
+            } else if (a == QLatin1String("--opinions")) {
+                options.opinions = int(value);
             } else {
                 return usage();
             }

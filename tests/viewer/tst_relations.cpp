@@ -1,0 +1,290 @@
+// The relations window on a whole program: the related opinions of a regulation and the related
+// regulations of an opinion, opened over the viewer, and "&Na|i dokument" carrying the chosen
+// title into the main window's search.
+
+#include "programfixture.h"
+
+#include "opiniondates.h"
+#include "screentext.h"
+#include "sessionsetup.h"
+#include "table.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace {
+
+const QByteArray kNothingRelated = "Nema relacionih dokumenta vezanih za ovo misljenje ili propis.";
+
+struct Opinion {
+    QByteArray title;
+    QByteArray date;
+};
+
+// Opinions in key order, straight from the table file.
+QList<Opinion> opinionsByNumber()
+{
+    engine::Table t;
+    t.setDatabaseName(data::DatabaseAlias);
+    t.setTableName("TB_Misljenja.db");
+    t.open();
+    QList<Opinion> out;
+    for (t.first(); !t.eof(); t.next()) {
+        out.append({t.field(2).asString(), opiniondates::opinionDate(t)});
+    }
+    return out;
+}
+
+QByteArrayList rowTexts(const QTreeWidget* list)
+{
+    QByteArrayList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        out << platform::fromScreen(list->topLevelItem(i)->text(0)) + '|' +
+                   platform::fromScreen(list->topLevelItem(i)->text(1));
+    }
+    return out;
+}
+
+QByteArrayList headers(const QTreeWidget* list)
+{
+    return {platform::fromScreen(list->headerItem()->text(0)), platform::fromScreen(list->headerItem()->text(1))};
+}
+
+// Opens a document with `open` and, while the viewer shows it, runs `inViewer`; the viewer is
+// closed afterwards unless `inViewer` closed it.
+void whileViewerShows(const std::function<void()>& open, const std::function<void()>& inViewer)
+{
+    bool ran = false;
+    QTimer timer; // gone with this function, so it never fires into a later step
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        inViewer();
+        ran = true;
+        if (Form3->isVisible()) {
+            Form3->close();
+        }
+    });
+    timer.start(0);
+    open();
+    QVERIFY(ran);
+}
+
+// The viewer's relations command; `inWindow` runs while the relations window is shown, which is
+// then closed unless `inWindow` closed it. False when no window was shown.
+bool showRelations(const std::function<void()>& inWindow = {})
+{
+    bool shown = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        shown = relacije->isVisible();
+        if (shown && inWindow) {
+            inWindow();
+        }
+        if (relacije->isVisible()) {
+            relacije->reject();
+        }
+    });
+    timer.start(0);
+    relacije->showForViewerDocument();
+    return shown;
+}
+
+void openRegulation(TForm1* f, const char* title)
+{
+    TForm1::RegulationToOpen what;
+    what.title = title;
+    f->openRegulation(what);
+}
+
+void selectRow(QTreeWidget* list, int row)
+{
+    list->setCurrentItem(list->topLevelItem(row));
+}
+
+} // namespace
+
+class TestRelations : public QObject {
+    Q_OBJECT
+private slots:
+    void regulationAndOpinionRelations();
+    void nothingRelated();
+    void findOpinionOfARegulation();
+    void findRegulationOfAnOpinion();
+    void findWithoutAChosenRow();
+    void ordinalUnchangedByTheOpinionsTab();
+};
+
+void TestRelations::regulationAndOpinionRelations()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        QByteArrayList rows;
+        QByteArrayList captions;
+        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                         [&] {
+                             QVERIFY(showRelations([&] {
+                                 rows = rowTexts(relacije->ListView1);
+                                 captions = headers(relacije->ListView1);
+                             }));
+                         });
+        QCOMPARE(captions, (QByteArrayList{"Naziv slu`benog mi{ljenja", "Datum"}));
+        QCOMPARE(rows, (QByteArrayList{opinions[0].title + "|05/03/2004", opinions[1].title + '|' + opinions[1].date,
+                                       opinions[2].title + '|' + opinions[2].date}));
+
+        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                         [&] {
+                             QVERIFY(showRelations([&] {
+                                 rows = rowTexts(relacije->ListView1);
+                                 captions = headers(relacije->ListView1);
+                             }));
+                         });
+        QCOMPARE(captions, (QByteArrayList{"Naziv propisa", "Broj/godina"}));
+        QCOMPARE(rows, (QByteArrayList{QByteArray(demo::FirstLawTitle) + "|12/2005",
+                                       QByteArray(demo::ApostropheLawTitle) + "|3/2006"}));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+    QVERIFY(program.prompter.asked().isEmpty());
+}
+
+void TestRelations::nothingRelated()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); }, [&] { QVERIFY(showRelations()); });
+        // The forest law is related to no opinion: a message and no window, and the rows of the
+        // previous fill are gone.
+        whileViewerShows([&] { openRegulation(f, demo::ForestLawTitle); }, [&] { QVERIFY(!showRelations()); });
+        QCOMPARE(program.prompter.texts(), QByteArrayList{kNothingRelated});
+        QCOMPARE(relacije->ListView1->topLevelItemCount(), 0);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestRelations::findOpinionOfARegulation()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        bool viewerClosed = false;
+        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                         [&] {
+                             showRelations([&] {
+                                 selectRow(relacije->ListView1, 1);
+                                 relacije->SpeedButton1->click();
+                                 QVERIFY(!relacije->isVisible());
+                             });
+                             viewerClosed = !Form3->isVisible();
+                         });
+        QVERIFY(viewerClosed);
+        QCOMPARE(platform::fromScreen(f->Edit8->text()), opinions[1].title);
+        QCOMPARE(f->PageControl1->currentIndex(), 4);
+        QVERIFY(!f->isBusy());
+        // The opinions search ran: its result is there.
+        bool listed = false;
+        for (int i = 0; i < f->Listbox6->topLevelItemCount(); ++i) {
+            listed |= platform::fromScreen(f->Listbox6->topLevelItem(i)->text(0)) == opinions[1].title;
+        }
+        QVERIFY(listed);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestRelations::findRegulationOfAnOpinion()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        // The search tab already shown and left on its titles-and-texts scope.
+        f->PageControl1->setCurrentIndex(2);
+        for (QRadioButton* scope : f->PageControl1->widget(2)->findChildren<QRadioButton*>()) {
+            if (scope != f->RadioButton6) {
+                scope->setChecked(true);
+            }
+        }
+        QVERIFY(!f->RadioButton6->isChecked());
+        QSignalSpy searched(f->SpeedButton1, &QPushButton::clicked);
+        bool viewerClosed = false;
+        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                         [&] {
+                             showRelations([&] {
+                                 selectRow(relacije->ListView1, 1);
+                                 emit relacije->ListView1->itemDoubleClicked(relacije->ListView1->currentItem(), 0);
+                                 QVERIFY(!relacije->isVisible());
+                                 QCOMPARE(searched.count(), 1);
+                             });
+                             viewerClosed = !Form3->isVisible();
+                         });
+        QVERIFY(viewerClosed);
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), QByteArray(demo::ApostropheLawTitle));
+        QCOMPARE(f->PageControl1->currentIndex(), 2);
+        QVERIFY(f->RadioButton6->isChecked());
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestRelations::findWithoutAChosenRow()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        bool stillShown = false;
+        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                         [&] {
+                             showRelations([&] {
+                                 relacije->ListView1->clearSelection();
+                                 relacije->ListView1DblClick();
+                                 QVERIFY(program.prompter.asked().isEmpty());
+                                 relacije->SpeedButton1->click();
+                                 stillShown = relacije->isVisible() && Form3->isVisible();
+                             });
+                         });
+        QVERIFY(stillShown);
+        QCOMPARE(program.prompter.texts(), QByteArrayList{"Morate izabrati dokument sa liste!"});
+        QCOMPARE(f->PageControl1->currentIndex(), 0);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// A ministry chosen and searched on the opinions tab, with a date filter in force, changes
+// neither which opinions a relation names nor what the tab has set.
+void TestRelations::ordinalUnchangedByTheOpinionsTab()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        f->ComboBox1->setCurrentIndex(8);
+        emit f->ComboBox1->activated(8);
+        f->SpeedButton14->click();
+        f->misljenja.setFilter("GODINA>= '2010'");
+        QByteArrayList rows;
+        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                         [&] { showRelations([&] { rows = rowTexts(relacije->ListView1); }); });
+        QCOMPARE(rows, (QByteArrayList{opinions[0].title + "|05/03/2004", opinions[1].title + '|' + opinions[1].date,
+                                       opinions[2].title + '|' + opinions[2].date}));
+        QCOMPARE(f->misljenja.masterFields(), QByteArray("MINISTARSTVO"));
+        QCOMPARE(f->misljenja.filter(), QByteArray("GODINA>= '2010'"));
+        QCOMPARE(f->misljenja.indexName(), QByteArray("drugi"));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+QTEST_MAIN(TestRelations)
+#include "tst_relations.moc"
