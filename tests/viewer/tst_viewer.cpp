@@ -486,11 +486,14 @@ void TestViewer::relationsAndArchiveJump()
             QCOMPARE(f->PageControl1->currentIndex(), 5);
             QCOMPARE(platform::fromScreen(f->Edit7->text()), titleOf(id));
         });
-        QVERIFY(withRegulation(id, [&](TForm3* v) {
+        QVERIFY(withRegulation(demo::landmark::RelatedToThree, [&](TForm3* v) {
             // The relations window, by the button and by the menu, over the viewer.
             QVERIFY(whileModal<Trelacije>([&] { v->SpeedButton10->click(); }, [](Trelacije*) {}));
             QVERIFY(whileModal<Trelacije>([&] { v->Prikazirelacije1->trigger(); }, [](Trelacije*) {}));
             QVERIFY(v->isVisible());
+            v->close();
+        }));
+        QVERIFY(withRegulation(id, [&](TForm3* v) {
             QVERIFY(v->SpeedButton9->isEnabled());
             v->SpeedButton9->click();
             QVERIFY(!v->isVisible());
