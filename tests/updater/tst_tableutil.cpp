@@ -192,7 +192,7 @@ private slots:
         QVERIFY(r.records > 0 && r.records < 60);
         QCOMPARE(engine::verifyTableFile(path).level, 0);
         const QByteArrayList records = tabletest::dump(path);
-        QVERIFY(records.first().startsWith("1:31|")); // ID_ZAKONA 1, as hex of its text form
+        QVERIFY(records.first().startsWith("1:31|"));  // ID_ZAKONA 1, as hex of its text form
         QVERIFY(records.last().startsWith("1:3630|")); // and 60
     }
 
@@ -255,6 +255,28 @@ private slots:
                 QCOMPARE(after[i], before[i]);
             }
         }
+    }
+
+    // Relations have no key: a record is there already when every field matches, so installing
+    // the same update again adds nothing.
+    void importIntoATableWithoutKeyAddsEachRecordOnce()
+    {
+        freshCollection();
+        const QString path = file("TB_link.db");
+        const qint64 before = tabletest::countRecords(path);
+        Table target;
+        target.setDatabaseName(data::DatabaseAlias);
+        target.setTableName("TB_link.db");
+        target.open();
+        Table source;
+        source.setTableName(updateTable("TB_link.db", {{0, 1}, {500, 1}, {500, 2}}));
+        source.open();
+        Table::MoveCounts counts = engine::appendUpdate(target, source);
+        QCOMPARE(counts.appended, 2); // opinion 0 and regulation 1 were related already
+        QCOMPARE(counts.updated, 1);
+        counts = engine::appendUpdate(target, source);
+        QCOMPARE(counts.appended, 0);
+        QCOMPARE(tabletest::countRecords(path), before + 2);
     }
 
     void importRefusesWhatIsNotOurTable_data()
