@@ -73,10 +73,20 @@ public:
 
     void download(const QByteArray& name, QIODevice& out) override
     {
+        const QByteArray url = folderUrl(m_folder) + QUrl::toPercentEncoding(QString::fromLatin1(name));
+        // The size first: many servers do not tell it with the transfer, and a connection that
+        // breaks off between two packets would otherwise pass for the end of the file.
+        prepare(url, Operation::Command);
+        curl_easy_setopt(m_easy, CURLOPT_NOBODY, 1L);
+        perform();
+        curl_off_t expected = -1;
+        curl_easy_getinfo(m_easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+
         m_out = &out;
         m_started = false;
         m_received = -1;
-        prepare(folderUrl(m_folder) + QUrl::toPercentEncoding(QString::fromLatin1(name)), Operation::Transfer);
+        m_written = 0;
+        prepare(url, Operation::Transfer);
         curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlFtpClient::toDevice);
         curl_easy_setopt(m_easy, CURLOPT_WRITEDATA, this);
         curl_easy_setopt(m_easy, CURLOPT_NOPROGRESS, 0L);
@@ -84,6 +94,13 @@ public:
         curl_easy_setopt(m_easy, CURLOPT_XFERINFODATA, this);
         perform();
         m_out = nullptr;
+        if (expected >= 0 && m_written != expected) {
+            throw FtpError(FtpError::Kind::Dropped,
+                           QStringLiteral("Received %1 of the %2 bytes of %3")
+                               .arg(m_written)
+                               .arg(qint64(expected))
+                               .arg(QString::fromLatin1(name)));
+        }
     }
 
     void disconnectFromServer() override
@@ -118,9 +135,12 @@ private:
         curl_easy_setopt(m_easy, CURLOPT_USERNAME, m_user.constData());
         curl_easy_setopt(m_easy, CURLOPT_PASSWORD, m_password.constData());
         curl_easy_setopt(m_easy, CURLOPT_ERRORBUFFER, m_error);
+        // What an operation without a transfer receives (a size, for one) is not wanted.
+        curl_easy_setopt(m_easy, CURLOPT_WRITEFUNCTION, &CurlFtpClient::discard);
         curl_easy_setopt(m_easy, CURLOPT_NOSIGNAL, 1L);
         // Active mode: the server opens the data connections to us.
         curl_easy_setopt(m_easy, CURLOPT_FTPPORT, "-");
+        curl_easy_setopt(m_easy, CURLOPT_FTP_USE_EPRT, 0L);
         curl_easy_setopt(m_easy, CURLOPT_CONNECTTIMEOUT, long(m_account.connectTimeoutSeconds));
         curl_easy_setopt(m_easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, long(m_account.idleTimeoutSeconds));
         curl_easy_setopt(m_easy, CURLOPT_ACCEPTTIMEOUT_MS, long(m_account.idleTimeoutSeconds) * 1000L);
@@ -168,8 +188,14 @@ private:
     [[noreturn]] void fail(CURLcode code, long reply) const
     {
         using Kind = FtpError::Kind;
-        const QString detail = QString::fromUtf8(m_error[0] ? m_error : curl_easy_strerror(code));
-        const QString message = reply >= 400 ? QStringLiteral("%1 (reply %2)").arg(detail).arg(reply) : detail;
+        QString message = QString::fromUtf8(curl_easy_strerror(code));
+        // Without a reply of the server the library's own words say most; with one they may be
+        // left over from an earlier step.
+        if (m_error[0] != '\0' && reply == 0) {
+            message += QStringLiteral(": ") + QString::fromUtf8(m_error);
+        }
+        message += QStringLiteral(" (code %1").arg(int(code)) +
+                   (reply > 0 ? QStringLiteral(", reply %1)").arg(reply) : QStringLiteral(")"));
         Kind kind = Kind::Other;
         switch (code) {
         case CURLE_COULDNT_RESOLVE_HOST:
@@ -213,6 +239,8 @@ private:
         throw FtpError(kind, message);
     }
 
+    static size_t discard(char*, size_t size, size_t count, void*) { return size * count; }
+
     static size_t toBytes(char* data, size_t size, size_t count, void* target)
     {
         static_cast<QByteArray*>(target)->append(data, qsizetype(size * count));
@@ -224,7 +252,11 @@ private:
         auto* client = static_cast<CurlFtpClient*>(self);
         client->started(0);
         const qint64 bytes = qint64(size * count);
-        return client->m_out->write(data, bytes) == bytes ? size * count : 0;
+        if (client->m_out->write(data, bytes) != bytes) {
+            return 0;
+        }
+        client->m_written += bytes;
+        return size * count;
     }
 
     static int progress(void* self, curl_off_t total, curl_off_t now, curl_off_t, curl_off_t)
@@ -264,6 +296,7 @@ private:
     QIODevice* m_out = nullptr;
     bool m_started = false;
     qint64 m_received = -1;
+    qint64 m_written = 0;
 };
 
 } // namespace
