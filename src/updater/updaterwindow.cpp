@@ -114,6 +114,8 @@ void Tupdater::buildControls()
     buttons->addWidget(SpeedButton1);
     buttons->addWidget(SpeedButton4);
     layout->addLayout(buttons);
+    // The label names the button's shortcut; with the button as its buddy the "&" marks it.
+    Label2->setBuddy(SpeedButton1);
 
     StatusBar1 = new platform::PanelStatusBar({620}, this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
