@@ -155,7 +155,8 @@ private slots:
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(ticks >= 5);
 
-        // A transfer that stops half-way: the idle timeout ends it.
+        // A transfer that stops half-way: the idle timeout ends it (counted once the bytes already
+        // received have left the library's five-second speed window).
         FtpServer stalling(m_root.path(), {"--stall", "001.zip:50000"});
         clock.restart();
         const FtpError::Kind stalled = failureOf(stalling.account(), [](updates::FtpClient& c) {
@@ -166,7 +167,7 @@ private slots:
             c.download("001.zip", out);
         });
         QCOMPARE(stalled, FtpError::Kind::TimedOut);
-        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
     }
 };
 

@@ -123,6 +123,13 @@ private slots:
             QVERIFY(s.logHas("] preskocen nedozvoljen naziv: x\\evil.zip"));
             QVERIFY(s.logHas("] azuriranje omoguceno\r\n"));
             QVERIFY(QFile::exists(s.downloaded("stari.zip"))); // only logged, never deleted
+            // The window is only hidden between the clicks: reopened, it shows the same list.
+            updater->show();
+            updater->close();
+            updater->show();
+            QCOMPARE(rowNames().size(), 4);
+            QCOMPARE(platform::caption(updater->SpeedButton1), QByteArray("&Po~ni"));
+            updater->hide();
 
             s.program.prompter.answer(Answer::Ok); // the news question
             click();
@@ -299,6 +306,32 @@ private slots:
         QVERIFY(s.logHas("] uspesno diskonektovanje\r\n"));
     }
 
+    // Neither a log that cannot be written nor a download folder that cannot be made gets as
+    // far as the server.
+    void runThatCannotStart()
+    {
+        Setup s;
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        QDir().mkpath(s.program.path("log.txt"));
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QVERIFY(updater->SpeedButton1->isEnabled());
+            QDir(s.program.path("log.txt")).removeRecursively();
+            writeBytes(s.program.path("updates"), "a file where the folder should be");
+            click();
+            QVERIFY(!updater->SpeedButton1->isEnabled());
+            QCOMPARE(updater->ListView1->topLevelItemCount(), 0);
+        }));
+        const QList<testsupport::Prompt>& asked = s.program.prompter.asked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].kind, testsupport::Prompt::Error);
+        QVERIFY(asked[0].text.contains("log.txt"));
+        QCOMPARE(asked[1].text, QByteArray("Neuspesno kreiranje direktorijuma za azuriranje!"));
+        QVERIFY(s.logHas("] Neuspesno kreiranje direktorijuma za azuriranje!\r\n"));
+    }
+
     void damagedArchiveFailsAndStaysOffered()
     {
         Setup s;
@@ -332,7 +365,9 @@ private slots:
             writeBytes(s.table("TB_Korisnicki.VAL"), "");
             writeBytes(s.program.path("update/readme.txt"), "nothing here");
             s.program.form1->StatusBar1->setPanelText(0, "");
+            s.program.form1->najnoviji = {"Ranije novo"};
             QVERIFY(updater->azur());
+            QCOMPARE(s.program.form1->najnoviji, QByteArrayList{"Ranije novo"}); // no regulations in it
             QVERIFY(!QFile::exists(s.table("TB_Korisnicki.VAL")));
             QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
             QCOMPARE(s.program.form1->StatusBar1->panelText(0), QByteArray("Propisa/Mi{ljenja/Ugovora: 60/30/8"));
