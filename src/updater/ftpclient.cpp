@@ -95,11 +95,10 @@ public:
         perform();
         m_out = nullptr;
         if (expected >= 0 && m_written != expected) {
-            throw FtpError(FtpError::Kind::Dropped,
-                           QStringLiteral("Received %1 of the %2 bytes of %3")
-                               .arg(m_written)
-                               .arg(qint64(expected))
-                               .arg(QString::fromLatin1(name)));
+            throw FtpError(FtpError::Kind::Dropped, QStringLiteral("Received %1 of the %2 bytes of %3")
+                                                        .arg(m_written)
+                                                        .arg(qint64(expected))
+                                                        .arg(QString::fromLatin1(name)));
         }
     }
 
@@ -147,8 +146,12 @@ private:
         curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(m_easy, CURLOPT_LOW_SPEED_TIME, long(m_account.idleTimeoutSeconds));
         if (!m_account.proxyHost.isEmpty()) {
+            // Through a proxy every connection is a tunnel the program opens, so the data
+            // connections go out from here too (passive mode): the server could not reach back.
             m_proxy = m_account.proxyHost.toUtf8();
             curl_easy_setopt(m_easy, CURLOPT_PROXY, m_proxy.constData());
+            curl_easy_setopt(m_easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
+            curl_easy_setopt(m_easy, CURLOPT_FTPPORT, nullptr);
             if (m_account.proxyPort > 0) {
                 curl_easy_setopt(m_easy, CURLOPT_PROXYPORT, long(m_account.proxyPort));
             }

@@ -68,7 +68,8 @@ public:
     virtual void disconnectFromServer() = 0;
 };
 
-// The client over libcurl: active data connections, through the account's proxy when it has one.
+// The client over libcurl: active data connections; with a proxy (an HTTP proxy that opens
+// tunnels) every connection, the data ones then passive, goes through the proxy.
 std::unique_ptr<FtpClient> makeFtpClient(const FtpAccount& account);
 
 // The update account: host, port, user and password from the machine settings under

@@ -7,7 +7,11 @@
 FtpServer::FtpServer(const QString& root, const QStringList& options)
 {
     m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-    m_process.setArguments(QStringList{QStringLiteral(KORVELIN_FTP_SERVER), QStringLiteral("--root"), root} + options);
+    QStringList arguments{QStringLiteral(KORVELIN_FTP_SERVER)};
+    if (!root.isEmpty()) {
+        arguments << QStringLiteral("--root") << root;
+    }
+    m_process.setArguments(arguments + options);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(10000)) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // A real FTP server for a test: pyftpdlib on 127.0.0.1 and a free port, serving a folder to one
-// account, and misbehaving as asked (ftpserver.py lists how). Stopped when the object goes.
+// account, and misbehaving as asked (ftpserver.py lists how), or, with "--connect-proxy" and no
+// folder, an HTTP proxy in front of such servers. Stopped when the object goes.
 
 #include "ftpclient.h"
 

@@ -7,6 +7,7 @@ line of standard output. It serves --root to one account and can misbehave on re
   --stall NAME:BYTES   send BYTES of NAME, then send nothing more
   --cut NAME:BYTES     send BYTES of NAME and end the transfer as if that were all of it
   --silent             accept connections and never answer
+  --connect-proxy      be no FTP server but an HTTP proxy that opens CONNECT tunnels
 """
 
 import argparse
@@ -55,9 +56,61 @@ class CutFile:
         self.file.close()
 
 
+def pipe(source, target):
+    try:
+        while True:
+            data = source.recv(65536)
+            if not data:
+                break
+            target.sendall(data)
+    except OSError:
+        pass
+    finally:
+        for s in (source, target):
+            try:
+                s.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+
+def tunnel(client):
+    request = b""
+    while b"\r\n\r\n" not in request:
+        data = client.recv(4096)
+        if not data:
+            client.close()
+            return
+        request += data
+    words = request.split(b"\r\n")[0].split()
+    if len(words) < 2 or words[0] != b"CONNECT":
+        client.sendall(b"HTTP/1.1 405 Only CONNECT\r\n\r\n")
+        client.close()
+        return
+    host, _, port = words[1].decode().rpartition(":")
+    try:
+        server = socket.create_connection((host, int(port)))
+    except OSError:
+        client.sendall(b"HTTP/1.1 502 Cannot connect\r\n\r\n")
+        client.close()
+        return
+    client.sendall(b"HTTP/1.1 200 Connection established\r\n\r\n")
+    threading.Thread(target=pipe, args=(client, server), daemon=True).start()
+    pipe(server, client)
+
+
+def serve_proxy():
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+    print(listener.getsockname()[1], flush=True)
+    while True:
+        connection, _ = listener.accept()
+        threading.Thread(target=tunnel, args=(connection,), daemon=True).start()
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--root", required=True)
+    parser.add_argument("--root", default="")
     parser.add_argument("--user", default="korvl")
     parser.add_argument("--password", default="azurk742")
     parser.add_argument("--refuse", action="append", default=[])
@@ -65,7 +118,11 @@ def main():
     parser.add_argument("--stall", action="append", default=[])
     parser.add_argument("--cut", action="append", default=[])
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--connect-proxy", action="store_true")
     args = parser.parse_args()
+
+    if args.connect_proxy:
+        serve_proxy()
 
     if args.silent:
         listener = socket.socket()

@@ -100,6 +100,28 @@ private slots:
         QCOMPARE(second.data(), QByteArray("Nove vesti\r\n"));
     }
 
+    // Through a proxy the connections go through its tunnels, the data ones included.
+    void throughAProxy()
+    {
+        FtpServer server(m_root.path());
+        FtpServer proxy({}, {"--connect-proxy"});
+        QVERIFY(server.running() && proxy.running());
+        updates::FtpAccount account = server.account();
+        account.proxyHost = "127.0.0.1";
+        account.proxyPort = proxy.port();
+        auto client = updates::makeFtpClient(account);
+        QByteArrayList names;
+        client->onListItem = [&](const QByteArray& name) { names.append(name); };
+        client->connectToServer();
+        client->changeDirectory("updates");
+        client->listNames();
+        QCOMPARE(names.size(), 3);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        client->download("001.zip", out);
+        QCOMPARE(out.data(), bytesOf(300000));
+    }
+
     void serverFailuresHaveTheirKinds()
     {
         FtpServer refusing(m_root.path(), {"--refuse", "RETR:002.zip", "--refuse", "CWD:updates"});
