@@ -95,17 +95,7 @@ double installOurs(const QString& program)
     attachments.setTableName(QStringLiteral("TB_grafika.DB"));
     attachments.open();
     updates::InstallSteps steps;
-    steps.target = [&](const updates::ImportRow& row) -> engine::Table* {
-        if (row.attachments) {
-            return &attachments;
-        }
-        for (engine::Table* t : tables.openingOrder()) {
-            if (t->objectName() == QLatin1String(row.target)) {
-                return t;
-            }
-        }
-        return nullptr;
-    };
+    steps.target = [&](const updates::ImportRow& row) { return updates::targetAmong(tables, attachments, row); };
     steps.rebuild = [](engine::Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
     const auto start = std::chrono::steady_clock::now();
     const updates::InstallResult result = updates::installTables(updateTables(), steps);

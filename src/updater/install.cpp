@@ -3,6 +3,7 @@
 #include "batchmove.h"
 #include "error.h"
 #include "paths.h"
+#include "tables.h"
 
 #include <QFile>
 
@@ -65,6 +66,19 @@ QByteArrayList newestTitles(engine::Table& regulations)
     }
     regulations.first();
     return titles;
+}
+
+engine::Table* targetAmong(data::MainTables& tables, engine::Table& attachments, const ImportRow& row)
+{
+    if (row.attachments) {
+        return &attachments;
+    }
+    for (engine::Table* t : tables.openingOrder()) {
+        if (t->objectName() == QLatin1String(row.target)) {
+            return t;
+        }
+    }
+    throw engine::Error(QStringLiteral("No table object %1").arg(QLatin1String(row.target)));
 }
 
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps)

@@ -11,6 +11,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace data {
+struct MainTables;
+}
+
 namespace updates {
 
 // One row of the import list: the archived table's file and the live table object it goes into.
@@ -29,6 +33,10 @@ void removeValidityFiles(const QString& dataFolder);
 
 // The titles of an update's regulations table, in its order, duplicates included.
 QByteArrayList newestTitles(engine::Table& regulations);
+
+// The live table object of a row: among the main window's tables by its name, or the
+// attachments table. Throws engine::Error for a name that is not there.
+engine::Table* targetAmong(data::MainTables& tables, engine::Table& attachments, const ImportRow& row);
 
 struct InstallSteps {
     // The live table object of a row; never null.

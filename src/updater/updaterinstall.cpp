@@ -78,15 +78,7 @@ engine::Table& Tupdater::attachmentsTable()
 
 engine::Table* Tupdater::importTarget(const updates::ImportRow& row)
 {
-    if (row.attachments) {
-        return &attachmentsTable();
-    }
-    for (const auto& [name, member] : mainTableObjects()) {
-        if (qstrcmp(name, row.target) == 0) {
-            return &(mainTables().*member);
-        }
-    }
-    throw engine::Error(QStringLiteral("No table object %1").arg(QLatin1String(row.target)));
+    return updates::targetAmong(mainTables(), attachmentsTable(), row);
 }
 
 void Tupdater::ubivalove()

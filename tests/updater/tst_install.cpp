@@ -45,18 +45,8 @@ class TestInstall : public QObject {
     updates::InstallResult install()
     {
         updates::InstallSteps steps;
-        steps.target = [this](const updates::ImportRow& row) -> Table* {
-            if (row.attachments) {
-                return m_attachments.get();
-            }
-            data::MainTables& m = *m_tables;
-            const QMap<QByteArray, Table*> objects{{"Table1", &m.Table1},       {"Zakoni", &m.Zakoni},
-                                                   {"arhiva", &m.arhiva},       {"Glavna", &m.Glavna},
-                                                   {"Glasnici", &m.Glasnici},   {"oblasti", &m.oblasti},
-                                                   {"link", &m.link},           {"ministarstva", &m.ministarstva},
-                                                   {"misljenja", &m.misljenja}, {"vrstezakona", &m.vrstezakona},
-                                                   {"ugovori", &m.ugovori}};
-            return objects.value(row.target);
+        steps.target = [this](const updates::ImportRow& row) {
+            return updates::targetAmong(*m_tables, *m_attachments, row);
         };
         steps.rebuild = [](Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
         steps.newest = [this](Table& regulations) {

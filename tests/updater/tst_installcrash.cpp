@@ -35,17 +35,7 @@ int installAsChild(const QString& programFolder, const QString& extraction)
     attachments.setTableName("TB_grafika.DB");
     attachments.open();
     updates::InstallSteps steps;
-    steps.target = [&](const updates::ImportRow& row) -> engine::Table* {
-        if (row.attachments) {
-            return &attachments;
-        }
-        for (engine::Table* t : tables.openingOrder()) {
-            if (t->objectName() == QLatin1String(row.target)) {
-                return t;
-            }
-        }
-        return nullptr;
-    };
+    steps.target = [&](const updates::ImportRow& row) { return updates::targetAmong(tables, attachments, row); };
     steps.rebuild = [](engine::Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
     // The parent counts its kill points from here.
     std::fputs("installing\n", stdout);

@@ -12,6 +12,7 @@
 #include "tablefile.h"
 #include "tableutil.h"
 
+#include <memory>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -62,6 +63,16 @@ class TestTableUtil : public QObject {
     }
 
     int m_round = 0;
+
+    // A table object on a live table file, open.
+    static std::unique_ptr<Table> liveTable(const char* name)
+    {
+        auto table = std::make_unique<Table>();
+        table->setDatabaseName(data::DatabaseAlias);
+        table->setTableName(QLatin1String(name));
+        table->open();
+        return table;
+    }
 
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
@@ -118,13 +129,10 @@ private slots:
         QCOMPARE(reader.field(5).asString(), title);
 
         // A write after the rebuild lands in the file that now carries the name.
-        Table writer;
-        writer.setDatabaseName(data::DatabaseAlias);
-        writer.setTableName("TB_Zakoni.db");
-        writer.open();
-        writer.edit();
-        writer.fieldByName("Naziv_zakona").setAsString("Zakon posle obnove");
-        writer.post();
+        const auto writer = liveTable("TB_Zakoni.db");
+        writer->edit();
+        writer->fieldByName("Naziv_zakona").setAsString("Zakon posle obnove");
+        writer->post();
         QVERIFY(tabletest::dump(path).join('\n').contains(QByteArray("Zakon posle obnove").toHex()));
         QCOMPARE(tabletest::digest(files.backup), before);
     }
@@ -264,17 +272,14 @@ private slots:
         freshCollection();
         const QString path = file("TB_link.db");
         const qint64 before = tabletest::countRecords(path);
-        Table target;
-        target.setDatabaseName(data::DatabaseAlias);
-        target.setTableName("TB_link.db");
-        target.open();
+        const auto target = liveTable("TB_link.db");
         Table source;
         source.setTableName(updateTable("TB_link.db", {{0, 1}, {500, 1}, {500, 2}}));
         source.open();
-        Table::MoveCounts counts = engine::appendUpdate(target, source);
+        Table::MoveCounts counts = engine::appendUpdate(*target, source);
         QCOMPARE(counts.appended, 2); // opinion 0 and regulation 1 were related already
         QCOMPARE(counts.updated, 1);
-        counts = engine::appendUpdate(target, source);
+        counts = engine::appendUpdate(*target, source);
         QCOMPARE(counts.appended, 0);
         QCOMPARE(tabletest::countRecords(path), before + 2);
     }
@@ -329,15 +334,12 @@ private slots:
         } else if (kind == 5) {
             tabletest::execute(update, "UPDATE records SET PRETHODI_MU = 'pet' WHERE BROJ_ZAKONA = 3");
         }
-        Table target;
-        target.setDatabaseName(data::DatabaseAlias);
-        target.setTableName("TB_Arhiva.db");
-        target.open();
+        const auto target = liveTable("TB_Arhiva.db");
         Table source;
         source.setTableName(update);
         source.open();
-        QVERIFY_THROWS_EXCEPTION(engine::Error, engine::appendUpdate(target, source));
-        target.close();
+        QVERIFY_THROWS_EXCEPTION(engine::Error, engine::appendUpdate(*target, source));
+        target->close();
         QCOMPARE(tabletest::digest(path), before);
     }
 
