@@ -23,8 +23,8 @@ from pyftpdlib.log import config_logging
 from pyftpdlib.servers import FTPServer
 
 
-def split(spec):
-    name, _, count = spec.partition(":")
+def split(option):
+    name, _, count = option.partition(":")
     return name, int(count) if count else 0
 
 
