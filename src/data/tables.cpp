@@ -82,8 +82,23 @@ void SelectionTables::openAll() {
     selglasnici.open();
 }
 
+namespace {
+AttachmentTables* g_attachmentTables = nullptr;
+}
+
 AttachmentTables::AttachmentTables(engine::Table& zakoni) {
     set(Table1, {"Table1", "TB_grafika.DB", "ID_ZAKONA", &zakoni, "ID_ZAKONA", "ID_ZAKONA", false, false, false});
+    g_attachmentTables = this;
+}
+
+AttachmentTables::~AttachmentTables() {
+    if (g_attachmentTables == this) {
+        g_attachmentTables = nullptr;
+    }
+}
+
+AttachmentTables* attachmentTables() {
+    return g_attachmentTables;
 }
 
 ViewerTables::ViewerTables() {

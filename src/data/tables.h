@@ -53,11 +53,16 @@ struct SelectionTables {
 // The attachments window's pictures of the main window's current regulation.
 struct AttachmentTables {
     explicit AttachmentTables(engine::Table& zakoni);
+    ~AttachmentTables();
     AttachmentTables(const AttachmentTables&) = delete;
     AttachmentTables& operator=(const AttachmentTables&) = delete;
 
     engine::Table Table1; // TB_grafika, detail of Zakoni (ID_ZAKONA = ID_ZAKONA); opened at creation
 };
+
+// The attachments tables while they exist (the last one made): the updater imports into them
+// and rebuilds them without reaching into the window that holds them. Null when there are none.
+AttachmentTables* attachmentTables();
 
 // The viewer's own pictures table, which is never opened.
 struct ViewerTables {

@@ -96,6 +96,11 @@ Value Statement::column(int index) const {
 // ---------------------------------------------------------------------------------------------
 
 Database::Database(const QString& path, Mode mode) : m_path(path) {
+    openHandle(mode);
+}
+
+void Database::openHandle(Mode mode) {
+    const QString& path = m_path;
     const QByteArray native = QFileInfo(path).absoluteFilePath().toUtf8();
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
     if (mode == Mode::OpenExisting && !QFileInfo(path).isFile()) {
@@ -122,8 +127,20 @@ Database::Database(const QString& path, Mode mode) : m_path(path) {
         readStructure();
     } catch (...) {
         sqlite3_close(m_db);
+        m_db = nullptr;
         throw;
     }
+}
+
+void Database::reopen() {
+    m_statements.clear();
+    endRead();
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    m_structure = {};
+    m_rowidColumn = -1;
+    openHandle(Mode::OpenExisting);
+    changed();
 }
 
 Database::~Database() {

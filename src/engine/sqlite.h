@@ -55,6 +55,9 @@ public:
     enum class Mode { OpenExisting, Create };
     Database(const QString& path, Mode mode); // throws
     ~Database();
+    // Opens the file at the same path anew, after it was replaced by a rebuilt one: every table
+    // object sharing this connection reads the new file from its next access. Throws.
+    void reopen();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
@@ -79,6 +82,7 @@ public:
 
 private:
     friend class Transaction;
+    void openHandle(Mode mode);
     void readStructure();
     void endRead();
 

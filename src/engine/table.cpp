@@ -836,6 +836,14 @@ Table::MoveCounts Table::appendUpdateFrom(const Table& source) {
         }
     }
     QByteArray keyWhere;
+    if (to.primaryKey.isEmpty()) {
+        // A table without a key (relations, the user's contracts) matches a record on all its
+        // fields: importing the same update twice adds its records once.
+        updates.clear();
+        for (int i = 0; i < to.fields.size(); ++i) {
+            keyWhere += (i ? " AND " : "") + sql::quotedName(to.fields[i].name) + " IS ?" + QByteArray::number(i + 1);
+        }
+    }
     for (int k = 0; k < to.primaryKey.size(); ++k) {
         const int at = to.indexOf(to.primaryKey[k]);
         if (sourceColumns[at] < 0) {

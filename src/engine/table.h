@@ -124,7 +124,8 @@ public:
 
     // The import of an update: every record of the source's file (whatever the source's filter
     // or link) goes into this table's file, fields matched by name; a record whose primary key
-    // is already there updates that record, any other is appended. One transaction: a failure
+    // is already there updates that record, any other is appended (a table without a key takes
+    // only records it does not hold already, field for field). One transaction: a failure
     // leaves this table as it was. Returns the numbers appended and updated.
     struct MoveCounts {
         int appended = 0;

@@ -660,6 +660,20 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, cons
 
 } // namespace
 
+RegulationTexts regulationTexts(const QByteArray& title, int textKb, quint32 seed) {
+    Random r(seed);
+    const Document text = regulationText(title, textKb * 1024, r);
+    return {toRtf(text, false), toRtf(text, true)};
+}
+
+QByteArray noteText(const QByteArray& text) {
+    return noteRtf(text);
+}
+
+QByteArray picturePng(int regulation, int slot) {
+    return picture(regulation, slot);
+}
+
 void generate(const QString& folder, const Options& options) {
     if (options.regulations < 1 || options.textKb < 0) {
         throw engine::Error(QStringLiteral("The demo collection needs at least one regulation"));

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace demo {
 
@@ -18,6 +19,39 @@ struct Options {
 // Writes the thirteen table files into `folder` (made when missing), protected with the tables'
 // password; an existing table file is replaced whole. Throws engine::Error.
 void generate(const QString& folder, const Options& options = {});
+
+// Pieces of the collection, also used by the updates written from it: the Latin and Cyrillic
+// RTF of a regulation's text (the same seed gives the same text), a note, a picture.
+struct RegulationTexts {
+    QByteArray latin;
+    QByteArray cyrillic;
+};
+RegulationTexts regulationTexts(const QByteArray& title, int textKb, quint32 seed);
+QByteArray noteText(const QByteArray& text);
+QByteArray picturePng(int regulation, int slot);
+
+// Numbered update archives of a collection, as the publisher's server offers them: each changes
+// some regulations (new text and note, some superseded by a new version) and adds new ones with
+// their publications, dates, version records and pictures, and new opinions with their relations.
+struct UpdateOptions {
+    int archives = 1; // how many, numbered from `first`
+    int first = 1;    // 1 makes "001.zip"
+    int changed = 20; // existing regulations each archive changes
+    int added = 10;   // new regulations in each archive
+    quint32 seed = 1;
+    int textKb = 4;
+};
+
+// The tables of update `number` of the collection in `collectionFolder` (as it was before the
+// first update), written into `folder` under the names the updater looks for ("TB_Zakoni.DB",
+// "tb_brojevi.db", ...). Records of update n are numbered after those of updates 1 to n - 1, so
+// the archives can be installed one after the other. Throws engine::Error.
+void writeUpdateTables(const QString& collectionFolder, const QString& folder, const UpdateOptions& options,
+                       int number);
+// Writes the archives "001.zip", "002.zip", ... into `folder` (made when missing); returns their
+// paths. Throws engine::Error.
+QStringList writeUpdateArchives(const QString& collectionFolder, const QString& folder,
+                                const UpdateOptions& options);
 
 // Records every collection has, whatever its size and seed, so tests can name them.
 namespace landmark {

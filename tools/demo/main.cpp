@@ -1,4 +1,7 @@
-// korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]: writes a demo collection.
+// korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]: writes a demo
+//     collection.
+// korvelin-demo <Podatci folder> --updates <folder> [--archives N] [--first N] [--changed N]
+//     [--added N] [--seed S] [--text-kb K]: writes numbered update archives of that collection.
 
 #include "demo.h"
 #include "error.h"
@@ -7,32 +10,59 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const auto usage = [] {
-        std::fprintf(stderr, "usage: korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]\n");
+        std::fprintf(stderr,
+                     "usage: korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]\n"
+                     "       korvelin-demo <Podatci folder> --updates <folder> [--archives N] [--first N]\n"
+                     "                     [--changed N] [--added N] [--seed S] [--text-kb K]\n");
         return 2;
     };
     QString folder;
+    QString updates;
     demo::Options options;
+    demo::UpdateOptions update;
+    bool collectionOption = false;
+    bool updateOption = false;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a.startsWith(QLatin1String("--"))) {
+        if (a == QLatin1String("--updates")) {
+            if (i + 1 >= args.size()) {
+                return usage();
+            }
+            updates = args[++i];
+        } else if (a.startsWith(QLatin1String("--"))) {
             bool ok = false;
             const long long value = i + 1 < args.size() ? args[i + 1].toLongLong(&ok) : 0;
-            if (!ok || value < 0) {
+            if (!ok || value < 0 || value > 1000000000) {
                 return usage();
             }
             ++i;
             if (a == QLatin1String("--regulations") && value >= 1) {
                 options.regulations = int(value);
+                collectionOption = true;
             } else if (a == QLatin1String("--seed")) {
-                options.seed = quint32(value);
+                options.seed = update.seed = quint32(value);
             } else if (a == QLatin1String("--text-kb")) {
-                options.textKb = int(value);
+                options.textKb = update.textKb = int(value);
             } else if (a == QLatin1String("--opinions")) {
                 options.opinions = int(value);
+                collectionOption = true;
+            } else if (a == QLatin1String("--archives") && value >= 1) {
+                update.archives = int(value);
+                updateOption = true;
+            } else if (a == QLatin1String("--first") && value >= 1) {
+                update.first = int(value);
+                updateOption = true;
+            } else if (a == QLatin1String("--changed")) {
+                update.changed = int(value);
+                updateOption = true;
+            } else if (a == QLatin1String("--added")) {
+                update.added = int(value);
+                updateOption = true;
             } else {
                 return usage();
             }
@@ -42,10 +72,16 @@ int main(int argc, char** argv) {
             return usage();
         }
     }
-    if (folder.isEmpty()) {
+    // Each form takes only its own options.
+    if (folder.isEmpty() || (updates.isEmpty() ? updateOption : collectionOption)) {
         return usage();
     }
     try {
+        if (!updates.isEmpty()) {
+            const QStringList written = demo::writeUpdateArchives(folder, updates, update);
+            std::printf("korvelin-demo: %d update archives written to %s\n", int(written.size()), qPrintable(updates));
+            return 0;
+        }
         demo::generate(folder, options);
     } catch (const engine::Error& e) {
         std::fprintf(stderr, "korvelin-demo: %s\n", e.what());

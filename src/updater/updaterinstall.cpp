@@ -1,0 +1,180 @@
+// Installing an extracted archive into the live tables, and the verification and rebuild of one
+// table, which the install and the main window's repair both use.
+
+#include "updaterwindow.h"
+
+#include "appvalues.h"
+#include "error.h"
+#include "logger.h"
+#include "mainwindow.h"
+#include "prompter.h"
+#include "session.h"
+#include "sessionsetup.h"
+#include "tables.h"
+#include "updaterules.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+
+namespace {
+
+using TableMember = engine::Table data::MainTables::*;
+
+// The main window's table objects by name, in the order the repair takes them.
+const QList<std::pair<const char*, TableMember>>& mainTableObjects()
+{
+    static const QList<std::pair<const char*, TableMember>> objects = {
+        {"Glavna", &data::MainTables::Glavna},
+        {"arhiva", &data::MainTables::arhiva},
+        {"Glasnici", &data::MainTables::Glasnici},
+        {"Zakoni", &data::MainTables::Zakoni},
+        {"misljenja", &data::MainTables::misljenja},
+        {"vrstezakona", &data::MainTables::vrstezakona},
+        {"ministarstva", &data::MainTables::ministarstva},
+        {"link", &data::MainTables::link},
+        {"oblasti", &data::MainTables::oblasti},
+        {"ugovori", &data::MainTables::ugovori},
+        {"KorisnickiUgovori", &data::MainTables::KorisnickiUgovori},
+        {"Table1", &data::MainTables::Table1},
+    };
+    return objects;
+}
+
+bool sameTableName(const QString& a, const QString& b)
+{
+    const auto bare = [](const QString& name) {
+        return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ? name.chopped(3) : name;
+    };
+    return bare(a).compare(bare(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+data::MainTables& Tupdater::mainTables()
+{
+    if (Form1 != nullptr) {
+        return *Form1;
+    }
+    if (!m_ownTables) {
+        m_ownTables = std::make_unique<data::MainTables>();
+    }
+    return *m_ownTables;
+}
+
+engine::Table& Tupdater::attachmentsTable()
+{
+    if (data::AttachmentTables* tables = data::attachmentTables()) {
+        return tables->Table1;
+    }
+    if (!m_ownAttachments) {
+        m_ownAttachments = std::make_unique<engine::Table>();
+        m_ownAttachments->setObjectName(QStringLiteral("Table1"));
+        m_ownAttachments->setDatabaseName(data::DatabaseAlias);
+        m_ownAttachments->setTableName(QStringLiteral("TB_grafika.DB"));
+    }
+    return *m_ownAttachments;
+}
+
+engine::Table* Tupdater::importTarget(const updates::ImportRow& row)
+{
+    return updates::targetAmong(mainTables(), attachmentsTable(), row);
+}
+
+void Tupdater::ubivalove()
+{
+    updates::removeValidityFiles(engine::session().aliasFolder(data::DatabaseAlias));
+}
+
+void Tupdater::popuninajnovije(engine::Table& regulations)
+{
+    const QByteArrayList titles = updates::newestTitles(regulations);
+    if (Form1 != nullptr) {
+        Form1->najnoviji = titles;
+    }
+}
+
+bool Tupdater::azur()
+{
+    ubivalove();
+    updates::InstallSteps steps;
+    steps.target = [this](const updates::ImportRow& row) { return importTarget(row); };
+    steps.rebuild = [this](engine::Table& table) { return Rebuild(table); };
+    steps.newest = [this](engine::Table& regulations) { popuninajnovije(regulations); };
+    steps.progress = [this](const QString& file) {
+        logBare("Instalacija " + QFile::encodeName(QFileInfo(file).fileName()));
+        QCoreApplication::processEvents();
+    };
+    const updates::InstallResult result = updates::installTables(updates::extractionFolder(), steps);
+    if (result.importFailed) {
+        platform::prompter().message("Azuriranje nije uspelo");
+    }
+    if (!result.ok()) {
+        logLine(" " + result.failure.toUtf8());
+    }
+    reopenTables();
+    // Only a complete install moves the date; a failed archive is installed again by the next run.
+    if (result.ok()) {
+        const QString separator(QLatin1Char(appvalues::DateSeparator));
+        appvalues::LastUpdateDate =
+            QDate::currentDate().toString(QStringLiteral("dd") + separator + "MM" + separator + "yyyy").toLatin1();
+    }
+    if (Form1 != nullptr) {
+        Form1->proveripropise();
+    }
+    return result.ok();
+}
+
+void Tupdater::reopenTables()
+{
+    data::MainTables& m = mainTables();
+    for (engine::Table* t : {&attachmentsTable(), &m.Glavna, &m.misljenja, &m.arhiva, &m.ministarstva, &m.link,
+                             &m.Zakoni, &m.oblasti, &m.vrstezakona, &m.ugovori, &m.Glasnici}) {
+        t->open();
+    }
+}
+
+bool Tupdater::Rebuild(engine::Table& table)
+{
+    const engine::RebuildResult result = m_dbeUtil->rebuild(table);
+    if (!result.findings.isEmpty()) {
+        logLine(" " + table.objectName().toUtf8() + ": " + result.findings.join(QStringLiteral("; ")).toUtf8());
+    }
+    if (!result.rebuilt) {
+        logLine(" " + table.objectName().toUtf8() + ": " + result.error.toUtf8());
+        platform::prompter().message("Greska u snimanju podataka azuriranih za bazu: " + table.objectName().toLatin1());
+        return false;
+    }
+    return true;
+}
+
+void Tupdater::Verify(engine::Table& table)
+{
+    int level = 0;
+    try {
+        level = m_dbeUtil->verify(table).level;
+    } catch (const engine::Error&) {
+        return;
+    }
+    platform::prompter().message(verificationMessage(level));
+}
+
+bool Tupdater::rebuildTable(const QByteArray& tableName)
+{
+    const QString name = QString::fromLatin1(tableName);
+    for (const auto& [object, member] : mainTableObjects()) {
+        engine::Table& t = mainTables().*member;
+        if (sameTableName(t.tableName(), name)) {
+            return Rebuild(t);
+        }
+    }
+    engine::Table& attachments = attachmentsTable();
+    if (sameTableName(attachments.tableName(), name)) {
+        return Rebuild(attachments);
+    }
+    engine::Table other;
+    other.setObjectName(name);
+    other.setDatabaseName(data::DatabaseAlias);
+    other.setTableName(name);
+    return Rebuild(other);
+}

@@ -1,0 +1,358 @@
+// The update run: the first click lists the server's new files, the second downloads them in
+// name order and extracts and installs each; every step goes to the update log.
+
+#include "updaterwindow.h"
+
+#include "error.h"
+#include "logger.h"
+#include "prompter.h"
+#include "screentext.h"
+#include "statusbar.h"
+#include "updaterules.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTreeWidget>
+
+namespace {
+
+const char* const Ready = "Spremno";
+const char* const Downloading = "preuzima se...";
+const char* const Installing = "instalira se...";
+const char* const Done = "preuzeto";
+const char* const Failed = "neuspe{no";
+
+const char* const ListingFailed = "Gre{ka u preuzimanju liste datoteka";
+const char* const DownloadFailed = "Gre{ka u preuzimanju datoteka";
+const char* const UnpackFailed = "Greska u otpakivanju!";
+
+} // namespace
+
+void Tupdater::logLine(const QByteArray& text)
+{
+    logBare(TLogger::stamped(text));
+}
+
+// After the first line a log that cannot be written no longer stops the run: the run's own work
+// matters more than its record, and the failure is told once at the end.
+void Tupdater::logBare(const QByteArray& text)
+{
+    if (m_log == nullptr || m_logFailed) {
+        return;
+    }
+    try {
+        m_log->Log(text);
+    } catch (const LogError&) {
+        m_logFailed = true;
+    }
+}
+
+void Tupdater::SpeedButton1Click()
+{
+    TLogger log(updates::logFile());
+    try {
+        log.Log(TLogger::stamped(" LOG fajl otvoren"));
+        log.Log({});
+    } catch (const LogError& e) {
+        platform::prompter().error(QByteArray(e.what()));
+        return;
+    }
+    m_log = &log;
+    m_logFailed = false;
+    SpeedButton1->setEnabled(false);
+
+    const QString folder = updates::downloadFolder();
+    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+        platform::prompter().message("Neuspesno kreiranje direktorijuma za azuriranje!");
+        logLine(" Neuspesno kreiranje direktorijuma za azuriranje!");
+    } else if (m_tag == 0) {
+        phase0();
+    } else {
+        phase1();
+    }
+    m_log = nullptr;
+    try {
+        log.close();
+    } catch (const LogError&) {
+        m_logFailed = true;
+    }
+    if (m_logFailed) {
+        platform::prompter().error("Cannot write the update log " + QFile::encodeName(updates::logFile()));
+    }
+}
+
+void Tupdater::phase0()
+{
+    ListBox2.clear();
+    ListView1->clear();
+    for (const QString& name : QDir(updates::downloadFolder()).entryList(QDir::Files | QDir::Hidden)) {
+        ListBox2.append(QFile::encodeName(name));
+    }
+    ListBox3.clear();
+    try {
+        logLine(" Konektovanje...");
+        ProgressBar1->setRange(0, 0); // busy while the server is waited for
+        m_ftp->connectToServer();
+        logBare(TLogger::stamped(m_ftp->host().toUtf8()));
+        logLine(" promena ftp direktorijuma...");
+        m_ftp->changeDirectory(updates::RemoteFolder);
+        logLine(" uspesna promena ftp direktorijuma");
+        logLine(" izlistavanje ftp-a...");
+        m_ftp->listNames();
+        logLine(" uspesno izlistavanje ftp-a");
+        ProgressBar1->setRange(0, 100);
+
+        ListBox3 = updates::newFiles(ListBox2, ListBox3, [this](const QByteArray&) { logLine(" brisanje fajla"); });
+        std::stable_sort(ListBox2.begin(), ListBox2.end(), updates::lessNoCase);
+        ListView1->clear();
+        for (const QByteArray& name : ListBox3) {
+            auto* row = new QTreeWidgetItem(ListView1, {platform::toScreen(name), platform::toScreen(Ready)});
+            const int image = updates::isNewsName(name) ? 1 : 0;
+            row->setIcon(0, listImage(image));
+            row->setData(0, Qt::UserRole, image);
+        }
+        if (!ListBox3.isEmpty()) {
+            setButtonState(1, Qt::red);
+            logLine(" azuriranje omoguceno");
+        } else {
+            platform::prompter().message("Nema novijih datoteka za preuzimanje sa interneta!");
+            logLine(" Nema novijih datoteka za preuzimanje sa interneta!");
+            logLine(" LOG fajl zatvoren");
+        }
+    } catch (const updates::FtpError& e) {
+        ProgressBar1->setRange(0, 100);
+        ListBox3.clear();
+        ftpFailed(e, Stage::Listing);
+        logLine(" diskonektovanje...");
+        m_ftp->disconnectFromServer();
+        logLine(" uspesno diskonektovanje");
+    }
+    SpeedButton1->setEnabled(true);
+}
+
+void Tupdater::phase1()
+{
+    try {
+        logLine(" pocetak azuriranja po spisku");
+        m_ftp->connectToServer();
+        m_ftp->changeDirectory(updates::RemoteFolder);
+        logLine(" konektovanje ok i promenjen ftp dir");
+        for (int i = 0; i < ListBox3.size(); ++i) {
+            const QByteArray name = ListBox3[i];
+            const bool archive = updates::isArchiveName(name);
+            setRowStatus(i, Downloading);
+            logLine(" download " + name);
+            if (!downloadFile(name)) {
+                setRowStatus(i, Failed);
+                // Archives build on each other: the later ones wait for this one, which the next
+                // run offers again.
+                if (archive) {
+                    break;
+                }
+                continue;
+            }
+            logLine(" download " + name + " zavrsen");
+            logBare("Praznjenje update foldera");
+            ispraznidir();
+            logBare("Raspakivanje " + name);
+            bool ok = raspakuj(name);
+            if (archive) {
+                if (ok) {
+                    logBare("Zip fajl - inatalacija");
+                    setRowStatus(i, Installing);
+                    logLine(" instalacija izmena...");
+                    ok = azur();
+                }
+                if (!ok) {
+                    discardDownload(name);
+                    setRowStatus(i, Failed);
+                    break;
+                }
+            } else {
+                showNews(name);
+            }
+            setRowStatus(i, Done);
+        }
+    } catch (const updates::FtpError& e) {
+        ftpFailed(e, Stage::Downloading);
+        logLine(" ftp dc...");
+        m_ftp->disconnectFromServer();
+        logLine(" ftp dc ok");
+    } catch (const engine::Error& e) {
+        // The tables could not be opened again after an install.
+        platform::prompter().error(e.message().toLocal8Bit());
+        logLine(" " + e.message().toLocal8Bit());
+        logLine(" ftp dc...");
+        m_ftp->disconnectFromServer();
+        logLine(" ftp dc ok");
+    }
+    ListBox2.clear();
+    ListBox3.clear();
+    setButtonState(0, Qt::black);
+    SpeedButton1->setEnabled(true);
+    setStatus({});
+    logLine(" LOG fajl zatvoren");
+}
+
+// The file goes to a temporary name in the download folder and takes its own name only when it
+// is complete, so a broken download is never taken for a downloaded file.
+bool Tupdater::downloadFile(const QByteArray& name)
+{
+    QSaveFile file(QDir(updates::downloadFolder()).filePath(QFile::decodeName(name)));
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.errorString()), Stage::Downloading);
+        return false;
+    }
+    try {
+        m_ftp->download(name, file);
+    } catch (const updates::FtpError& e) {
+        file.cancelWriting();
+        ftpFailed(e, Stage::Downloading);
+        return false;
+    }
+    if (!file.commit()) {
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.errorString()), Stage::Downloading);
+        return false;
+    }
+    return true;
+}
+
+// An archive that failed is not kept: the next run does not find it here and downloads and
+// installs it again.
+void Tupdater::discardDownload(const QByteArray& name)
+{
+    ZipArchive1.Close();
+    const QString path = QDir(updates::downloadFolder()).filePath(QFile::decodeName(name));
+    if (QFile::remove(path)) {
+        logLine(" brisanje neuspelog fajla " + name);
+    } else {
+        logLine(" neuspelo brisanje fajla " + name);
+    }
+}
+
+void Tupdater::showNews(const QByteArray& name)
+{
+    if (!platform::prompter().confirm("Zelite li sada da procitate vesti iz datoteke " + name + "?")) {
+        return;
+    }
+    QFile news(QDir(updates::downloadFolder()).filePath(QFile::decodeName(name)));
+    if (news.open(QIODevice::ReadOnly)) {
+        platform::prompter().message(news.readAll());
+    }
+}
+
+void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage)
+{
+    using Kind = updates::FtpError::Kind;
+    const QByteArray transfer = stage == Stage::Listing ? ListingFailed : DownloadFailed;
+    QByteArray status;
+    QByteArray why;
+    switch (error.kind()) {
+    case Kind::NoNetwork:
+        status = "Morate se povezati na Internet da bi a`uriranje putem Interneta funkcionisalo.";
+        break;
+    case Kind::ConnectFailed:
+        status = "Konekcija neuspe{na!";
+        why = "Server za a`uriranje se ne javlja.";
+        break;
+    case Kind::LoginFailed:
+        status = "Gre{ka u konektovanju";
+        why = "Server je odbio prijavu.";
+        break;
+    case Kind::Refused:
+        status = transfer;
+        why = "Server je odbio zahtev.";
+        break;
+    case Kind::TimedOut:
+        status = transfer;
+        why = "Server ne odgovara.";
+        break;
+    case Kind::Dropped:
+        status = transfer;
+        why = "Veza sa serverom je prekinuta.";
+        break;
+    case Kind::LocalFile:
+        status = transfer;
+        why = "Preuzeta datoteka ne mo`e da se snimi.";
+        break;
+    case Kind::Other:
+        status = "Gre{ka u konektovanju";
+        break;
+    }
+    setStatus(status);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    logLine(" " + status + " (" + error.message().toUtf8() + ")");
+    platform::prompter().message(why.isEmpty() ? status : status + "\r\n" + why);
+}
+
+void Tupdater::ispraznidir()
+{
+    const QDir folder(updates::extractionFolder());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile::remove(folder.filePath(name));
+    }
+}
+
+// The one place that decides whether a downloaded file opened as an archive: a news file is no
+// archive and extracts nothing; a file named as an archive that the reader cannot open fails.
+bool Tupdater::openArchive(const QString& path, const QByteArray& name)
+{
+    ZipArchive1.setFileName(path);
+    ZipArchive1.setActive(true);
+    if (ZipArchive1.Active()) {
+        return true;
+    }
+    if (updates::isArchiveName(name)) {
+        throw ZipError(QStringLiteral("%1 is not a ZIP archive").arg(path));
+    }
+    return false;
+}
+
+bool Tupdater::raspakuj(const QByteArray& name)
+{
+    const QString path = QDir(updates::downloadFolder()).filePath(QFile::decodeName(name));
+    const QString target = updates::extractionFolder();
+    try {
+        if (!openArchive(path, name)) {
+            return true;
+        }
+        // The folder comes with the installation; one that went missing is made again.
+        QDir().mkpath(target);
+        ZipArchive1.setOverwriteAction(oaOverwriteAll);
+        ZipArchive1.SelectAll();
+        for (int i = 0; i < ZipArchive1.Entries().Count(); ++i) {
+            TZipArchiveEntriesEntry& entry = ZipArchive1.Entries()[i];
+            entry.ExtractToFile(target + entry.FileName());
+            QCoreApplication::processEvents();
+        }
+    } catch (const ZipError& e) {
+        logLine(" " + e.message().toUtf8());
+        platform::prompter().message(UnpackFailed);
+        ZipArchive1.Close();
+        return false;
+    }
+    return true;
+}
+
+void Tupdater::setRowStatus(int row, const QByteArray& status)
+{
+    if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) {
+        item->setText(1, platform::toScreen(status));
+    }
+}
+
+void Tupdater::setButtonState(int tag, const QColor& colour)
+{
+    m_tag = tag;
+    platform::setCaption(SpeedButton1, tag == 0 ? "&A`uriraj" : "&Po~ni");
+    QPalette palette = SpeedButton1->palette();
+    palette.setColor(QPalette::ButtonText, colour);
+    SpeedButton1->setPalette(palette);
+}

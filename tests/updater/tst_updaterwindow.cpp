@@ -1,0 +1,438 @@
+// The updater in a whole program against a real FTP server: the listing and its name rules, the
+// download, extraction and install in name order, news files, and each way a run can fail (a
+// refused command, a dropped connection, a wrong password, a silent server, a damaged archive,
+// a failing table), with what each leaves on disk and in the log. Also the install, rebuild and
+// verification the main window's commands use, and the proxy taken at start.
+
+#include "programfixture.h"
+
+#include "appvalues.h"
+#include "demo.h"
+#include "error.h"
+#include "ftpserver.h"
+#include "mainwindow.h"
+#include "schema.h"
+#include "screentext.h"
+#include "tabledump.h"
+#include "tablefile.h"
+#include "tableutil.h"
+#include "updaterwindow.h"
+#include "upperwindows.h"
+
+#include <QDate>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+using platform::Answer;
+
+namespace {
+
+QString today()
+{
+    return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+}
+
+QByteArray statusOf(int row)
+{
+    return platform::fromScreen(updater->ListView1->topLevelItem(row)->text(1));
+}
+
+QStringList rowNames()
+{
+    QStringList names;
+    for (int i = 0; i < updater->ListView1->topLevelItemCount(); ++i) {
+        names << updater->ListView1->topLevelItem(i)->text(0);
+    }
+    return names;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestUpdaterWindow : public QObject {
+    Q_OBJECT
+
+    // A program on a collection of 60 regulations and a server folder with three archives of it.
+    struct Setup {
+        ProgramFixture program{60};
+        QTemporaryDir server;
+
+        Setup()
+        {
+            QDir().mkpath(server.filePath("updates"));
+            QDir().mkpath(program.path("update"));
+            demo::writeUpdateArchives(program.path("Podatci"), server.filePath("updates"), {3, 1, 6, 4, 9, 1});
+        }
+        QString served(const QString& name) const { return server.filePath("updates/" + name); }
+        QString downloaded(const QString& name) const { return program.path("updates/" + name); }
+        QString table(const char* file) const { return program.path("Podatci/" + QLatin1String(file)); }
+        QByteArrayList log() const { return program.readFile("log.txt").split('\n'); }
+        bool logHas(const QByteArray& text) const
+        {
+            const QByteArray all = program.readFile("log.txt");
+            return all.contains(text);
+        }
+    };
+
+    static void click() { updater->SpeedButton1->click(); }
+
+private slots:
+    void init() { appvalues::LastUpdateDate = "9/12/2019"; }
+
+    void listsThenInstallsInNameOrder()
+    {
+        Setup s;
+        writeBytes(s.served("vesti.txt"), "Nove verzije propisa stizu svake nedelje.");
+        writeBytes(s.served("004.ZIP"), "not listed: upper case");
+        writeBytes(s.served("abc.zip"), "the same as the local ABC.ZIP");
+        writeBytes(s.served("..evil.zip"), "would climb out");
+        writeBytes(s.served("x\\evil.zip"), "would climb out");
+        QDir().mkpath(s.program.path("updates"));
+        writeBytes(s.downloaded("ABC.ZIP"), "kept");
+        writeBytes(s.downloaded("stari.zip"), "no longer on the server");
+        FtpServer server(s.server.path());
+        QVERIFY(server.running());
+        server.registerAccount();
+        s.program.start();
+        const int regulationsBefore = int(tabletest::countRecords(s.table("TB_Zakoni.db")));
+
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QCOMPARE(rowNames(), (QStringList{"001.zip", "002.zip", "003.zip", "vesti.txt"}));
+            for (int i = 0; i < 4; ++i) {
+                QCOMPARE(statusOf(i), QByteArray("Spremno"));
+            }
+            QCOMPARE(updater->ListView1->topLevelItem(0)->data(0, Qt::UserRole).toInt(), 0);
+            QCOMPARE(updater->ListView1->topLevelItem(3)->data(0, Qt::UserRole).toInt(), 1);
+            QCOMPARE(updater->tag(), 1);
+            QCOMPARE(platform::caption(updater->SpeedButton1), QByteArray("&Po~ni"));
+            QCOMPARE(updater->SpeedButton1->palette().color(QPalette::ButtonText), QColor(Qt::red));
+            QVERIFY(updater->SpeedButton1->isEnabled());
+            QVERIFY(s.logHas("] LOG fajl otvoren\r\n\r\n["));
+            QVERIFY(s.logHas("]127.0.0.1\r\n"));
+            QVERIFY(s.logHas("] brisanje fajla\r\n"));
+            QVERIFY(s.logHas("] preskocen nedozvoljen naziv: ..evil.zip"));
+            QVERIFY(s.logHas("] preskocen nedozvoljen naziv: x\\evil.zip"));
+            QVERIFY(s.logHas("] azuriranje omoguceno\r\n"));
+            QVERIFY(QFile::exists(s.downloaded("stari.zip"))); // only logged, never deleted
+            // The window is only hidden between the clicks: reopened, it shows the same list.
+            updater->show();
+            updater->close();
+            updater->show();
+            QCOMPARE(rowNames().size(), 4);
+            QCOMPARE(platform::caption(updater->SpeedButton1), QByteArray("&Po~ni"));
+            updater->hide();
+
+            s.program.prompter.answer(Answer::Ok); // the news question
+            click();
+        }));
+        QVERIFY(s.program.prompter.unexpected().isEmpty());
+        QCOMPARE(s.program.prompter.texts(),
+                 (QList<QByteArray>{"Zelite li sada da procitate vesti iz datoteke vesti.txt?",
+                                    "Nove verzije propisa stizu svake nedelje."}));
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+        }
+        QCOMPARE(updater->tag(), 0);
+        QCOMPARE(platform::caption(updater->SpeedButton1), QByteArray("&A`uriraj"));
+        for (const char* name : {"001.zip", "002.zip", "003.zip", "vesti.txt"}) {
+            QVERIFY2(QFile::exists(s.downloaded(name)), name);
+        }
+        QVERIFY(!QFile::exists(s.program.path("evil.zip")));
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), regulationsBefore + 12);
+        QCOMPARE(tabletest::countRecords(s.table("TB_Brojevi.db")), regulationsBefore + 12);
+        QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
+        QCOMPARE(s.program.form1->najnoviji.size(), 10); // archive 003's regulations
+        QVERIFY(s.program.form1->StatusBar1->panelText(0).startsWith("Propisa/Mi{ljenja/Ugovora: 72/"));
+
+        // The log tells the steps in their order.
+        const QByteArray log = s.program.readFile("log.txt");
+        qsizetype at = 0;
+        for (const QByteArray& step : QByteArrayList{
+                 "] pocetak azuriranja po spisku", "] konektovanje ok i promenjen ftp dir", "] download 001.zip\r\n",
+                 "] download 001.zip zavrsen", "\nPraznjenje update foldera\r\n", "\nRaspakivanje 001.zip\r\n",
+                 "\nZip fajl - inatalacija\r\n", "] instalacija izmena...", "] download 002.zip\r\n",
+                 "] download 003.zip zavrsen", "\nRaspakivanje vesti.txt\r\n", "] LOG fajl zatvoren\r\n"}) {
+            const qsizetype next = log.indexOf(step, at);
+            QVERIFY2(next >= 0, step.constData());
+            at = next;
+        }
+        for (const char* file : {"TB_Zakoni.db", "TB_Brojevi.db", "TB_Arhiva.db", "TB_Misljenja.db", "TB_link.db"}) {
+            QCOMPARE(engine::verifyTableFile(s.table(file)).level, 0);
+        }
+    }
+
+    void nothingNewAfterTheShortNamesAreRenamed()
+    {
+        Setup s;
+        QFile::remove(s.served("003.zip"));
+        QDir().mkpath(s.program.path("updates"));
+        QVERIFY(QFile::copy(s.served("001.zip"), s.downloaded("1.zip")));
+        QVERIFY(QFile::copy(s.served("002.zip"), s.downloaded("002.zip")));
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        QVERIFY(QFile::exists(s.downloaded("001.zip")));
+        QVERIFY(s.program.runMainWindow([&] {
+            // Through the main window's way in, modally.
+            bool done = false;
+            QTimer::singleShot(0, [&] {
+                click();
+                updater->SpeedButton4->click();
+                done = true;
+            });
+            mainwin::updateWindow()->showUpdater();
+            QVERIFY(done);
+        }));
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>{"Nema novijih datoteka za preuzimanje sa interneta!"});
+        QCOMPARE(updater->tag(), 0);
+        QCOMPARE(updater->ListView1->topLevelItemCount(), 0);
+        QVERIFY(s.logHas("] Nema novijih datoteka za preuzimanje sa interneta!\r\n"));
+        QVERIFY(s.logHas("] LOG fajl zatvoren\r\n"));
+    }
+
+    // A refused download fails that archive: the ones before it stay installed, the ones after
+    // it wait, and the next run offers it again.
+    void refusedDownloadIsOfferedAgain()
+    {
+        Setup s;
+        FtpServer refusing(s.server.path(), {"--refuse", "RETR:002.zip"});
+        refusing.registerAccount();
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QCOMPARE(rowNames().size(), 3);
+            click();
+            QCOMPARE(statusOf(0), QByteArray("preuzeto"));
+            QCOMPARE(statusOf(1), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(2), QByteArray("Spremno"));
+            QVERIFY(QFile::exists(s.downloaded("001.zip")));
+            QVERIFY(!QFile::exists(s.downloaded("002.zip")));
+            QVERIFY(!QFile::exists(s.downloaded("003.zip")));
+            QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
+            QVERIFY(s.logHas("] Gre{ka u preuzimanju datoteka (Remote file not found"));
+
+            FtpServer willing(s.server.path());
+            updater->setFtpClient(updates::makeFtpClient(willing.account()));
+            click();
+            QCOMPARE(rowNames(), (QStringList{"002.zip", "003.zip"}));
+            click();
+            QCOMPARE(statusOf(1), QByteArray("preuzeto"));
+        }));
+        QCOMPARE(s.program.prompter.texts(),
+                 QList<QByteArray>{"Gre{ka u preuzimanju datoteka\r\nServer je odbio zahtev."});
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
+    }
+
+    void listingFailures_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("wrong password") << QStringList() << QByteArray("pogresna")
+                                        << QByteArray("Gre{ka u konektovanju\r\nServer je odbio prijavu.");
+        QTest::newRow("folder change refused")
+            << QStringList{"--refuse", "CWD:updates"} << QByteArray()
+            << QByteArray("Gre{ka u preuzimanju liste datoteka\r\nServer je odbio zahtev.");
+        QTest::newRow("listing refused") << QStringList{"--refuse", "NLST"} << QByteArray()
+                                         << QByteArray(
+                                                "Gre{ka u preuzimanju liste datoteka\r\nServer je odbio zahtev.");
+        QTest::newRow("silent server") << QStringList{"--silent"} << QByteArray()
+                                       << QByteArray("Konekcija neuspe{na!\r\nServer za a`uriranje se ne javlja.");
+    }
+
+    void listingFailures()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(QByteArray, password);
+        QFETCH(QByteArray, message);
+        Setup s;
+        FtpServer server(s.server.path(), options);
+        QVERIFY(server.running());
+        server.registerAccount();
+        if (!password.isEmpty()) {
+            platform::RegistryKey::open(platform::Hive::LocalMachine, QString::fromLatin1(updates::AccountKey), true)
+                ->writeString("Password", QString::fromLatin1(password));
+        }
+        s.program.start();
+        int ticks = 0;
+        QVERIFY(s.program.runMainWindow([&] {
+            QTimer ticker;
+            connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+            ticker.start(50);
+            QElapsedTimer clock;
+            clock.start();
+            click();
+            QVERIFY(clock.elapsed() < 15000);
+            QCOMPARE(updater->tag(), 0);
+            QVERIFY(updater->SpeedButton1->isEnabled());
+            QCOMPARE(updater->ListView1->topLevelItemCount(), 0);
+        }));
+        if (options.contains("--silent")) {
+            QVERIFY(ticks > 10); // the program went on while the server was waited for
+        }
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>{message});
+        QVERIFY(s.logHas("] diskonektovanje...\r\n"));
+        QVERIFY(s.logHas("] uspesno diskonektovanje\r\n"));
+    }
+
+    // Neither a log that cannot be written nor a download folder that cannot be made gets as
+    // far as the server.
+    void runThatCannotStart()
+    {
+        Setup s;
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        QDir().mkpath(s.program.path("log.txt"));
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QVERIFY(updater->SpeedButton1->isEnabled());
+            QDir(s.program.path("log.txt")).removeRecursively();
+            writeBytes(s.program.path("updates"), "a file where the folder should be");
+            click();
+            QVERIFY(!updater->SpeedButton1->isEnabled());
+            QCOMPARE(updater->ListView1->topLevelItemCount(), 0);
+        }));
+        const QList<testsupport::Prompt>& asked = s.program.prompter.asked();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].kind, testsupport::Prompt::Error);
+        QVERIFY(asked[0].text.contains("log.txt"));
+        QCOMPARE(asked[1].text, QByteArray("Neuspesno kreiranje direktorijuma za azuriranje!"));
+        QVERIFY(s.logHas("] Neuspesno kreiranje direktorijuma za azuriranje!\r\n"));
+    }
+
+    // An archive that breaks off in its download or does not open as one: nothing is installed,
+    // the file goes from the download folder so the next run offers it again, the later archives
+    // wait, and the date of the last update stays.
+    void failedArchiveInstallsNothing_data()
+    {
+        QTest::addColumn<bool>("dropped");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("connection dropped")
+            << true << QByteArray("Gre{ka u preuzimanju datoteka\r\nVeza sa serverom je prekinuta.");
+        QTest::newRow("not an archive") << false << QByteArray("Greska u otpakivanju!");
+    }
+
+    void failedArchiveInstallsNothing()
+    {
+        QFETCH(bool, dropped);
+        QFETCH(QByteArray, message);
+        Setup s;
+        if (!dropped) {
+            writeBytes(s.served("001.zip"), QByteArray("This is not an archive. ").repeated(100));
+        }
+        FtpServer server(s.server.path(), dropped ? QStringList{"--drop", "001.zip:3000"} : QStringList());
+        server.registerAccount();
+        s.program.start();
+        QByteArray before;
+        QVERIFY(s.program.runMainWindow([&] {
+            before = tabletest::digest(s.table("TB_Zakoni.db"));
+            click();
+            click();
+            QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(1), QByteArray("Spremno"));
+            QCOMPARE(updater->StatusBar1->panelText(0), QByteArray()); // cleared at the end of the run
+        }));
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>{message});
+        QCOMPARE(QDir(s.program.path("updates")).entryList(QDir::Files | QDir::Hidden), QStringList());
+        if (!dropped) {
+            QVERIFY(s.logHas("] brisanje neuspelog fajla 001.zip"));
+        }
+        QCOMPARE(tabletest::digest(s.table("TB_Zakoni.db")), before);
+        QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
+    }
+
+    // The install on its own: an archive with none of the twelve tables still deletes the
+    // validity files and counts anew; one failing in its fifth row says so once and keeps the
+    // date of the last complete update.
+    void installOfExtractedTables()
+    {
+        Setup s;
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            writeBytes(s.table("TB_Korisnicki.VAL"), "");
+            writeBytes(s.program.path("update/readme.txt"), "nothing here");
+            s.program.form1->StatusBar1->setPanelText(0, "");
+            s.program.form1->najnoviji = {"Ranije novo"};
+            QVERIFY(updater->azur());
+            QCOMPARE(s.program.form1->najnoviji, QByteArrayList{"Ranije novo"}); // no regulations in it
+            QVERIFY(!QFile::exists(s.table("TB_Korisnicki.VAL")));
+            QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
+            QCOMPARE(s.program.form1->StatusBar1->panelText(0), QByteArray("Propisa/Mi{ljenja/Ugovora: 60/30/8"));
+
+            appvalues::LastUpdateDate = "9/12/2019";
+            updater->ispraznidir();
+            demo::writeUpdateTables(s.program.path("Podatci"), s.program.path("update"), {1, 1, 6, 4, 9, 1}, 1);
+            QFile::remove(s.program.path("update/tb_brojevi.db"));
+            engine::TableFileWriter foreign(s.program.path("update/tb_brojevi.db"),
+                                            data::tableFile("TB_Brojevi.db").structure, "tudjalozinka");
+            foreign.append({100, 1, "01", "01", "2020", "1"});
+            foreign.commit();
+            QVERIFY(!updater->azur());
+            QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
+            QCOMPARE(s.program.form1->najnoviji.size(), 10); // the regulations came before the failure
+            QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 64);
+            QCOMPARE(tabletest::countRecords(s.table("TB_Brojevi.db")), 60);
+            QVERIFY(s.program.form1->Glavna.isActive() && s.program.form1->Zakoni.isActive());
+        }));
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>{"Azuriranje nije uspelo"});
+    }
+
+    void rebuildAndVerifyForTheMainWindow()
+    {
+        Setup s;
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            mainwin::UpdateWindow* window = mainwin::updateWindow();
+            QVERIFY(window->rebuildTable("TB_Brojevi"));
+            QVERIFY(window->rebuildTable("tb_grafika.DB"));
+            QVERIFY(QFile::exists(s.table("TB_Brojevi.Backup.db")));
+            QVERIFY(QFile::exists(s.table("TB_grafika.Backup.db")));
+            QCOMPARE(s.program.form1->Glavna.recordCount() > 0, true);
+            QVERIFY_THROWS_EXCEPTION(engine::Error, window->rebuildTable("TB_Nema"));
+
+            QDir().mkpath(engine::rebuildFiles(s.table("TB_Arhiva.db")).copy + "/blocked");
+            QVERIFY(!window->rebuildTable("TB_Arhiva.db"));
+            updater->Verify(s.program.form1->Glavna);
+        }));
+        QCOMPARE(s.program.prompter.texts(), (QList<QByteArray>{"Greska u snimanju podataka azuriranih za bazu: arhiva",
+                                                                "Verification Successful. Nema gresaka u bazi"}));
+    }
+
+    void proxyTakenAtStart_data()
+    {
+        QTest::addColumn<QByteArray>("port");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("a port") << QByteArray("8080") << 8080;
+        // Not a number: no port, and the rest of the set-up (the renames) still runs.
+        QTest::newRow("not a port") << QByteArray("80x80") << 0;
+        QTest::newRow("zero") << QByteArray("0") << 0;
+    }
+
+    void proxyTakenAtStart()
+    {
+        QFETCH(QByteArray, port);
+        QFETCH(int, expected);
+        ProgramFixture program(20);
+        program.writeFile("korvelin.cfg", "1\r\n2\r\nKoristi proxy\r\nproxy.example\r\n" + port +
+                                              "\r\n10\r\n16\r\n14\r\n9/12/2019\r\n\r\n");
+        QDir().mkpath(program.path("updates"));
+        program.writeFile("updates/1.zip", "old download");
+        program.start();
+        QCOMPARE(updater->account().proxyHost, QStringLiteral("proxy.example"));
+        QCOMPARE(updater->account().proxyPort, expected);
+        QVERIFY(QFile::exists(program.path("updates/001.zip")));
+    }
+};
+
+QTEST_MAIN(TestUpdaterWindow)
+#include "tst_updaterwindow.moc"
