@@ -5,7 +5,9 @@
 
 #include "structure.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <QObject>
 #include <QPointer>
 #include <vector>
@@ -137,6 +139,18 @@ public:
     void cancel();
     void deleteRecord();
 
+    // Reads without moving (scan.cpp), for loops over many records that must not pay for the
+    // signals and detail tables that follow every move. `scan` gives `each` the chosen fields of
+    // every stored record, pending edits aside: of the record set as it stands (filter, master
+    // range and order), or of the whole file in whatever order is fastest, which lets an index
+    // holding the fields serve alone. `each` returns false to stop.
+    enum class ScanRange { RecordSet, WholeFile };
+    void scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each,
+              ScanRange range = ScanRange::RecordSet) const;
+    // The chosen fields of the record whose primary key (of one field) is `key`, whatever the
+    // filter and link; nothing when there is no such record.
+    std::optional<QList<Value>> recordByKey(const Value& key, const QList<int>& fields) const;
+
 signals:
     // The current record changed: a move, a new record set, a post, a cancel, open or close.
     void currentChanged();
@@ -146,6 +160,7 @@ signals:
 
 private:
     friend class Field;
+    friend class SearchCopyReader;
     struct Compiled;
     // Filter, order and link, changed together so that a refused change is undone whole.
     struct Settings {

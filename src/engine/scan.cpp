@@ -1,0 +1,109 @@
+// Reads of a table object that do not move it: a whole record set or file in one statement, and
+// single records by key.
+
+#include "error.h"
+#include "sqlite.h"
+#include "table.h"
+
+#include <unordered_map>
+
+namespace engine {
+
+namespace {
+
+// "SELECT rowid, a, b FROM records": the fields other than the row id's own key.
+QByteArray selectFields(const TableStructure& s, const QList<int>& fields, int rowidColumn)
+{
+    QByteArray sql = "SELECT rowid";
+    for (const int f : fields) {
+        if (f != rowidColumn) {
+            sql += ", " + sql::quotedName(s.fields[f].name);
+        }
+    }
+    return sql + " FROM records";
+}
+
+// One row of a statement from selectFields, in the order the fields were asked for.
+QList<Value> rowValues(const sql::Statement& st, const QList<int>& fields, int rowidColumn)
+{
+    QList<Value> values;
+    values.reserve(fields.size());
+    int column = 1;
+    for (const int f : fields) {
+        values.append(f == rowidColumn ? Value(st.columnInteger(0)) : st.column(column++));
+    }
+    return values;
+}
+
+} // namespace
+
+void Table::scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each, ScanRange range) const
+{
+    requireActive("scan");
+    const TableStructure& s = m_db->structure();
+    for (const int f : fields) {
+        if (f < 0 || f >= s.fields.size()) {
+            throw Error(QStringLiteral("Field index %1 out of range for table %2").arg(f).arg(tableName()));
+        }
+    }
+    const int rowidColumn = m_db->rowidColumn();
+    // A statement of its own, not a cached one: `each` may read this table meanwhile.
+    sql::Statement all(m_db->handle(), selectFields(s, fields, rowidColumn));
+    if (range == ScanRange::WholeFile) {
+        while (all.step()) {
+            if (!each(rowValues(all, fields, rowidColumn))) {
+                return;
+            }
+        }
+        return;
+    }
+    // The record set is the cursor's own list of row ids, so filter, link and order mean exactly
+    // what they mean to a move; the fields come from one pass over the file.
+    resolve();
+    const std::vector<qint64> rows = m_rows;
+    const bool keyOnly = std::all_of(fields.begin(), fields.end(), [&](int f) { return f == rowidColumn; });
+    std::unordered_map<qint64, QList<Value>> values;
+    if (!keyOnly) {
+        values.reserve(rows.size());
+        while (all.step()) {
+            values.emplace(all.columnInteger(0), rowValues(all, fields, rowidColumn));
+        }
+        all.reset();
+    }
+    for (const qint64 rowid : rows) {
+        if (keyOnly) {
+            if (!each(QList<Value>(fields.size(), Value(rowid)))) {
+                return;
+            }
+            continue;
+        }
+        const auto it = values.find(rowid);
+        if (it != values.end() && !each(it->second)) {
+            return;
+        }
+    }
+}
+
+std::optional<QList<Value>> Table::recordByKey(const Value& key, const QList<int>& fields) const
+{
+    requireActive("read a record");
+    const TableStructure& s = m_db->structure();
+    if (s.primaryKey.size() != 1) {
+        throw Error(QStringLiteral("Table %1 has no key of one field").arg(tableName()));
+    }
+    for (const int f : fields) {
+        if (f < 0 || f >= s.fields.size()) {
+            throw Error(QStringLiteral("Field index %1 out of range for table %2").arg(f).arg(tableName()));
+        }
+    }
+    const int rowidColumn = m_db->rowidColumn();
+    sql::StatementUse read(
+        m_db->cached(selectFields(s, fields, rowidColumn) + " WHERE " + sql::quotedName(s.primaryKey[0]) + " = ?1"));
+    read->bind(1, key);
+    if (!read->step()) {
+        return std::nullopt;
+    }
+    return rowValues(*read, fields, rowidColumn);
+}
+
+} // namespace engine
