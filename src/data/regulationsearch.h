@@ -5,14 +5,17 @@
 // title, or in its title or its Latin text. Words are the query's runs of characters between
 // blanks; both sides are upper-cased with yupperW, and a word may be part of a longer word.
 //
-// The loop reads no cursor: the publications' keys, the titles and the gazettes' names come from
-// one pass over each file, each text from the search copy its table file keeps (searchtext.h),
-// and a hit's own details from its records by key. Only one text is held at a time.
+// The loop moves no cursor: the publications' keys and the gazettes' names come from one pass
+// over their files, the titles from an index kept while the regulations' file is unchanged, each
+// text from the search copy its table file keeps (searchtext.h), and a hit's details from its
+// records by key. The loop holds one text at a time.
 
+#include "keyreader.h"
 #include "recentsearches.h"
 #include "tables.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <QByteArray>
 #include <QHash>
@@ -47,7 +50,10 @@ struct SearchResult {
 
 class RegulationSearch final {
 public:
-    explicit RegulationSearch(MainTables& tables) : m_t(tables) {}
+    explicit RegulationSearch(MainTables& tables);
+    ~RegulationSearch();
+    RegulationSearch(const RegulationSearch&) = delete;
+    RegulationSearch& operator=(const RegulationSearch&) = delete;
 
     // Links the regulations to the publications, restricts the publications to the gazette
     // (nothing: all gazettes), runs the loop, and leaves the regulations unlinked and unfiltered
@@ -55,10 +61,20 @@ public:
     SearchResult run(const QByteArray& query, Scope scope, std::optional<qint64> gazette, const SearchHooks& hooks);
 
 private:
-    SearchHit hitFor(const engine::Value& publication, const QByteArray& title, const QByteArray& numberYear);
+    class Titles;
+    // What a hit's row needs beyond its title: read by key for the hits alone.
+    struct Details {
+        engine::KeyReader regulations;
+        engine::KeyReader versions;
+        engine::KeyReader publications;
+        QHash<qint64, QByteArray> gazettes;
+        SearchHit hitFor(const engine::Value& publication);
+    };
+
+    const Titles& titles();
 
     MainTables& m_t;
-    QHash<qint64, QByteArray> m_gazettes;
+    std::unique_ptr<Titles> m_titles;
 };
 
 } // namespace data

@@ -1,7 +1,8 @@
-// Reads of a table object that do not move it: a whole record set or file in one statement, and
-// single records by key.
+// Reads of a table object that do not move it: a whole record set or file in one statement
+// (Table::scan), and single records by key (KeyReader).
 
 #include "error.h"
+#include "keyreader.h"
 #include "sqlite.h"
 #include "table.h"
 
@@ -23,16 +24,15 @@ QByteArray selectFields(const TableStructure& s, const QList<int>& fields, int r
     return sql + " FROM records";
 }
 
-// One row of a statement from selectFields, in the order the fields were asked for.
-QList<Value> rowValues(const sql::Statement& st, const QList<int>& fields, int rowidColumn)
+// One row of a statement from selectFields, in the order the fields were asked for; `values`
+// keeps its capacity from row to row.
+void rowValues(const sql::Statement& st, const QList<int>& fields, int rowidColumn, QList<Value>& values)
 {
-    QList<Value> values;
-    values.reserve(fields.size());
+    values.clear();
     int column = 1;
     for (const int f : fields) {
         values.append(f == rowidColumn ? Value(st.columnInteger(0)) : st.column(column++));
     }
-    return values;
 }
 
 } // namespace
@@ -49,9 +49,12 @@ void Table::scan(const QList<int>& fields, const std::function<bool(const QList<
     const int rowidColumn = m_db->rowidColumn();
     // A statement of its own, not a cached one: `each` may read this table meanwhile.
     sql::Statement all(m_db->handle(), selectFields(s, fields, rowidColumn));
+    QList<Value> row;
+    row.reserve(fields.size());
     if (range == ScanRange::WholeFile) {
         while (all.step()) {
-            if (!each(rowValues(all, fields, rowidColumn))) {
+            rowValues(all, fields, rowidColumn, row);
+            if (!each(row)) {
                 return;
             }
         }
@@ -66,7 +69,8 @@ void Table::scan(const QList<int>& fields, const std::function<bool(const QList<
     if (!keyOnly) {
         values.reserve(rows.size());
         while (all.step()) {
-            values.emplace(all.columnInteger(0), rowValues(all, fields, rowidColumn));
+            rowValues(all, fields, rowidColumn, row);
+            values.emplace(all.columnInteger(0), row);
         }
         all.reset();
     }
@@ -84,26 +88,53 @@ void Table::scan(const QList<int>& fields, const std::function<bool(const QList<
     }
 }
 
-std::optional<QList<Value>> Table::recordByKey(const Value& key, const QList<int>& fields) const
+bool FileVersion::operator==(const FileVersion& other) const
 {
-    requireActive("read a record");
+    const bool sameFile = !m_file.owner_before(other.m_file) && !other.m_file.owner_before(m_file);
+    return sameFile && !m_file.expired() && m_writes == other.m_writes;
+}
+
+FileVersion Table::fileVersion() const
+{
+    FileVersion v;
+    if (isActive()) {
+        v.m_file = m_db;
+        v.m_writes = m_db->generation();
+    }
+    return v;
+}
+
+KeyReader::KeyReader(const Table& table, const QList<int>& fields) : m_fields(fields)
+{
+    table.requireActive("read a record");
+    m_db = table.m_db;
     const TableStructure& s = m_db->structure();
     if (s.primaryKey.size() != 1) {
-        throw Error(QStringLiteral("Table %1 has no key of one field").arg(tableName()));
+        throw Error(QStringLiteral("Table %1 has no key of one field").arg(table.tableName()));
     }
     for (const int f : fields) {
         if (f < 0 || f >= s.fields.size()) {
-            throw Error(QStringLiteral("Field index %1 out of range for table %2").arg(f).arg(tableName()));
+            throw Error(QStringLiteral("Field index %1 out of range for table %2").arg(f).arg(table.tableName()));
         }
     }
-    const int rowidColumn = m_db->rowidColumn();
-    sql::StatementUse read(
-        m_db->cached(selectFields(s, fields, rowidColumn) + " WHERE " + sql::quotedName(s.primaryKey[0]) + " = ?1"));
+    m_rowidColumn = m_db->rowidColumn();
+    m_sql = selectFields(s, fields, m_rowidColumn) + " WHERE " + sql::quotedName(s.primaryKey[0]) + " = ?1";
+}
+
+KeyReader::~KeyReader() = default;
+
+std::optional<QList<Value>> KeyReader::read(const Value& key)
+{
+    // The connection's cached statement reads inside the read transaction it keeps open, which
+    // spares every lookup the file checks of a transaction of its own.
+    sql::StatementUse read(m_db->cached(m_sql));
     read->bind(1, key);
     if (!read->step()) {
         return std::nullopt;
     }
-    return rowValues(*read, fields, rowidColumn);
+    QList<Value> values;
+    rowValues(*read, m_fields, m_rowidColumn, values);
+    return values;
 }
 
 } // namespace engine

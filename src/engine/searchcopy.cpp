@@ -154,22 +154,41 @@ SearchCopyReader::SearchCopyReader(const Table& table, const QByteArray& fieldNa
                                  : "SELECT c.text FROM " + copyTable(name) +
                                        " c JOIN records r ON c.record = r.rowid WHERE r." + key + " = ?1";
     m_fieldSql = "SELECT " + sql::quotedName(name) + " FROM records WHERE " + key + " = ?1";
+    // From the first search on, the file is read through a memory map, as large as SQLite allows
+    // (a larger file is mapped as far as the map reaches). Mapping it anew for every search
+    // would cost more than the map saves.
+    m_db->exec("PRAGMA mmap_size=2147418112");
 }
 
 SearchCopyReader::~SearchCopyReader() = default;
 
-QByteArray SearchCopyReader::text(const Value& key)
+bool SearchCopyReader::read(const Value& key, const std::function<void(QByteArrayView)>& use)
 {
     if (m_stored) {
         sql::StatementUse copy(m_db->cached(m_copySql));
         copy->bind(1, key);
         if (copy->step()) {
-            return copy->column(0).toText();
+            // The bytes stay SQLite's until the statement moves on: no copy of the text is made.
+            const auto* data = static_cast<const char*>(sqlite3_column_blob(copy->handle(), 0));
+            use(QByteArrayView(data, sqlite3_column_bytes(copy->handle(), 0)));
+            return true;
         }
     }
     sql::StatementUse field(m_db->cached(m_fieldSql));
     field->bind(1, key);
-    return field->step() ? m_make(field->column(0).toText()) : QByteArray();
+    if (!field->step()) {
+        return false;
+    }
+    const QByteArray made = m_make(field->column(0).toText());
+    use(made);
+    return true;
+}
+
+QByteArray SearchCopyReader::text(const Value& key)
+{
+    QByteArray out;
+    read(key, [&](QByteArrayView copy) { out = copy.toByteArray(); });
+    return out;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace engine {
@@ -39,6 +40,11 @@ void registerSearchCopy(const QString& tableName, const QByteArray& fieldName, c
 
 // Reads the copies of one field of a table object's file by the records' primary key (a key of
 // one field), whatever the object's filter, link or current record.
+//
+// A reader has its file read through a memory map from then on: a search reads every copy, and
+// reading them page by page through system calls would take most of its time. The mapped pages
+// are the system's file cache, shared and given back whenever the system needs them; the reader
+// itself holds no copy beyond the one being read.
 class SearchCopyReader final {
 public:
     // Throws engine::Error when the table is closed, the field is missing, the key has more than
@@ -48,8 +54,11 @@ public:
     SearchCopyReader(const SearchCopyReader&) = delete;
     SearchCopyReader& operator=(const SearchCopyReader&) = delete;
 
-    // The copy for the record whose key is `key`, made from the field when the file holds none;
-    // empty when there is no such record.
+    // Calls `use` with the copy for the record whose key is `key`, made from the field when the
+    // file holds none; the view lasts for the call only. False, and no call, when there is no
+    // such record.
+    bool read(const Value& key, const std::function<void(QByteArrayView copy)>& use);
+    // The same, copied out; empty when there is no such record.
     QByteArray text(const Value& key);
     // True when the file holds copies of the registered version.
     bool stored() const { return m_stored; }

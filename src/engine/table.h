@@ -7,7 +7,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <QObject>
 #include <QPointer>
 #include <vector>
@@ -47,6 +46,18 @@ public:
 private:
     Table* m_table;
     int m_index;
+};
+
+// What a cache of a table file's contents compares: two versions are equal while the file is
+// the same open file and nothing has been written to it through any table object since.
+class FileVersion final {
+public:
+    bool operator==(const FileVersion& other) const;
+
+private:
+    friend class Table;
+    std::weak_ptr<void> m_file;
+    quint64 m_writes = 0;
 };
 
 class Table : public QObject {
@@ -147,9 +158,9 @@ public:
     enum class ScanRange { RecordSet, WholeFile };
     void scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each,
               ScanRange range = ScanRange::RecordSet) const;
-    // The chosen fields of the record whose primary key (of one field) is `key`, whatever the
-    // filter and link; nothing when there is no such record.
-    std::optional<QList<Value>> recordByKey(const Value& key, const QList<int>& fields) const;
+    // Single records by key, without moving: keyreader.h.
+    // The version of the open file's contents (an empty version, equal to none, when closed).
+    FileVersion fileVersion() const;
 
 signals:
     // The current record changed: a move, a new record set, a post, a cancel, open or close.
@@ -161,6 +172,7 @@ signals:
 private:
     friend class Field;
     friend class SearchCopyReader;
+    friend class KeyReader;
     struct Compiled;
     // Filter, order and link, changed together so that a refused change is undone whole.
     struct Settings {

@@ -4,6 +4,7 @@
 // stop flag, the configuration and list files, and the counts of the collection.
 
 #include "configfile.h"
+#include "regulationsearch.h"
 #include "tables.h"
 
 #include <QByteArrayList>
@@ -140,6 +141,8 @@ public:
     void ListBox2DblClick();
     // Runs the chosen recent search again.
     void ListBox4DblClick();
+    // Kept from search to search: it keeps the titles while the regulations are unchanged.
+    data::RegulationSearch m_regulationSearch{*this};
 
     // ---- Tab 3: personal lists (personaltab.cpp) -----------------------------------------------
     QListWidget* ListBox4 = nullptr; // recent searches

@@ -228,7 +228,7 @@ void TForm1::SpeedButton1Click()
             }
             pumpMessages();
         };
-        data::RegulationSearch(*this).run(query, scope, gazette, hooks);
+        m_regulationSearch.run(query, scope, gazette, hooks);
         rows.flush();
         if (!ReplayingSearch && !query.isEmpty()) {
             const QByteArray entry = recentsearches::entry(query, scope, ListBox2->topLevelItemCount());
