@@ -5,6 +5,8 @@
 // the searched text as a run of identical bytes.
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QByteArrayView>
 
 namespace searchwords {
 
@@ -17,7 +19,10 @@ int WordCount(const QByteArray& text, const QByteArray& delimiters = QByteArray(
 // Word `n` of `text`, counted from 1; empty when the text has fewer words (or n < 1).
 QByteArray ExtractWord(int n, const QByteArray& text, const QByteArray& delimiters = QByteArray(1, Blank));
 
+// Every word of `text` in order: what counting and extracting them one by one gives, in one pass.
+QByteArrayList words(const QByteArray& text, const QByteArray& delimiters = QByteArray(1, Blank));
+
 // True when `word` is empty or occurs in `text` byte for byte (callers upper-case both sides).
-bool contains(const QByteArray& text, const QByteArray& word);
+bool contains(QByteArrayView text, QByteArrayView word);
 
 } // namespace searchwords

@@ -1,6 +1,7 @@
 #include "sessionsetup.h"
 
 #include "error.h"
+#include "searchtext.h"
 #include "session.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 namespace data {
 
 void setUpSession(const QString& programFolder) {
+    registerSearchCopies();
     engine::Session& s = engine::session();
     try {
         s.deleteAlias(DatabaseAlias);

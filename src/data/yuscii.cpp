@@ -1,5 +1,7 @@
 #include "yuscii.h"
 
+#include <array>
+
 namespace yuscii {
 
 char yusciitounicod(char key)
@@ -43,28 +45,52 @@ char yusciiupper(char c)
     }
 }
 
-QByteArray yupperW(const QByteArray& s)
-{
-    QByteArray out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = char(c - 'a' + 'A');
+namespace {
+
+// yupperW and ylowerW map byte for byte: through a table, as they run over whole texts.
+struct CaseTables {
+    std::array<char, 256> upper{};
+    std::array<char, 256> lower{};
+    CaseTables()
+    {
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            upper[b] = yusciiupper(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+            lower[b] = yusciilower(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
         }
-        c = yusciiupper(c);
+    }
+};
+
+const CaseTables& caseTables()
+{
+    static const CaseTables tables;
+    return tables;
+}
+
+QByteArray mapped(const QByteArray& s, const std::array<char, 256>& table)
+{
+    if (s.isEmpty()) {
+        return s;
+    }
+    QByteArray out(s.size(), Qt::Uninitialized);
+    const char* in = s.constData();
+    char* to = out.data();
+    for (qsizetype i = 0, n = s.size(); i < n; ++i) {
+        to[i] = table[uchar(in[i])];
     }
     return out;
 }
 
+} // namespace
+
+QByteArray yupperW(const QByteArray& s)
+{
+    return mapped(s, caseTables().upper);
+}
+
 QByteArray ylowerW(const QByteArray& s)
 {
-    QByteArray out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = char(c - 'A' + 'a');
-        }
-        c = yusciilower(c);
-    }
-    return out;
+    return mapped(s, caseTables().lower);
 }
 
 bool MatchStr(const QByteArray& s, const QByteArray& old, qsizetype pos, qsizetype& after)

@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "filter.h"
+#include "searchcopy.h"
 #include "session.h"
 #include "sqlite.h"
 
@@ -753,6 +754,7 @@ void Table::post() {
         }
         transaction.commit();
         m_db->changed();
+        searchcopy::refreshAfterWrite(*m_db);
     }
     m_state = State::Browse;
     m_buffer.clear();
@@ -902,6 +904,7 @@ Table::MoveCounts Table::appendUpdateFrom(const Table& source) {
         transaction.commit();
         m_db->changed();
     }
+    searchcopy::refreshAfterWrite(*m_db);
     invalidate();
     return counts;
 }

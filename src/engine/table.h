@@ -5,6 +5,7 @@
 
 #include "structure.h"
 
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QPointer>
@@ -45,6 +46,18 @@ public:
 private:
     Table* m_table;
     int m_index;
+};
+
+// What a cache of a table file's contents compares: two versions are equal while the file is
+// the same open file and nothing has been written to it through any table object since.
+class FileVersion final {
+public:
+    bool operator==(const FileVersion& other) const;
+
+private:
+    friend class Table;
+    std::weak_ptr<void> m_file;
+    quint64 m_writes = 0;
 };
 
 class Table : public QObject {
@@ -138,6 +151,18 @@ public:
     void cancel();
     void deleteRecord();
 
+    // Reads without moving (scan.cpp), for loops over many records that must not pay for the
+    // signals and detail tables that follow every move. `scan` gives `each` the chosen fields of
+    // every stored record, pending edits aside: of the record set as it stands (filter, master
+    // range and order), or of the whole file in whatever order is fastest, which lets an index
+    // holding the fields serve alone. `each` returns false to stop.
+    enum class ScanRange { RecordSet, WholeFile };
+    void scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each,
+              ScanRange range = ScanRange::RecordSet) const;
+    // Single records by key, without moving: keyreader.h.
+    // The version of the open file's contents (an empty version, equal to none, when closed).
+    FileVersion fileVersion() const;
+
 signals:
     // The current record changed: a move, a new record set, a post, a cancel, open or close.
     void currentChanged();
@@ -147,6 +172,8 @@ signals:
 
 private:
     friend class Field;
+    friend class SearchCopyReader;
+    friend class KeyReader;
     struct Compiled;
     // Filter, order and link, changed together so that a refused change is undone whole.
     struct Settings {

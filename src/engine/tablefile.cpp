@@ -1,6 +1,7 @@
 #include "tablefile.h"
 
 #include "error.h"
+#include "searchcopy.h"
 #include "sqlite.h"
 
 #include <cstdio>
@@ -104,6 +105,7 @@ void TableFileWriter::commit() {
     for (const IndexDef& index : m_structure.indexes) {
         m_db->exec(indexSql(m_structure, index).constData());
     }
+    searchcopy::fill(*m_db, m_structure, m_path);
     m_db->exec("COMMIT");
     m_db.reset();
     {

@@ -4,6 +4,7 @@
 // stop flag, the configuration and list files, and the counts of the collection.
 
 #include "configfile.h"
+#include "regulationsearch.h"
 #include "tables.h"
 
 #include <QByteArrayList>
@@ -20,6 +21,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QTabWidget;
 class QTextEdit;
 class QTreeWidget;
@@ -177,20 +179,46 @@ public:
 
     // ---- Tab 2: search (searchtab.cpp) ---------------------------------------------------------
     QLineEdit* Edit2 = nullptr;
-    QComboBox* ComboBox4 = nullptr;
-    QTreeWidget* ListBox2 = nullptr;
-    QRadioButton* RadioButton6 = nullptr;
-    QRadioButton* RadioButton7 = nullptr;
-    QPushButton* SpeedButton1 = nullptr; // runs the search; the relations window clicks it too
+    QComboBox* ComboBox4 = nullptr;      // "Sva glasila", then the gazettes, each with its key
+    QTreeWidget* ListBox2 = nullptr;     // the hits
+    QRadioButton* RadioButton6 = nullptr; // titles only
+    QRadioButton* RadioButton5 = nullptr; // titles and texts
+    QPushButton* SpeedButton1 = nullptr;  // runs the search; the relations window clicks it too
+    // True while a search is run again from the recent list: that search leaves no entry. Every
+    // search clears it when it ends, however it ends.
+    bool ReplayingSearch = false;
+    // The regulations search: titles, or titles and texts, of the chosen gazettes.
+    void SpeedButton1Click();
+    // Opens the chosen hit and adds it to the frequently opened list.
+    void ListBox2DblClick();
+    // Runs the chosen recent search again.
+    void ListBox4DblClick();
+    // Kept from search to search: it keeps the titles while the regulations are unchanged.
+    data::RegulationSearch m_regulationSearch{*this};
 
     // ---- Tab 3: personal lists (personaltab.cpp) -----------------------------------------------
-    QListWidget* ListBox4 = nullptr;
-    QListWidget* ListBox5 = nullptr;
-    QListWidget* ListBox8 = nullptr;
+    QListWidget* ListBox4 = nullptr; // recent searches
+    QListWidget* ListBox5 = nullptr; // frequently opened
+    QListWidget* ListBox8 = nullptr; // marked for quick opening
+    QSpinBox* SpinEdit2 = nullptr;   // capacity of the frequently opened list
+    QSpinBox* SpinEdit4 = nullptr;   // capacity of the recent searches
+    QPushButton* SpeedButton10 = nullptr;
+    QPushButton* SpeedButton21 = nullptr;
+    QPushButton* SpeedButton24 = nullptr;
+    QPushButton* SpeedButton25 = nullptr;
     // Adds a title to the frequently opened list.
     void dodajuceste(const QByteArray& title);
     // Rebuilds the quick-open menu from ListBox8; the viewer calls it after its quick-open mark.
     void sredibrze();
+    // Marks a title for quick opening (the viewer's and the selection list's command): refused
+    // with a message when eight are marked; the menu is rebuilt either way.
+    void addToQuickOpen(const QByteArray& title);
+    void ListBox5DblClick();
+    void ListBox8DblClick();
+    void SpeedButton10Click(); // the newest regulations in the selection list
+    void SpeedButton21Click(); // removes the chosen quick-open title
+    void SpeedButton24Click(); // empties the frequently opened list
+    void SpeedButton25Click(); // empties the recent searches
 
     // ---- Tab 4: opinions (opinionstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox1 = nullptr; // "Sve", then the ministries

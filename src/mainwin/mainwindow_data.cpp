@@ -139,7 +139,8 @@ void TForm1::poubacuj()
         QCoreApplication::processEvents();
         Glasnici.first();
         Glasnici.moveBy(i);
-        ComboBox4->addItem(platform::toScreen(Glasnici.field(1).asString()));
+        // Each gazette keeps its key: the search restricts by it, not by the item's position.
+        ComboBox4->addItem(platform::toScreen(Glasnici.field(1).asString()), Glasnici.field(0).asInteger());
         step();
     }
 

@@ -4,6 +4,7 @@
 
 #include "error.h"
 #include "schema.h"
+#include "searchtext.h"
 #include "sessionsetup.h"
 #include "tablefile.h"
 #include "yuscii.h"
@@ -684,6 +685,8 @@ void generate(const QString& folder, const Options& options) {
     if (!QDir().mkpath(folder)) {
         throw engine::Error(QStringLiteral("Cannot make folder %1").arg(folder));
     }
+    // The regulations' file keeps the search copies of their texts, as every file the program writes does.
+    data::registerSearchCopies();
     Random r(options.seed);
     const QList<Regulation> regs = planRegulations(options, r);
     writeRegulations(folder, regs, options, r);

@@ -1,0 +1,387 @@
+// The search tab of the whole program: the query from the field, the short-query question, the
+// two scopes, the gazette restriction, Escape, the recent searches and their replay, and opening
+// a hit.
+
+#include "programfixture.h"
+#include "recordingwindows.h"
+
+#include "demo.h"
+#include "error.h"
+#include "screentext.h"
+#include "yuscii.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+using platform::Answer;
+using testsupport::Prompt;
+
+namespace {
+
+const QByteArray kShortQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo "
+                                  "celu bazu!\n\rNastaviti pretragu?";
+
+QByteArrayList column(const QTreeWidget* list, int c)
+{
+    QByteArrayList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        out << platform::fromScreen(list->topLevelItem(i)->text(c));
+    }
+    return out;
+}
+
+QByteArrayList lines(const QListWidget* list)
+{
+    QByteArrayList out;
+    for (int i = 0; i < list->count(); ++i) {
+        out << platform::fromScreen(list->item(i)->text());
+    }
+    return out;
+}
+
+// Types nothing: puts the query into the field as a replay does, then presses Enter in it.
+void search(TForm1* f, const QByteArray& query, bool texts = false)
+{
+    f->PageControl1->setCurrentIndex(2);
+    platform::setFieldText(f->Edit2, query);
+    (texts ? f->RadioButton5 : f->RadioButton6)->setChecked(true);
+    QTest::keyClick(f->Edit2, Qt::Key_Return);
+}
+
+QByteArray entry(const QByteArray& query, const char* scope, int found)
+{
+    return "'" + query + "' - " + scope + " (nadjeno " + QByteArray::number(found) + " propisa)";
+}
+
+// A double click on a row, as the user gives it: the page is laid out first.
+void doubleClick(QAbstractItemView* view, const QRect& rect)
+{
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void activate(QListWidget* list, int row)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    list->setCurrentRow(row);
+    doubleClick(list, list->visualItemRect(list->item(row)));
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void titleSearchFromTheField();
+    void shortQueryAsksFirst();
+    void emptyAndBlankQueries();
+    void titlesAndTexts();
+    void gazetteByItsKey();
+    void escapeStopsTheSearch();
+    void failedStepLeavesTheBusyState();
+    void recentListKeepsItsCapacity();
+    void replayRunsTheEntryAgain();
+    void openingAHit();
+};
+
+void TestSearch::titleSearchFromTheField()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->PageControl1->setCurrentIndex(2);
+        f->Edit2->clear();
+        QTest::keyClicks(f->Edit2, "zakon rad"); // the field upper-cases what is typed
+        QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON RAD"));
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        const QByteArrayList titles = column(f->ListBox2, 0);
+        QVERIFY(titles.contains("Zakon o radu"));
+        for (const QByteArray& t : titles) {
+            QVERIFY(yuscii::yupperW(t).contains("ZAKON") && yuscii::yupperW(t).contains("RAD"));
+        }
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON RAD", "po naslovima", int(titles.size())));
+        QVERIFY(!f->isBusy());
+        QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Pretraga zavr{ena"));
+        QCOMPARE(f->ProgressBar1->value(), 0);
+        QCOMPARE(f->Zakoni.masterFields(), QByteArray());
+
+        search(f, "RAD ZAKON");
+        QCOMPARE(column(f->ListBox2, 0), titles);
+        // A hit row: title, gazette, number/year, and the picture of its kind.
+        search(f, "RA~UNOVODSTVU");
+        QCOMPARE(column(f->ListBox2, 1).value(0), QByteArray("Slu`beni glasnik Republike Srbije"));
+        QCOMPARE(column(f->ListBox2, 2).value(0), QByteArray("12/2005"));
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
+}
+
+void TestSearch::shortQueryAsksFirst()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        search(f, "ZAKON");
+        const QByteArrayList before = column(f->ListBox2, 0);
+        const int entries = f->ListBox4->count();
+        program.prompter.answer(Answer::Cancel);
+        search(f, "RA");
+        QCOMPARE(program.prompter.asked().last().kind, Prompt::Confirm);
+        QCOMPARE(program.prompter.asked().last().text, kShortQuestion);
+        QCOMPARE(column(f->ListBox2, 0), before);
+        QCOMPARE(f->ListBox4->count(), entries);
+        QVERIFY(!f->isBusy());
+
+        program.prompter.answer(Answer::Ok);
+        search(f, "R");
+        QCOMPARE(program.prompter.asked().size(), 2);
+        QCOMPARE(lines(f->ListBox4).last(), entry("R", "po naslovima", f->ListBox2->topLevelItemCount()));
+        // Three characters ask nothing.
+        search(f, "RAD");
+        QCOMPARE(program.prompter.asked().size(), 2);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestSearch::emptyAndBlankQueries()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const int entries = f->ListBox4->count();
+        search(f, "");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 40);
+        QCOMPARE(f->ListBox4->count(), entries);
+        search(f, "   ", true);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 40);
+        QCOMPARE(lines(f->ListBox4).last(), entry("   ", "po naslovima i tekstovima", 40));
+    }));
+}
+
+void TestSearch::titlesAndTexts()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        search(f, "OBVEZNIK");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+        search(f, "OBVEZNIK", true);
+        const int found = f->ListBox2->topLevelItemCount();
+        QVERIFY(found > 0);
+        QCOMPARE(lines(f->ListBox4).last(), entry("OBVEZNIK", "po naslovima i tekstovima", found));
+        // A small YUSCII letter in the query finds its capital in the texts: every text has an
+        // article heading "^lan 1" (capital C with caron), which no title holds.
+        search(f, "~lan");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+        search(f, "~lan", true);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 40);
+    }));
+}
+
+// The restriction takes the gazette's key from its item: an item list whose positions are not
+// the keys still restricts to the chosen gazette.
+void TestSearch::gazetteByItsKey()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(platform::fromScreen(f->ComboBox4->itemText(0)), QByteArray("Sva glasila"));
+        QCOMPARE(f->ComboBox4->itemData(1).toInt(), 1);
+        f->ComboBox4->insertItem(1, QStringLiteral("Glasilo bez propisa"), 42);
+        const QByteArray first = "Slu`beni glasnik Republike Srbije";
+        f->ComboBox4->setCurrentIndex(f->ComboBox4->findText(platform::toScreen(first)));
+        QCOMPARE(f->ComboBox4->currentIndex(), 2);
+        search(f, "");
+        const QByteArrayList gazettes = column(f->ListBox2, 1);
+        QVERIFY(!gazettes.isEmpty());
+        QVERIFY(gazettes.size() < 40);
+        QCOMPARE(gazettes.count(first), gazettes.size());
+        QCOMPARE(f->Glavna.filter(), QByteArray("ID_GLASNIKA = '1'"));
+        f->ComboBox4->setCurrentIndex(1);
+        search(f, "");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+        f->ComboBox4->setCurrentIndex(0);
+        search(f, "");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 40);
+    }));
+}
+
+void TestSearch::escapeStopsTheSearch()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        // Pressed while no search runs, Escape stops the next one at its first publication.
+        QTest::keyClick(f, Qt::Key_Escape);
+        QVERIFY(f->stopRequested());
+        search(f, "ZAKON");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima", 0));
+        QVERIFY(!f->stopRequested());
+
+        // Pressed while it runs: the search lets messages run after its first publication, sees
+        // the key and stops with what it found.
+        QTest::qWait(30);
+        QCoreApplication::postEvent(f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        search(f, "ZAKON", true);
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{demo::FirstLawTitle});
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima i tekstovima", 1));
+        QVERIFY(!f->stopRequested());
+        QVERIFY(!f->isBusy());
+    }));
+}
+
+void TestSearch::failedStepLeavesTheBusyState()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const int entries = f->ListBox4->count();
+        f->arhiva.close();
+        f->ReplayingSearch = true;
+        search(f, "ZAKON");
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QCOMPARE(program.prompter.asked().first().kind, Prompt::Error);
+        QVERIFY(!f->isBusy());
+        QVERIFY(f->PageControl1->isEnabled());
+        QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Pretraga zavr{ena"));
+        QCOMPARE(f->ProgressBar1->value(), 0);
+        QVERIFY(!f->ReplayingSearch);
+        QCOMPARE(f->ListBox4->count(), entries);
+        QCOMPARE(f->Zakoni.masterFields(), QByteArray());
+        f->arhiva.open();
+        search(f, "ZAKON");
+        QVERIFY(f->ListBox2->topLevelItemCount() > 0);
+    }));
+}
+
+void TestSearch::recentListKeepsItsCapacity()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(f->SpinEdit4->value(), 12);
+        QCOMPARE(f->SpinEdit4->minimum(), 1);
+        QCOMPARE(f->SpinEdit4->maximum(), 24);
+        f->SpinEdit4->setValue(3);
+        for (const char* q : {"ZAKON", "RAD", "PORE", "UREDBA"}) {
+            search(f, q);
+        }
+        QByteArrayList got = lines(f->ListBox4);
+        QCOMPARE(got.size(), 3);
+        QVERIFY(got[0].startsWith("'RAD'"));
+        QVERIFY(got[2].startsWith("'UREDBA'"));
+        // A lower capacity shrinks nothing at once.
+        f->SpinEdit4->setValue(1);
+        search(f, "UREDBA");
+        got = lines(f->ListBox4);
+        QCOMPARE(got.size(), 3);
+        QCOMPARE(got[1], got[2]); // the same search twice: two lines
+        f->PageControl1->setCurrentIndex(3);
+        QTest::mouseClick(f->SpeedButton25, Qt::LeftButton);
+        QCOMPARE(f->ListBox4->count(), 0);
+    }));
+    // Closing wrote the list.
+    QCOMPARE(program.readFile("pretrage.ini"), QByteArray());
+}
+
+void TestSearch::replayRunsTheEntryAgain()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->ListBox4->clear();
+        for (const QByteArray& e :
+             {entry("ZAKON", "po naslovima i tekstovima", 3), QByteArray("'O''B' - po naslovima (nadjeno 1 propisa)"),
+              entry("AB", "po naslovima", 0)}) {
+            f->ListBox4->addItem(platform::toScreen(e));
+        }
+        f->PageControl1->setCurrentIndex(3);
+        activate(f->ListBox4, 0);
+        QCOMPARE(f->PageControl1->currentIndex(), 2);
+        QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON"));
+        QVERIFY(f->RadioButton5->isChecked());
+        QVERIFY(f->ListBox2->topLevelItemCount() > 0);
+        QCOMPARE(f->ListBox4->count(), 3);
+        QVERIFY(!f->ReplayingSearch);
+
+        // Enter replays too; the quoted apostrophe belongs to the query.
+        f->PageControl1->setCurrentIndex(3);
+        f->ListBox4->setCurrentRow(1);
+        QTest::keyClick(f->ListBox4, Qt::Key_Return);
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), QByteArray("O'B"));
+        QVERIFY(f->RadioButton6->isChecked());
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{demo::ApostropheLawTitle});
+        QCOMPARE(f->ListBox4->count(), 3);
+
+        // A short query asks again; after Cancel the user's own next search leaves its line.
+        f->PageControl1->setCurrentIndex(3);
+        program.prompter.answer(Answer::Cancel);
+        activate(f->ListBox4, 2);
+        QCOMPARE(program.prompter.asked().last().text, kShortQuestion);
+        QVERIFY(!f->ReplayingSearch);
+        search(f, "PORE");
+        QCOMPARE(f->ListBox4->count(), 4);
+        // Nothing chosen: nothing happens.
+        f->PageControl1->setCurrentIndex(3);
+        f->ListBox4->clearSelection();
+        f->ListBox4->setCurrentItem(nullptr);
+        platform::setFieldText(f->Edit2, "NE");
+        f->ListBox4DblClick();
+        QCOMPARE(f->Edit2->text(), QStringLiteral("NE"));
+        QCOMPARE(f->ListBox4->count(), 4);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestSearch::openingAHit()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        RecordingWindows windows;
+        f->ListBox5->clear();
+        search(f, "RA~UNOVODSTVU");
+        QTreeWidgetItem* row = f->ListBox2->topLevelItem(0);
+        QVERIFY(row != nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        f->ListBox2->setCurrentItem(row);
+        doubleClick(f->ListBox2, f->ListBox2->visualItemRect(row));
+        QCOMPARE(windows.regulations.size(), 1);
+        QCOMPARE(windows.regulations[0].title, QByteArray(demo::FirstLawTitle));
+        // The regulation with that title and that number/year, not the gazette's name.
+        QCOMPARE(windows.regulations[0].records, 1);
+        QCOMPARE(windows.regulations[0].numberYear, QByteArray("12/2005"));
+        QCOMPARE(lines(f->ListBox5), QByteArrayList{demo::FirstLawTitle});
+        // Enter opens it as well; the frequent list keeps one line for it.
+        QTest::keyClick(f->ListBox2, Qt::Key_Return);
+        QCOMPARE(windows.regulations.size(), 2);
+        QCOMPARE(f->ListBox5->count(), 1);
+        // No row chosen: nothing opens.
+        f->ListBox2->clearSelection();
+        f->ListBox2->setCurrentItem(nullptr);
+        f->ListBox2DblClick();
+        QCOMPARE(windows.regulations.size(), 2);
+    }));
+}
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"
