@@ -17,12 +17,14 @@
 
 namespace {
 
-const samples::Sample& megabyte() {
+const samples::Sample& megabyte()
+{
     static const samples::Sample s = samples::regulation(1 << 20);
     return s;
 }
 
-void BM_ReadIntoDocument(benchmark::State& state) {
+void BM_ReadIntoDocument(benchmark::State& state)
+{
     QTextDocument document;
     document.setDefaultFont(QFont(richtext::DefaultFamily));
     for (auto _ : state) {
@@ -33,7 +35,8 @@ void BM_ReadIntoDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadIntoDocument)->Unit(benchmark::kMillisecond);
 
-void BM_PlainText(benchmark::State& state) {
+void BM_PlainText(benchmark::State& state)
+{
     for (auto _ : state) {
         benchmark::DoNotOptimize(richtext::plainText(megabyte().rtf));
     }
@@ -42,7 +45,8 @@ void BM_PlainText(benchmark::State& state) {
 BENCHMARK(BM_PlainText)->Unit(benchmark::kMillisecond);
 
 // The control's text, which its find and copy read, costs one pass over the document.
-void BM_DocumentText(benchmark::State& state) {
+void BM_DocumentText(benchmark::State& state)
+{
     QTextDocument document;
     document.setDefaultFont(QFont(richtext::DefaultFamily));
     richtext::readRtf(megabyte().rtf, document);
@@ -53,7 +57,8 @@ void BM_DocumentText(benchmark::State& state) {
 }
 BENCHMARK(BM_DocumentText)->Unit(benchmark::kMillisecond);
 
-template <typename F> double medianMs(int runs, F&& f) {
+template <typename F> double medianMs(int runs, F&& f)
+{
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
@@ -66,7 +71,8 @@ template <typename F> double medianMs(int runs, F&& f) {
 }
 
 // Both measured in this run on this machine, so the ratio does not depend on the machine.
-void compareWithUnrtf() {
+void compareWithUnrtf()
+{
     const QString unrtf = QStandardPaths::findExecutable(QStringLiteral("unrtf"));
     if (unrtf.isEmpty()) {
         std::printf("unrtf not installed: reader ratio not measured\n");
@@ -102,7 +108,8 @@ void compareWithUnrtf() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

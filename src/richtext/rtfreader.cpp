@@ -15,7 +15,8 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // the document's lengths are pixels at 96 per inch
 
 // A device-independent bitmap as RTF holds it lacks the file header that image readers expect.
-QImage dibImage(const QByteArray& dib) {
+QImage dibImage(const QByteArray& dib)
+{
     if (dib.size() < 40) {
         return {};
     }
@@ -53,7 +54,8 @@ class DocumentSink final : public RtfSink {
 public:
     explicit DocumentSink(QTextDocument& document) : m_document(document), m_cursor(&document) {}
 
-    void text(const char* bytes, qsizetype size, const Run& run) override {
+    void text(const char* bytes, qsizetype size, const Run& run) override
+    {
         useRun(run);
         if (run.font->script) {
             m_text += display::toUnicode(QByteArray::fromRawData(bytes, size), *run.font->script);
@@ -65,12 +67,14 @@ public:
         }
     }
 
-    void unicode(char16_t c, const Run& run) override {
+    void unicode(char16_t c, const Run& run) override
+    {
         useRun(run);
         m_text += QChar(c);
     }
 
-    void picture(const Picture& picture, const Run& run) override {
+    void picture(const Picture& picture, const Run& run) override
+    {
         useRun(run);
         flushText();
         QImage image = picture.type == PictureType::Dib ? dibImage(picture.data) : QImage::fromData(picture.data);
@@ -96,12 +100,14 @@ public:
         m_cursor.insertImage(format);
     }
 
-    void newBlock() override {
+    void newBlock() override
+    {
         flushText();
         m_cursor.insertBlock();
     }
 
-    void blockFormat(const ParaState& para) override {
+    void blockFormat(const ParaState& para) override
+    {
         flushText();
         QTextBlockFormat format;
         static constexpr Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
@@ -126,7 +132,8 @@ public:
         m_cursor.setBlockFormat(format);
     }
 
-    void beginTable(int columns) override {
+    void beginTable(int columns) override
+    {
         flushText();
         QTextTableFormat format;
         format.setBorder(1);
@@ -136,7 +143,8 @@ public:
         m_table = m_cursor.insertTable(1, columns, format);
     }
 
-    void enterCell(int row, int column) override {
+    void enterCell(int row, int column) override
+    {
         flushText();
         if (row >= m_table->rows()) {
             m_table->appendRows(row + 1 - m_table->rows());
@@ -147,7 +155,8 @@ public:
         m_cursor = m_table->cellAt(row, column).lastCursorPosition();
     }
 
-    void endTable() override {
+    void endTable() override
+    {
         flushText();
         m_cursor.setPosition(m_table->lastPosition() + 1);
         m_table = nullptr;
@@ -156,7 +165,8 @@ public:
     void finish() { flushText(); }
 
 private:
-    void useRun(const Run& run) {
+    void useRun(const Run& run)
+    {
         if (m_hasRun && run.font == m_run.font && run.chars == m_run.chars) {
             return;
         }
@@ -187,7 +197,8 @@ private:
         }
     }
 
-    void flushText() {
+    void flushText()
+    {
         if (!m_text.isEmpty()) {
             m_cursor.insertText(m_text, m_format);
             m_text.resize(0);
@@ -204,7 +215,8 @@ private:
     int m_images = 0;
 };
 
-void readPlain(const QByteArray& data, QTextDocument& document) {
+void readPlain(const QByteArray& data, QTextDocument& document)
+{
     const QString family = document.defaultFont().family();
     QTextCharFormat format;
     format.setFontFamilies({family});
@@ -230,7 +242,8 @@ void readPlain(const QByteArray& data, QTextDocument& document) {
 
 } // namespace
 
-void readRtf(const QByteArray& data, QTextDocument& document) {
+void readRtf(const QByteArray& data, QTextDocument& document)
+{
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     // One edit block: a document shown in an editor is laid out once, not after every insertion.

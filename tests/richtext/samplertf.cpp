@@ -7,7 +7,8 @@
 
 namespace samples {
 
-Sample regulation(qsizetype size, display::Script script, unsigned seed) {
+Sample regulation(qsizetype size, display::Script script, unsigned seed)
+{
     // Words with every YUSCII letter code, the three RTF specials among them; in the Cyrillic
     // form "w", "q" and "x" are letters too.
     const QList<QByteArray> latin = {"poreski", "obveznik", "je",     "du`an",    "da",      "podnese", "prijavu",

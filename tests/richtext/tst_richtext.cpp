@@ -24,13 +24,15 @@ namespace {
 // A document as the control holds one: its default font is the Latin text font.
 struct Doc {
     QTextDocument document;
-    explicit Doc(const QByteArray& data, const QString& family = DefaultFamily) {
+    explicit Doc(const QByteArray& data, const QString& family = DefaultFamily)
+    {
         document.setDefaultFont(QFont(family));
         readRtf(data, document);
     }
     QByteArray text() const { return documentText(document); }
     QTextBlock block(int n) const { return document.findBlockByNumber(n); }
-    QTextCharFormat formatAt(int position) const {
+    QTextCharFormat formatAt(int position) const
+    {
         QTextCursor c(const_cast<QTextDocument*>(&document));
         c.setPosition(position + 1);
         return c.charFormat();
@@ -38,7 +40,8 @@ struct Doc {
     int find(const QByteArray& yuscii) const { return int(text().indexOf(yuscii)); }
 };
 
-QByteArray imageHex(int width, int height, const char* kind = "PNG") {
+QByteArray imageHex(int width, int height, const char* kind = "PNG")
+{
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray data;
@@ -51,7 +54,8 @@ QByteArray imageHex(int width, int height, const char* kind = "PNG") {
 // What a word processor exports (wordprocessor.rtf): style sheet, information group, generator, header and footer,
 // fonts with panose and alternative names, code pages, \u with fallbacks, a field, a list item,
 // a table, a picture in \shppict beside its metafile, a page break.
-QByteArray wordProcessorRtf(const QByteArray& pictureHex) {
+QByteArray wordProcessorRtf(const QByteArray& pictureHex)
+{
     QFile file(QStringLiteral(KORVELIN_RICHTEXT_TESTDATA "/wordprocessor.rtf"));
     if (!file.open(QIODevice::ReadOnly)) {
         qFatal("test data missing");
@@ -72,7 +76,8 @@ const QByteArray kWordProcessorText = "Ugovor o zakupu\n"
                                       "Nova strana";
 
 // The character formats the writer carries, compared position by position.
-QString formatKey(const QTextCharFormat& f, const QTextDocument& d) {
+QString formatKey(const QTextCharFormat& f, const QTextDocument& d)
+{
     return QStringLiteral("%1|%2|%3%4%5%6|%7|%8")
         .arg(familyOf(f, d))
         .arg(f.fontPointSize() > 0 ? f.fontPointSize() : d.defaultFont().pointSizeF())
@@ -84,7 +89,8 @@ QString formatKey(const QTextCharFormat& f, const QTextDocument& d) {
         .arg(f.hasProperty(QTextFormat::BackgroundBrush) ? f.background().color().name() : QString());
 }
 
-QString blockKey(const QTextBlockFormat& f) {
+QString blockKey(const QTextBlockFormat& f)
+{
     return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
         .arg(int(f.alignment() & Qt::AlignHorizontal_Mask))
         .arg(f.leftMargin())
@@ -97,7 +103,8 @@ QString blockKey(const QTextBlockFormat& f) {
         .arg(int(f.pageBreakPolicy()));
 }
 
-void compareDocuments(const QTextDocument& a, const QTextDocument& b) {
+void compareDocuments(const QTextDocument& a, const QTextDocument& b)
+{
     QCOMPARE(b.toRawText(), a.toRawText());
     QCOMPARE(documentText(b), documentText(a));
     QTextCursor ca(const_cast<QTextDocument*>(&a));
@@ -119,7 +126,8 @@ void compareDocuments(const QTextDocument& a, const QTextDocument& b) {
 }
 
 // The plain-text path must give what the document holds, whatever the input.
-void checkPlainMatchesDocument(const QByteArray& data) {
+void checkPlainMatchesDocument(const QByteArray& data)
+{
     Doc d(data);
     const QByteArray plain = plainText(data);
     if (plain != d.text()) {
@@ -158,7 +166,8 @@ private slots:
     void laidOutLines();
 };
 
-void TestRichText::storedStyleLatin() {
+void TestRichText::storedStyleLatin()
+{
     const samples::Sample s = samples::regulation(20000);
     Doc d(s.rtf);
     QCOMPARE(d.text(), s.text);
@@ -179,7 +188,8 @@ void TestRichText::storedStyleLatin() {
     QVERIFY(!d.document.lastBlock().text().isEmpty());
 }
 
-void TestRichText::storedStyleCyrillic() {
+void TestRichText::storedStyleCyrillic()
+{
     const samples::Sample s = samples::regulation(8000, Script::Cyrillic);
     Doc d(s.rtf);
     QCOMPARE(d.text(), s.text);
@@ -194,7 +204,8 @@ void TestRichText::storedStyleCyrillic() {
     }
 }
 
-void TestRichText::wordProcessorExport() {
+void TestRichText::wordProcessorExport()
+{
     const QByteArray rtf = wordProcessorRtf(imageHex(2, 1));
     Doc d(rtf);
     QCOMPARE(d.text(), kWordProcessorText);
@@ -222,7 +233,8 @@ void TestRichText::wordProcessorExport() {
     QVERIFY(d.block(d.document.blockCount() - 1).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 }
 
-void TestRichText::codePagesAndCharsets_data() {
+void TestRichText::codePagesAndCharsets_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("screen");
     QTest::addColumn<QByteArray>("yuscii");
@@ -245,7 +257,8 @@ void TestRichText::codePagesAndCharsets_data() {
         << QStringLiteral("šćĐđčžè") + QStringLiteral("њљџè") << QByteArray("{}\\|~`\xe8wqx\xe8");
 }
 
-void TestRichText::codePagesAndCharsets() {
+void TestRichText::codePagesAndCharsets()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, screen);
     QFETCH(QByteArray, yuscii);
@@ -255,7 +268,8 @@ void TestRichText::codePagesAndCharsets() {
     QCOMPARE(plainText(rtf), yuscii);
 }
 
-void TestRichText::unicodeFallbacks_data() {
+void TestRichText::unicodeFallbacks_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("screen");
     QTest::newRow("one fallback") << QByteArray("{\\rtf1 a\\u269?b}") << QStringLiteral("ačb");
@@ -271,7 +285,8 @@ void TestRichText::unicodeFallbacks_data() {
     QTest::newRow("line separator") << QByteArray("{\\rtf1 a\\u8232?b}") << QStringLiteral("a\nb");
 }
 
-void TestRichText::unicodeFallbacks() {
+void TestRichText::unicodeFallbacks()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, screen);
     Doc d(rtf);
@@ -279,7 +294,8 @@ void TestRichText::unicodeFallbacks() {
     checkPlainMatchesDocument(rtf);
 }
 
-void TestRichText::runsWithoutFont() {
+void TestRichText::runsWithoutFont()
+{
     // Text without a font is in the document's default font: in the Latin font "^" is Č, in the
     // Cyrillic font "c" is ц, in any other font text is ordinary text.
     const QByteArray rtf = "{\\rtf1 Ra~un}";
@@ -292,7 +308,8 @@ void TestRichText::runsWithoutFont() {
     QCOMPARE(Doc("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f7 ^}").document.toPlainText(), QStringLiteral("Č"));
 }
 
-void TestRichText::plainTextInput() {
+void TestRichText::plainTextInput()
+{
     const QByteArray text("Ra~un\r\n\r\ndrugi\rtre}i\n\t\x01kraj\r\n");
     Doc d(text);
     QCOMPARE(d.document.blockCount(), 6);
@@ -305,7 +322,8 @@ void TestRichText::plainTextInput() {
     QCOMPARE(plainText(QByteArray()), QByteArray());
 }
 
-void TestRichText::pictures() {
+void TestRichText::pictures()
+{
     Doc d(wordProcessorRtf(imageHex(2, 1)));
     QTextCursor c(&d.document);
     c.setPosition(d.find("? kraj") + 1);
@@ -351,7 +369,8 @@ void TestRichText::pictures() {
     QCOMPARE(Doc("{\\rtf1 a{\\pict\\wmetafile8 0102}b}").text(), QByteArray("ab"));
 }
 
-void TestRichText::tables() {
+void TestRichText::tables()
+{
     Doc d(wordProcessorRtf(imageHex(1, 1)));
     QTextTable* table = nullptr;
     for (QTextFrame* frame : d.document.rootFrame()->childFrames()) {
@@ -381,7 +400,8 @@ void TestRichText::tables() {
     }
 }
 
-void TestRichText::writerStoredStyle() {
+void TestRichText::writerStoredStyle()
+{
     const samples::Sample s = samples::regulation(3000);
     const QByteArray written = writeRtf(Doc(s.rtf).document);
     QVERIFY2(written.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\deflang1050{\\fonttbl{\\f0\\fnil\\fcharset238 "
@@ -397,7 +417,8 @@ void TestRichText::writerStoredStyle() {
     QCOMPARE(rtfEscaped("{a}\\b"), QByteArray("\\{a\\}\\\\b"));
 }
 
-void TestRichText::roundTripKeepsTextAndFormats() {
+void TestRichText::roundTripKeepsTextAndFormats()
+{
     Doc d(samples::regulation(4000).rtf);
     QTextDocument& doc = d.document;
     QTextCursor c(&doc);
@@ -468,7 +489,8 @@ void TestRichText::roundTripKeepsTextAndFormats() {
     QCOMPARE(writeRtf(back), written);
 }
 
-void TestRichText::malformedInput_data() {
+void TestRichText::malformedInput_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("cut off") << QByteArray("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}}\\f0 Ra^un\\par dr")
@@ -496,14 +518,16 @@ void TestRichText::malformedInput_data() {
     QTest::newRow("only header") << QByteArray("{\\rtf1") << QByteArray();
 }
 
-void TestRichText::malformedInput() {
+void TestRichText::malformedInput()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QByteArray, text);
     QCOMPARE(Doc(rtf).text(), text);
     checkPlainMatchesDocument(rtf);
 }
 
-void TestRichText::fuzzedInput() {
+void TestRichText::fuzzedInput()
+{
     std::mt19937 random(4);
     const QList<QByteArray> seeds = {samples::regulation(1500).rtf, samples::regulation(1200, Script::Cyrillic).rtf,
                                      wordProcessorRtf(QByteArray())}; // corrupt pictures would make libpng noisy
@@ -547,7 +571,8 @@ void TestRichText::fuzzedInput() {
     }
 }
 
-void TestRichText::reverseMappingMatchesDisplay() {
+void TestRichText::reverseMappingMatchesDisplay()
+{
     for (Script script : {Script::Latin, Script::Cyrillic}) {
         for (int c = 0; c < 0x10000; ++c) {
             if (yusciiByte(char16_t(c), script) != display::fromUnicode(QChar(c), script)) {
@@ -560,7 +585,8 @@ void TestRichText::reverseMappingMatchesDisplay() {
     QCOMPARE(yusciiByte(u'?', std::nullopt), '?');
 }
 
-void TestRichText::fontFamilies() {
+void TestRichText::fontFamilies()
+{
     QCOMPARE(yusciiScript(QStringLiteral("YHelvetica")), std::optional(Script::Latin));
     QCOMPARE(yusciiScript(QStringLiteral(" yhelvetica CE ")), std::optional(Script::Latin));
     QCOMPARE(yusciiScript(QStringLiteral("YU Sans Serif")), std::optional(Script::Latin));
@@ -572,7 +598,8 @@ void TestRichText::fontFamilies() {
     QCOMPARE(d.document.toPlainText(), QStringLiteral("Č"));
 }
 
-void TestRichText::find_data() {
+void TestRichText::find_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("term");
     QTest::addColumn<int>("from");
@@ -596,7 +623,8 @@ void TestRichText::find_data() {
     QTest::newRow("negative from") << t << QByteArray("^lan") << -4 << -1 << false << false << 0;
 }
 
-void TestRichText::find() {
+void TestRichText::find()
+{
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, term);
     QFETCH(int, from);
@@ -607,7 +635,8 @@ void TestRichText::find() {
     QCOMPARE(findText(text, term, from, to, {.wholeWord = wholeWord, .matchCase = matchCase}), qsizetype(found));
 }
 
-void TestRichText::insertAndFontSwitchKeepBytes() {
+void TestRichText::insertAndFontSwitchKeepBytes()
+{
     Doc d("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}{\\f1 CHelvetica;}{\\f2 Arial;}}\\f0 ab\\f1 cd\\f2 ef}");
     QTextCursor c(&d.document);
     c.setPosition(3); // inside the Cyrillic run
@@ -639,7 +668,8 @@ void TestRichText::insertAndFontSwitchKeepBytes() {
     QCOMPARE(d.block(1).blockFormat().textIndent(), 0.0);
 }
 
-void TestRichText::laidOutLines() {
+void TestRichText::laidOutLines()
+{
     Doc d("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}}\\f0 ^lan 1\\par " + QByteArray("rec ").repeated(200) +
           "kraj\\line drugi\\par}");
     d.document.setTextWidth(300);
