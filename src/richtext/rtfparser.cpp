@@ -14,7 +14,10 @@
 namespace richtext {
 namespace {
 
-constexpr int kMaxDepth = 1000;     // deeper groups are counted, not kept: nesting costs no memory
+// Saved group states at most (groups opened one in another with nothing changed between them
+// share one). A group that would need one more is skipped whole, its text with it, so no format
+// set inside it can reach the text after it.
+constexpr int kMaxDepth = 1000;
 constexpr int kMaxColumns = 64;     // a row definition cannot make the table absurdly wide
 constexpr int kMaxLength = 31680;   // 22 inches in twips; larger lengths are clamped
 constexpr int kMaxUnicodeSkip = 16; // \uc beyond this would swallow text, not fallbacks
@@ -208,6 +211,8 @@ private:
         int unicodeSkip = 1;
         CharState chars;
         ParaState para;
+
+        bool operator==(const State&) const = default;
     };
 
     struct FontEntry {
@@ -224,11 +229,21 @@ private:
     {
         m_ignorableNext = false;
         m_unicodeSkip = 0;
-        if (m_stack.size() >= size_t(kMaxDepth)) {
-            ++m_overflow;
+        if (m_skipDepth > 0) {
+            ++m_skipDepth;
             return;
         }
-        m_stack.push_back(m_s);
+        // Groups opened one inside the other with nothing changed between them save the same
+        // state: it is kept once with a count, so plain nesting of any depth costs no memory.
+        if (!m_stack.empty() && m_stack.back().state == m_s) {
+            ++m_stack.back().repeats;
+            return;
+        }
+        if (m_stack.size() >= size_t(kMaxDepth)) {
+            m_skipDepth = 1;
+            return;
+        }
+        m_stack.push_back({m_s, 1});
     }
 
     void pop()
@@ -236,8 +251,8 @@ private:
         flush();
         m_ignorableNext = false;
         m_unicodeSkip = 0;
-        if (m_overflow > 0) {
-            --m_overflow;
+        if (m_skipDepth > 0) {
+            --m_skipDepth;
             return;
         }
         if (m_stack.empty()) {
@@ -245,8 +260,10 @@ private:
             return;
         }
         const Dest closing = m_s.dest;
-        m_s = m_stack.back();
-        m_stack.pop_back();
+        m_s = m_stack.back().state;
+        if (--m_stack.back().repeats == 0) {
+            m_stack.pop_back();
+        }
         if (closing == Dest::FontTable) {
             nameFontEntry();
         }
@@ -298,6 +315,12 @@ private:
 
     void controlSymbol(char c)
     {
+        if (m_skipDepth > 0) {
+            if (c == '\'') {
+                skipHex();
+            }
+            return;
+        }
         if (c == '\r' || c == '\n') {
             if (m_s.dest == Dest::Text) {
                 paragraphEnd();
@@ -363,6 +386,9 @@ private:
         const std::optional<WordInfo> info = lookup(name);
         if (info && info->word == Word::Binary) {
             binary(param);
+            return;
+        }
+        if (m_skipDepth > 0) {
             return;
         }
         if (m_unicodeSkip > 0) {
@@ -620,11 +646,11 @@ private:
         const int codePage = e.charset >= 0 ? codePageOfCharset(e.charset, m_codePage) : m_codePage;
         const QString name = decode(e.name, codePage).trimmed();
         const QString alt = decode(e.altName, codePage).trimmed();
-        e.info.family = name.isEmpty() ? alt : name;
-        e.info.script = yusciiScript(name);
-        if (!e.info.script) {
-            e.info.script = yusciiScript(alt);
-        }
+        // A document keeps only a run's family and the script is read back from it, so the name
+        // kept is the one that gives the script: "Arial" with the alternate name "YHelvetica" is
+        // YHelvetica.
+        e.info.family = name.isEmpty() || (!yusciiScript(name) && yusciiScript(alt)) ? alt : name;
+        e.info.script = yusciiScript(e.info.family);
         e.info.codePage = codePage;
     }
 
@@ -749,7 +775,7 @@ private:
     void binary(int count)
     {
         const qsizetype n = std::clamp<qsizetype>(count, 0, m_end - m_p);
-        if (m_s.dest == Dest::Picture) {
+        if (m_s.dest == Dest::Picture && m_skipDepth == 0) {
             m_picture.data.append(m_p, n);
         }
         m_p += n;
@@ -774,6 +800,9 @@ private:
 
     void textBytes(const char* bytes, qsizetype size)
     {
+        if (m_skipDepth > 0) {
+            return;
+        }
         switch (m_s.dest) {
         case Dest::Text:
             while (m_unicodeSkip > 0 && size > 0) {
@@ -942,8 +971,12 @@ private:
     bool m_done = false;
 
     State m_s;
-    std::vector<State> m_stack;
-    int m_overflow = 0;
+    struct Saved {
+        State state;
+        int repeats; // groups that saved this same state, one inside the other
+    };
+    std::vector<Saved> m_stack;
+    int m_skipDepth = 0; // inside a group nested too deep: the groups open in it, itself included
     bool m_ignorableNext = false;
     int m_unicodeSkip = 0;
     std::string m_pending;

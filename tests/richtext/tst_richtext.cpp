@@ -137,6 +137,187 @@ void checkPlainMatchesDocument(const QByteArray& data)
     QCOMPARE(d.text().size(), d.document.characterCount() - 1);
 }
 
+// Well-formed RTF of every kind the readers meet, made from a seed: font tables (with alternate
+// names, charsets and fonts defined again later), code pages, raw and escaped 8-bit bytes, \u with
+// fallbacks, nested groups with character formats and hidden text, destinations, pictures, tables
+// and paragraph and line marks.
+class RtfGenerator {
+public:
+    explicit RtfGenerator(quint32 seed) : m_random(seed) {}
+
+    QByteArray document()
+    {
+        QByteArray rtf = "{\\rtf1\\ansi";
+        if (chance(70)) {
+            rtf += "\\ansicpg" + pick<QByteArray>({"1250", "1251", "1252", "1253", "437"});
+        }
+        if (chance(60)) {
+            rtf += "\\deff" + QByteArray::number(number(5));
+        }
+        rtf += fontTable();
+        if (chance(50)) {
+            rtf += "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}";
+        }
+        if (chance(30)) {
+            rtf += "{\\stylesheet{\\s0 Normal;}}{\\info{\\title naslov}}";
+        }
+        rtf += body(2);
+        return rtf + "}";
+    }
+
+private:
+    bool chance(int percent) { return int(m_random.bounded(100)) < percent; }
+    int number(int below) { return int(m_random.bounded(below)); }
+    template <typename T> T pick(std::initializer_list<T> items) { return items.begin()[number(int(items.size()))]; }
+
+    QByteArray fontTable()
+    {
+        QByteArray table = "{\\fonttbl";
+        for (int i = 0, n = 1 + number(5); i < n; ++i) {
+            table += "{\\f" + QByteArray::number(number(5));
+            if (chance(60)) {
+                table += "\\fcharset" + pick<QByteArray>({"0", "1", "161", "204", "238"});
+            }
+            table += pick<QByteArray>({"\\fnil ", "\\fswiss ", " "});
+            if (chance(20)) {
+                table += "{\\*\\panose 020b0604020202020204}";
+            }
+            table += pick<QByteArray>(
+                {"YHelvetica", "CHelvetica", "YU Sans Serif", "Arial", "Times New Roman", "YHelvetica CE", ""});
+            if (chance(30)) {
+                table += "{\\*\\fname " + pick<QByteArray>({"YHelvetica", "CHelvetica", "Arial", "Courier"}) + ";}";
+            }
+            table += ";}";
+        }
+        return table + "}";
+    }
+
+    QByteArray text()
+    {
+        QByteArray out;
+        for (int i = 0, n = 1 + number(8); i < n; ++i) {
+            switch (number(9)) {
+            case 0:
+                out += pick<QByteArray>({"\\{", "\\}", "\\\\", "[", "]", "^", "@", "|", "~", "`", "wqx", "?"});
+                break;
+            case 1:
+                out += "\\'" + QByteArray::number(0x80 + number(0x80), 16);
+                break;
+            case 2:
+                out += char(0x80 + number(0x80)); // unescaped 8-bit bytes
+                break;
+            case 3:
+                out += "\\u" +
+                       QByteArray::number(
+                           pick<int>({269, 352, 1096, 1114, 8212, 8232, 8233, 65532, -3, 9, 353, 1100, 263})) +
+                       pick<QByteArray>({"?", "\\'e8", " x", "\\lquote "});
+                break;
+            case 4:
+                out += "\\uc" + QByteArray::number(number(3)) + ' ';
+                break;
+            case 5:
+                out += pick<QByteArray>({"\\emdash ", "\\~", "\\_", "\\tab ", "\\line ", "\\-", "\\bullet "});
+                break;
+            default:
+                out += pick<QByteArray>({"Zakon ", "o ra~unovodstvu ", "^lan ", "{uma ", "dru{tvo ", "abc "});
+                break;
+            }
+        }
+        return out;
+    }
+
+    QByteArray format()
+    {
+        return pick<QByteArray>({"\\b ", "\\b0 ", "\\i ", "\\ul ", "\\ulnone ", "\\v ", "\\v0 ", "\\plain ", "\\fs20 ",
+                                 "\\cf1 ", "\\highlight2 ", "\\strike "}) +
+               (chance(60) ? "\\f" + QByteArray::number(number(6)) + " " : QByteArray());
+    }
+
+    QByteArray table()
+    {
+        QByteArray out = "\\par";
+        for (int row = 0, rows = 1 + number(4); row < rows; ++row) {
+            const int cells = 1 + number(4);
+            out += "\\trowd";
+            for (int c = 0; c < cells; ++c) {
+                out += "\\cellx" + QByteArray::number(1000 * (c + 1));
+            }
+            for (int c = 0; c < cells + (chance(10) ? 1 : 0); ++c) {
+                out += "\\pard\\intbl " + format() + text();
+                if (chance(20)) {
+                    out += "\\par " + text();
+                }
+                out += "\\cell ";
+            }
+            out += "\\row ";
+        }
+        return out + "\\pard ";
+    }
+
+    // Past the depth a reader keeps: each group changes a format and holds text.
+    QByteArray deepGroups()
+    {
+        const int levels = 990 + number(30);
+        QByteArray out;
+        for (int level = 0; level < levels; ++level) {
+            out += "{" + pick<QByteArray>({"\\b ", "\\b0 ", "\\v ", "\\v0 ", "\\f1 "}) + "x";
+        }
+        for (int level = 0; level < levels; ++level) {
+            out += "}y";
+        }
+        return out;
+    }
+
+    QByteArray body(int depth)
+    {
+        QByteArray out;
+        for (int i = 0, n = 2 + number(10); i < n; ++i) {
+            switch (number(12)) {
+            case 0:
+                out += format();
+                break;
+            case 1:
+                if (depth < 12) {
+                    out += "{" + format() + body(depth + 1) + "}";
+                }
+                break;
+            case 2:
+                out += pick<QByteArray>({"\\par ", "\\par\\pard ", "\\page ", "\\sect ", "\\qc ", "\\li300 "});
+                break;
+            case 3:
+                if (depth < 4) {
+                    out += table();
+                }
+                break;
+            case 4:
+                out += pick<QByteArray>({"{\\*\\bkmkstart a}", "{\\*\\unknown skipped}", "{\\footnote note}",
+                                         "{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt veza}}"});
+                break;
+            case 5:
+                out += "{\\pict\\pngblip\\picw1\\pich1 " + m_picture + "}";
+                break;
+            case 6:
+                if (chance(30)) {
+                    out += fontTable(); // a font table again: numbers get new fonts from here on
+                }
+                break;
+            case 7:
+                if (depth == 2 && chance(10)) {
+                    out += deepGroups();
+                }
+                break;
+            default:
+                out += text();
+                break;
+            }
+        }
+        return out;
+    }
+
+    QRandomGenerator m_random;
+    QByteArray m_picture = imageHex(1, 1);
+};
+
 } // namespace
 
 class TestRichText : public QObject {
@@ -158,6 +339,9 @@ private slots:
     void malformedInput_data();
     void malformedInput();
     void fuzzedInput();
+    void generatedInputPlainMatchesDocument();
+    void fontsThatChangeTheScript();
+    void deepGroupsKeepFormats();
     void reverseMappingMatchesDisplay();
     void fontFamilies();
     void find_data();
@@ -398,6 +582,21 @@ void TestRichText::tables()
           QByteArray("{\\rtf1 a\\intbl b\\nestcell c\\nestrow d\\cell\\row\\pard\\page e}")}) {
         checkPlainMatchesDocument(rtf);
     }
+
+    // A long tariff table, and one that ends the text while a row is open: every cell in its place.
+    const samples::Sample tariff = samples::table(3000, 3);
+    for (const QByteArray& rtf : {tariff.rtf, tariff.rtf.left(tariff.rtf.indexOf("Tarifni broj 2001") + 13)}) {
+        Doc t(rtf);
+        QTextTable* long_ = qobject_cast<QTextTable*>(t.document.rootFrame()->childFrames().value(0));
+        QVERIFY(long_ != nullptr);
+        QCOMPARE(long_->rows(), rtf == tariff.rtf ? 3000 : 2001);
+        QCOMPARE(long_->columns(), 3);
+        QTextCursor last = long_->cellAt(1999, 0).firstCursorPosition();
+        last.setPosition(long_->cellAt(1999, 0).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        QCOMPARE(last.selectedText(), QStringLiteral("Tarifni broj 2000"));
+        checkPlainMatchesDocument(rtf);
+    }
+    QCOMPARE(Doc(tariff.rtf).text(), tariff.text);
 }
 
 void TestRichText::writerStoredStyle()
@@ -569,6 +768,89 @@ void TestRichText::fuzzedInput()
         readRtf(writeRtf(d.document), back);
         QCOMPARE(documentText(back), d.text());
     }
+}
+
+void TestRichText::generatedInputPlainMatchesDocument()
+{
+    // The searches find text with the plain-text path and the viewer selects it in the document:
+    // both must give the same characters at the same positions, whatever the input holds.
+    for (quint32 seed = 1; seed <= 1500; ++seed) {
+        const QByteArray rtf = RtfGenerator(seed).document();
+        for (const QString& family : {DefaultFamily, QStringLiteral("CHelvetica"), QStringLiteral("Arial")}) {
+            Doc d(rtf, family);
+            const QByteArray plain = plainText(rtf, family);
+            if (plain != d.text()) {
+                const QByteArray text = d.text();
+                qsizetype at = 0;
+                while (at < plain.size() && at < text.size() && plain[at] == text[at]) {
+                    ++at;
+                }
+                qWarning().noquote() << "seed" << seed << "default font" << family << "differs at" << at << "\n"
+                                     << rtf
+                                     << "\nplain:   " << plain.mid(std::max<qsizetype>(0, at - 20), 40).toHex(' ')
+                                     << "\ndocument:" << text.mid(std::max<qsizetype>(0, at - 20), 40).toHex(' ');
+            }
+            QCOMPARE(plain, d.text());
+        }
+    }
+}
+
+void TestRichText::fontsThatChangeTheScript()
+{
+    // A font whose YUSCII name is its alternate one is that YUSCII font in the document too, so the
+    // document gives back what the plain-text path reads.
+    const QByteArray alternate = "{\\rtf1{\\fonttbl{\\f0 Arial{\\*\\fname CHelvetica;};}}\\f0 wq\\u269?}";
+    Doc a(alternate);
+    QCOMPARE(a.document.toPlainText(), QStringLiteral("њљč"));
+    QCOMPARE(familyOf(a.formatAt(0), a.document), QStringLiteral("CHelvetica"));
+    QCOMPARE(a.text(), QByteArray("wq?"));
+    QCOMPARE(plainText(alternate), a.text());
+
+    // A font number defined again by a later font table: the text after it is in the new font.
+    const QByteArray again =
+        "{\\rtf1{\\fonttbl{\\f0 CHelvetica;}}\\f0 w{\\fonttbl{\\f0 YHelvetica;}}w{\\fonttbl{\\f0 Arial;}}\\'e8}";
+    Doc b(again);
+    QCOMPARE(b.document.toPlainText(), QStringLiteral("њwè"));
+    QCOMPARE(familyOf(b.formatAt(1), b.document), QStringLiteral("YHelvetica"));
+    QCOMPARE(familyOf(b.formatAt(2), b.document), QStringLiteral("Arial"));
+    QCOMPARE(b.text(), QByteArray("ww\xe8"));
+    QCOMPARE(plainText(again), b.text());
+}
+
+void TestRichText::deepGroupsKeepFormats()
+{
+    // Hidden text in a group nested past a thousand levels hides nothing after the group.
+    const QByteArray hidden = "{\\rtf1 a" + QByteArray(1000, '{') + "{\\v hidden}b" + QByteArray(1000, '}') + "c}";
+    QCOMPARE(Doc(hidden).text(), QByteArray("abc"));
+    QCOMPARE(plainText(hidden), QByteArray("abc"));
+
+    // Every level bold or not in turn, far past any limit, with text on the way in and out. A
+    // level may be left out as a whole, but a character that is shown has its own level's format.
+    constexpr int Levels = 3000;
+    QByteArray rtf = "{\\rtf1 ";
+    for (int level = 1; level <= Levels; ++level) {
+        rtf += "{\\b" + QByteArray::number(level % 2) + " <" + QByteArray::number(level) + "> ";
+    }
+    for (int level = Levels; level >= 1; --level) {
+        rtf += "}(" + QByteArray::number(level - 1) + ") ";
+    }
+    rtf += "end}";
+    Doc d(rtf);
+    QCOMPARE(plainText(rtf), d.text());
+    const QByteArray text = d.text();
+    QVERIFY(text.endsWith("(0) end"));
+    QSet<int> shown;
+    for (const QRegularExpressionMatch& m :
+         QRegularExpression(QStringLiteral("[<(](\\d+)[>)]")).globalMatch(QString::fromLatin1(text))) {
+        const int level = m.captured(1).toInt();
+        const bool bold = d.formatAt(int(m.capturedStart(1))).fontWeight() >= QFont::DemiBold;
+        QVERIFY2(bold == (level % 2 == 1), qPrintable(m.captured(0)));
+        shown.insert(level);
+    }
+    for (int level = 0; level <= 500; ++level) {
+        QVERIFY2(shown.contains(level), qPrintable(QString::number(level))); // ordinary depths are all there
+    }
+    QVERIFY(d.formatAt(int(text.size()) - 1).fontWeight() < QFont::DemiBold);
 }
 
 void TestRichText::reverseMappingMatchesDisplay()
