@@ -79,6 +79,12 @@ QByteArrayList write(const Settings& s, const QByteArray& lastUpdateDate, const 
     };
 }
 
+QByteArrayList freshInstall(const QByteArray& dataVersion)
+{
+    // "9/12/2019" is what the main window sets line 9 to whenever it reads a file.
+    return write(Settings{}, "9/12/2019", dataVersion);
+}
+
 QByteArray dataVersion(const QByteArrayList& lines)
 {
     if (lines.size() <= 9) {

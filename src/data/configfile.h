@@ -37,6 +37,10 @@ ReadResult read(const QByteArrayList& lines, const Settings& defaults);
 // The ten lines the main window writes on closing.
 QByteArrayList write(const Settings& settings, const QByteArray& lastUpdateDate, const QByteArray& dataVersion);
 
+// The file a fresh install comes with: the settings' defaults, the update date the program starts
+// with, and the collection's data version on line 10, so the caption shows it from the first start.
+QByteArrayList freshInstall(const QByteArray& dataVersion);
+
 // The longest line 10 that is taken for a data version.
 inline constexpr int MaxVersionLength = 32;
 

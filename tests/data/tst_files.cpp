@@ -221,6 +221,12 @@ void TestFiles::dataVersion()
     QCOMPARE(configfile::dataVersion(nine + QByteArrayList{" 2024/12 izmena 143"}), QByteArray(" 2024/12 izmena 143"));
     QCOMPARE(configfile::dataVersion(nine + QByteArrayList{QByteArray(32, '9')}), QByteArray(32, '9'));
     QCOMPARE(configfile::dataVersion({}), QByteArray());
+    // A fresh install's file reads without a fault and gives its version.
+    const QByteArrayList fresh = configfile::freshInstall("2.2.0");
+    QCOMPARE(fresh.size(), 10);
+    QVERIFY(!configfile::read(fresh, {}).faulty);
+    QCOMPARE(configfile::dataVersion(fresh), QByteArray("2.2.0"));
+    QCOMPARE(fresh, configfile::write({}, "9/12/2019", "2.2.0"));
     // What a damaged file leaves on line 10 is no version: it counts as missing, and the caption
     // never shows it.
     for (const QByteArray& garbage : {QByteArray("3.1\x01"), QByteArray("\x7f"), QByteArray("3\tx"),
