@@ -324,7 +324,7 @@ void TZipArchive::parse()
             if (!fault.isEmpty()) {
                 m_directoryError =
                     QStringLiteral("The archive ") + quoted(m_file->fileName()) + u' ' + fault +
-                    QStringLiteral(". %1 entries were read where its directory really lies.").arg(m_entries.Count());
+                    QStringLiteral(". Entries read where its directory really lies: %1.").arg(m_entries.Count());
             }
             return;
         }
@@ -344,7 +344,7 @@ void TZipArchive::parse()
     walkLocalHeaders();
     m_entries.m_isZipArchive = true;
     m_directoryError = QStringLiteral("The archive ") + quoted(m_file->fileName()) + u' ' + fault +
-                       QStringLiteral(". %1 entries were found by their local headers.").arg(m_entries.Count());
+                       QStringLiteral(". Entries found by their local headers: %1.").arg(m_entries.Count());
 }
 
 std::vector<TZipArchive::EndCandidate> TZipArchive::endCandidates() const

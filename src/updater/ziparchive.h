@@ -167,9 +167,9 @@ public:
     // really is), else from walking the local headers from the start of the file; there may be
     // none. Entries may be missing, so a caller that must have the whole archive (the update run)
     // takes such an archive as failed. DirectoryError() says what was wrong and with which file
-    // ("The archive "<path>" has no directory; it may be cut short. 3 entries were found by
-    // their local headers."). Both are cleared by Close and by every open; a file that is not an
-    // archive at all (a news file) is not a damaged one.
+    // ("The archive "<path>" has no directory; it may be cut short. Entries found by their local
+    // headers: 3."). Both are cleared by Close and by every open; a file that is not an archive
+    // at all (a news file) is not a damaged one.
     bool DirectoryDamaged() const { return !m_directoryError.isEmpty(); }
     QString DirectoryError() const { return m_directoryError; }
 
