@@ -34,10 +34,10 @@ Fault decode(QIODevice& archive, const EntryData& data, const Writer& write,
              const std::function<void(qint64 written)>& progress);
 
 // An entry's file, written under a temporary name in its target's folder (made when missing) and
-// renamed over the target only by commit(): a failure, or the process ending on the way, never
-// leaves a cut file under the target's name nor disturbs the file already there. The file is not
-// synced to disk on its own: for an archive of thousands of small files that costs many times the
-// unpacking, and the rename alone keeps a failed extraction from passing for a whole one.
+// put under the target's name only by commit(), once it is whole: a failure, or the process ending
+// on the way, never leaves a cut file under the target's name, and a failure before commit() never
+// disturbs the file already there. The file is not synced to disk on its own: for an archive of
+// thousands of small files that costs many times the unpacking.
 class PartFile final {
 public:
     explicit PartFile(const QString& target) : m_target(target) {}
