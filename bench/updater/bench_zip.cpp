@@ -134,12 +134,12 @@ void timeExtraction(benchmark::State& state, void (*extract)(const QString&, Par
                     double& best)
 {
     makeArchiveOnce(part);
+    // What the benchmark before left to write back to disk is written now, not in the middle of
+    // this one's runs.
+    ::sync();
     extract(target, part);
     best = std::numeric_limits<double>::max();
     for (auto _ : state) {
-        // What an earlier run left to write back to disk is written now, not in the middle of the
-        // next run, whichever tool that is.
-        ::sync();
         const auto start = std::chrono::steady_clock::now();
         extract(target, part);
         const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
