@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
     g_folder = &folder;
     platform::setRegistryFolder(folder.path());
     platform::ApplicationFontTable fonts;
-    platform::installFonts(fonts, QCoreApplication::applicationDirPath());
+    platform::installFonts(fonts, QStringLiteral(KORVELIN_BIN_FOLDER));
     QTextEdit edit;
     previewtest::fillRegulation(edit, kArticles);
     g_edit = &edit;

@@ -1,5 +1,7 @@
 #include "configfile.h"
 
+#include <algorithm>
+
 namespace configfile {
 
 bool parseInteger(const QByteArray& text, int& value)
@@ -77,12 +79,23 @@ QByteArrayList write(const Settings& s, const QByteArray& lastUpdateDate, const 
     };
 }
 
+QByteArrayList freshInstall(const QByteArray& dataVersion)
+{
+    // "9/12/2019" is what the main window sets line 9 to whenever it reads a file.
+    return write(Settings{}, "9/12/2019", dataVersion);
+}
+
 QByteArray dataVersion(const QByteArrayList& lines)
 {
     if (lines.size() <= 9) {
         return {};
     }
-    return lines.at(9).isEmpty() ? QByteArray("2.2.0") : lines.at(9);
+    const QByteArray& line = lines.at(9);
+    if (line.isEmpty()) {
+        return "2.2.0";
+    }
+    const bool printable = std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+    return printable && line.size() <= MaxVersionLength ? line : QByteArray();
 }
 
 } // namespace configfile

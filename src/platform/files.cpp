@@ -10,13 +10,19 @@ QString saveFileAtomically(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     // A read-only target would otherwise make QSaveFile fall back to writing in place.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, and written until all is out: a buffered write that the system takes only in
+    // part (a full disk) would be dropped without an error, and the cut file committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return file.errorString();
     }
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return error;
+    for (qint64 at = 0; at < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + at, bytes.size() - at);
+        if (written <= 0) {
+            const QString error = file.errorString();
+            file.cancelWriting();
+            return error;
+        }
+        at += written;
     }
     if (!file.commit()) {
         return file.errorString();

@@ -12,7 +12,8 @@ namespace {
 
 // A character as it stands in the YUSCII text; the line break (U+2028) ends a line like a
 // paragraph mark does.
-char textByte(char16_t c, std::optional<display::Script> script) {
+char textByte(char16_t c, std::optional<display::Script> script)
+{
     return c == 0x2028 ? '\n' : yusciiByte(c, script);
 }
 
@@ -23,7 +24,8 @@ class PlainSink final : public RtfSink {
 public:
     explicit PlainSink(qsizetype expected) { m_out.reserve(expected); }
 
-    void text(const char* bytes, qsizetype size, const Run& run) override {
+    void text(const char* bytes, qsizetype size, const Run& run) override
+    {
         if (run.font->script) {
             // The parser passes no control characters, and YUSCII bytes read back as themselves.
             m_target->append(bytes, size);
@@ -43,14 +45,16 @@ public:
     void newBlock() override { m_target->append('\n'); }
     void blockFormat(const ParaState&) override {}
 
-    void beginTable(int columns) override {
+    void beginTable(int columns) override
+    {
         m_out.append('\n');
         m_columns = columns;
         m_cells.assign(1, std::vector<QByteArray>(size_t(columns)));
         m_target = &m_cells[0][0];
     }
 
-    void enterCell(int row, int column) override {
+    void enterCell(int row, int column) override
+    {
         while (int(m_cells.size()) <= row) {
             m_cells.emplace_back(size_t(m_columns));
         }
@@ -63,7 +67,8 @@ public:
         m_target = &m_cells[size_t(row)][size_t(column)];
     }
 
-    void endTable() override {
+    void endTable() override
+    {
         for (const auto& row : m_cells) {
             for (const QByteArray& cell : row) {
                 m_out += cell;
@@ -74,7 +79,8 @@ public:
         m_target = &m_out;
     }
 
-    QByteArray finish() {
+    QByteArray finish()
+    {
         if (m_target != &m_out) {
             endTable();
         }
@@ -82,7 +88,8 @@ public:
     }
 
 private:
-    const std::array<char, 256>& byteTable(int codePage) {
+    const std::array<char, 256>& byteTable(int codePage)
+    {
         if (codePage != m_tableCodePage) {
             const auto& chars = codePageTable(codePage);
             for (int b = 0; b < 256; ++b) {
@@ -103,7 +110,8 @@ private:
 
 } // namespace
 
-QByteArray plainText(const QByteArray& data, const QString& defaultFamily) {
+QByteArray plainText(const QByteArray& data, const QString& defaultFamily)
+{
     if (!isRtf(data)) {
         QByteArray out;
         out.reserve(data.size());
@@ -126,7 +134,8 @@ QByteArray plainText(const QByteArray& data, const QString& defaultFamily) {
     return sink.finish();
 }
 
-QByteArray documentText(const QTextDocument& document, int from, int to) {
+QByteArray documentText(const QTextDocument& document, int from, int to)
+{
     const int length = document.characterCount() - 1;
     if (to < 0 || to > length) {
         to = length;

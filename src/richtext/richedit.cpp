@@ -14,7 +14,8 @@ namespace richtext {
 namespace {
 
 // Screen text (as typed or pasted) to YUSCII: each letter in whichever script has it.
-QByteArray typedToYuscii(const QString& text) {
+QByteArray typedToYuscii(const QString& text)
+{
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
@@ -25,7 +26,8 @@ QByteArray typedToYuscii(const QString& text) {
 
 } // namespace
 
-RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
+RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
+{
     setAcceptRichText(false);
     // A find selects while the focus stays in the find field: the selection must show.
     QPalette p = palette();
@@ -34,7 +36,8 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent) {
     setPalette(p);
 }
 
-void RichEdit::setRtf(const QByteArray& data) {
+void RichEdit::setRtf(const QByteArray& data)
+{
     document()->setDefaultFont(font());
     readRtf(data, *document());
     moveCursor(QTextCursor::Start);
@@ -42,7 +45,8 @@ void RichEdit::setRtf(const QByteArray& data) {
     m_loadedRevision = document()->revision();
 }
 
-bool RichEdit::loadFile(const QString& path) {
+bool RichEdit::loadFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         return false;
@@ -55,11 +59,13 @@ bool RichEdit::loadFile(const QString& path) {
     return true;
 }
 
-QByteArray RichEdit::toRtf() const {
+QByteArray RichEdit::toRtf() const
+{
     return writeRtf(*document());
 }
 
-void RichEdit::unbind() {
+void RichEdit::unbind()
+{
     for (const auto& c : std::as_const(m_bindings)) {
         disconnect(c);
     }
@@ -67,7 +73,8 @@ void RichEdit::unbind() {
     m_read = nullptr;
 }
 
-bool RichEdit::loadBound() {
+bool RichEdit::loadBound()
+{
     if (!m_read) {
         return false;
     }
@@ -79,32 +86,39 @@ bool RichEdit::loadBound() {
     return true;
 }
 
-QByteArray RichEdit::yusciiText() const {
+QByteArray RichEdit::yusciiText() const
+{
     return documentText(*document());
 }
 
-QByteArray RichEdit::yusciiText(int from, int to) const {
+QByteArray RichEdit::yusciiText(int from, int to) const
+{
     return documentText(*document(), from, to);
 }
 
-int RichEdit::textLength() const {
+int RichEdit::textLength() const
+{
     return document()->characterCount() - 1;
 }
 
-QByteArray RichEdit::selectedYuscii() const {
+QByteArray RichEdit::selectedYuscii() const
+{
     const QTextCursor c = textCursor();
     return c.hasSelection() ? documentText(*document(), c.selectionStart(), c.selectionEnd()) : QByteArray();
 }
 
-QList<QByteArray> RichEdit::paragraphs() const {
+QList<QByteArray> RichEdit::paragraphs() const
+{
     return yusciiText().split('\n');
 }
 
-QList<QByteArray> RichEdit::lines() const {
+QList<QByteArray> RichEdit::lines() const
+{
     return laidOutLines(*document());
 }
 
-void RichEdit::select(int start, int length) {
+void RichEdit::select(int start, int length)
+{
     const int end = textLength();
     start = std::clamp(start, 0, end);
     QTextCursor c(document());
@@ -114,63 +128,74 @@ void RichEdit::select(int start, int length) {
     ensureCursorVisible();
 }
 
-int RichEdit::selectionStart() const {
+int RichEdit::selectionStart() const
+{
     return textCursor().selectionStart();
 }
 
-int RichEdit::selectionLength() const {
+int RichEdit::selectionLength() const
+{
     const QTextCursor c = textCursor();
     return c.selectionEnd() - c.selectionStart();
 }
 
-int RichEdit::findText(const QByteArray& term, int from, FindOptions options, int to) const {
+int RichEdit::findText(const QByteArray& term, int from, FindOptions options, int to) const
+{
     return int(richtext::findText(yusciiText(), term, from, to, options));
 }
 
-void RichEdit::copySelection() {
+void RichEdit::copySelection()
+{
     if (textCursor().hasSelection()) {
         copy();
     }
 }
 
-QMimeData* RichEdit::createMimeDataFromSelection() const {
+QMimeData* RichEdit::createMimeDataFromSelection() const
+{
     const QTextCursor c = textCursor();
     QTextCursor first(document());
     first.setPosition(c.selectionStart() + 1 <= textLength() ? c.selectionStart() + 1 : c.selectionStart());
     return platform::clipboardData(selectedYuscii(), insertScript(familyOf(first.charFormat(), *document())));
 }
 
-void RichEdit::insertYuscii(const QByteArray& text) {
+void RichEdit::insertYuscii(const QByteArray& text)
+{
     QTextCursor c = textCursor();
     richtext::insertYuscii(c, text);
     setTextCursor(c);
 }
 
-void RichEdit::setFontFamily(const QString& family) {
+void RichEdit::setFontFamily(const QString& family)
+{
     QTextCursor c = textCursor();
     richtext::setFontFamily(c, family);
     setTextCursor(c);
 }
 
-void RichEdit::setParagraphIndents(double firstLine, double left, double right) {
+void RichEdit::setParagraphIndents(double firstLine, double left, double right)
+{
     QTextCursor c = textCursor();
     richtext::setParagraphIndents(c, firstLine, left, right);
 }
 
-void RichEdit::suspendRepaint() {
+void RichEdit::suspendRepaint()
+{
     if (m_repaintSuspended++ == 0) {
         viewport()->setUpdatesEnabled(false);
     }
 }
 
-void RichEdit::resumeRepaint() {
+void RichEdit::resumeRepaint()
+{
     if (m_repaintSuspended > 0 && --m_repaintSuspended == 0) {
         viewport()->setUpdatesEnabled(true);
         viewport()->update();
     }
 }
 
-void RichEdit::keyPressEvent(QKeyEvent* event) {
+void RichEdit::keyPressEvent(QKeyEvent* event)
+{
     const QString typed = event->text();
     const bool command = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     if (!isReadOnly() && !command && !typed.isEmpty() && typed.at(0).isPrint()) {
@@ -183,7 +208,8 @@ void RichEdit::keyPressEvent(QKeyEvent* event) {
     QTextEdit::keyPressEvent(event);
 }
 
-void RichEdit::insertFromMimeData(const QMimeData* source) {
+void RichEdit::insertFromMimeData(const QMimeData* source)
+{
     if (isReadOnly() || source == nullptr || !source->hasText()) {
         return;
     }

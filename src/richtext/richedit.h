@@ -30,7 +30,8 @@ public:
     // Shows what `read` gives whenever `source` emits `recordChanged` (while automatic loading is
     // on) and now. Binding again replaces the binding; it ends when the source is destroyed.
     template <typename Source, typename Signal>
-    void bindTo(Source* source, Signal recordChanged, std::function<QByteArray()> read) {
+    void bindTo(Source* source, Signal recordChanged, std::function<QByteArray()> read)
+    {
         unbind();
         m_read = std::move(read);
         m_bindings << connect(source, recordChanged, this, [this] {

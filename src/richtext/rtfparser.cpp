@@ -14,7 +14,10 @@
 namespace richtext {
 namespace {
 
-constexpr int kMaxDepth = 1000;     // deeper groups are counted, not kept: nesting costs no memory
+// Saved group states at most (groups opened one in another with nothing changed between them
+// share one). A group that would need one more is skipped whole, its text with it, so no format
+// set inside it can reach the text after it.
+constexpr int kMaxDepth = 1000;
 constexpr int kMaxColumns = 64;     // a row definition cannot make the table absurdly wide
 constexpr int kMaxLength = 31680;   // 22 inches in twips; larger lengths are clamped
 constexpr int kMaxUnicodeSkip = 16; // \uc beyond this would swallow text, not fallbacks
@@ -103,7 +106,8 @@ constexpr WordEntry kWords[] = {
 };
 // clang-format on
 
-const std::unordered_map<std::string_view, WordInfo>& words() {
+const std::unordered_map<std::string_view, WordInfo>& words()
+{
     static const std::unordered_map<std::string_view, WordInfo> table = [] {
         std::unordered_map<std::string_view, WordInfo> t;
         for (const WordEntry& e : kWords) {
@@ -114,7 +118,8 @@ const std::unordered_map<std::string_view, WordInfo>& words() {
     return table;
 }
 
-std::optional<WordInfo> lookup(std::string_view name) {
+std::optional<WordInfo> lookup(std::string_view name)
+{
     const auto& t = words();
     if (auto it = t.find(name); it != t.end()) {
         return it->second;
@@ -137,7 +142,8 @@ constexpr std::array<bool, 256> kSpecial = [] {
     return t;
 }();
 
-int hexValue(char c) {
+int hexValue(char c)
+{
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
@@ -150,25 +156,29 @@ int hexValue(char c) {
     return -1;
 }
 
-bool isLetter(char c) {
+bool isLetter(char c)
+{
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-int clampLength(int twips) {
+int clampLength(int twips)
+{
     return std::clamp(twips, -kMaxLength, kMaxLength);
 }
 
 class Parser {
 public:
     Parser(const QByteArray& rtf, RtfSink& sink, const QString& defaultFamily)
-        : m_p(rtf.constData()), m_end(rtf.constData() + rtf.size()), m_sink(sink) {
+        : m_p(rtf.constData()), m_end(rtf.constData() + rtf.size()), m_sink(sink)
+    {
         m_defaultFont.family = defaultFamily;
         m_defaultFont.script = yusciiScript(defaultFamily);
         m_defaultFont.codePage = m_codePage;
         m_stack.reserve(64);
     }
 
-    void run() {
+    void run()
+    {
         while (m_p < m_end && !m_done) {
             const char c = *m_p;
             if (c == '{') {
@@ -201,6 +211,8 @@ private:
         int unicodeSkip = 1;
         CharState chars;
         ParaState para;
+
+        bool operator==(const State&) const = default;
     };
 
     struct FontEntry {
@@ -213,22 +225,34 @@ private:
 
     // ---- groups
 
-    void push() {
+    void push()
+    {
         m_ignorableNext = false;
         m_unicodeSkip = 0;
-        if (m_stack.size() >= size_t(kMaxDepth)) {
-            ++m_overflow;
+        if (m_skipDepth > 0) {
+            ++m_skipDepth;
             return;
         }
-        m_stack.push_back(m_s);
+        // Groups opened one inside the other with nothing changed between them save the same
+        // state: it is kept once with a count, so plain nesting of any depth costs no memory.
+        if (!m_stack.empty() && m_stack.back().state == m_s) {
+            ++m_stack.back().repeats;
+            return;
+        }
+        if (m_stack.size() >= size_t(kMaxDepth)) {
+            m_skipDepth = 1;
+            return;
+        }
+        m_stack.push_back({m_s, 1});
     }
 
-    void pop() {
+    void pop()
+    {
         flush();
         m_ignorableNext = false;
         m_unicodeSkip = 0;
-        if (m_overflow > 0) {
-            --m_overflow;
+        if (m_skipDepth > 0) {
+            --m_skipDepth;
             return;
         }
         if (m_stack.empty()) {
@@ -236,8 +260,10 @@ private:
             return;
         }
         const Dest closing = m_s.dest;
-        m_s = m_stack.back();
-        m_stack.pop_back();
+        m_s = m_stack.back().state;
+        if (--m_stack.back().repeats == 0) {
+            m_stack.pop_back();
+        }
         if (closing == Dest::FontTable) {
             nameFontEntry();
         }
@@ -251,7 +277,8 @@ private:
 
     // ---- tokens
 
-    void controlSequence() {
+    void controlSequence()
+    {
         if (m_p >= m_end) {
             return;
         }
@@ -286,7 +313,14 @@ private:
         controlWord(std::string_view(name, size_t(length)), hasParam, param);
     }
 
-    void controlSymbol(char c) {
+    void controlSymbol(char c)
+    {
+        if (m_skipDepth > 0) {
+            if (c == '\'') {
+                skipHex();
+            }
+            return;
+        }
         if (c == '\r' || c == '\n') {
             if (m_s.dest == Dest::Text) {
                 paragraphEnd();
@@ -333,7 +367,8 @@ private:
     }
 
     // Reads up to two hex digits after \'; returns how many there were.
-    int skipHex(int* value = nullptr) {
+    int skipHex(int* value = nullptr)
+    {
         int digits = 0;
         int v = 0;
         while (digits < 2 && m_p < m_end && hexValue(*m_p) >= 0) {
@@ -346,10 +381,14 @@ private:
         return digits;
     }
 
-    void controlWord(std::string_view name, bool hasParam, int param) {
+    void controlWord(std::string_view name, bool hasParam, int param)
+    {
         const std::optional<WordInfo> info = lookup(name);
         if (info && info->word == Word::Binary) {
             binary(param);
+            return;
+        }
+        if (m_skipDepth > 0) {
             return;
         }
         if (m_unicodeSkip > 0) {
@@ -401,7 +440,8 @@ private:
         }
     }
 
-    void textWord(WordInfo info, bool hasParam, int param) {
+    void textWord(WordInfo info, bool hasParam, int param)
+    {
         const bool on = !hasParam || param != 0;
         CharState& chars = m_s.chars;
         ParaState& para = m_s.para;
@@ -557,7 +597,8 @@ private:
 
     // ---- font and colour tables
 
-    void fontTableWord(Word word, int param) {
+    void fontTableWord(Word word, int param)
+    {
         switch (word) {
         case Word::Font: {
             nameFontEntry();
@@ -578,7 +619,8 @@ private:
         }
     }
 
-    void fontTableBytes(const char* bytes, qsizetype size) {
+    void fontTableBytes(const char* bytes, qsizetype size)
+    {
         if (m_fontEntry == nullptr) {
             return;
         }
@@ -594,7 +636,8 @@ private:
         }
     }
 
-    void nameFontEntry() {
+    void nameFontEntry()
+    {
         if (m_fontEntry == nullptr || m_fontEntry->named) {
             return;
         }
@@ -603,15 +646,16 @@ private:
         const int codePage = e.charset >= 0 ? codePageOfCharset(e.charset, m_codePage) : m_codePage;
         const QString name = decode(e.name, codePage).trimmed();
         const QString alt = decode(e.altName, codePage).trimmed();
-        e.info.family = name.isEmpty() ? alt : name;
-        e.info.script = yusciiScript(name);
-        if (!e.info.script) {
-            e.info.script = yusciiScript(alt);
-        }
+        // A document keeps only a run's family and the script is read back from it, so the name
+        // kept is the one that gives the script: "Arial" with the alternate name "YHelvetica" is
+        // YHelvetica.
+        e.info.family = name.isEmpty() || (!yusciiScript(name) && yusciiScript(alt)) ? alt : name;
+        e.info.script = yusciiScript(e.info.family);
         e.info.codePage = codePage;
     }
 
-    static QString decode(const QByteArray& bytes, int codePage) {
+    static QString decode(const QByteArray& bytes, int codePage)
+    {
         const auto& table = codePageTable(codePage);
         QString out;
         out.reserve(bytes.size());
@@ -623,7 +667,8 @@ private:
         return out;
     }
 
-    const FontInfo& fontInfo() const {
+    const FontInfo& fontInfo() const
+    {
         const int number = m_s.font >= 0 ? m_s.font : m_defaultFontNumber;
         if (auto it = m_fonts.find(number); it != m_fonts.end() && !it->second.info.family.isEmpty()) {
             return it->second.info;
@@ -631,7 +676,8 @@ private:
         return m_defaultFont;
     }
 
-    void colorTableWord(Word word, int param) {
+    void colorTableWord(Word word, int param)
+    {
         const int v = std::clamp(param, 0, 255);
         switch (word) {
         case Word::Red:
@@ -649,7 +695,8 @@ private:
         m_color.set = true;
     }
 
-    void colorTableBytes(const char* bytes, qsizetype size) {
+    void colorTableBytes(const char* bytes, qsizetype size)
+    {
         for (qsizetype i = 0; i < size; ++i) {
             if (bytes[i] == ';') {
                 // An entry without colour words is "automatic": no colour of its own.
@@ -660,7 +707,8 @@ private:
         }
     }
 
-    bool colorAt(int index, QRgb& out) const {
+    bool colorAt(int index, QRgb& out) const
+    {
         if (index <= 0 || size_t(index) >= m_colors.size() || !m_colors[size_t(index)]) {
             return false;
         }
@@ -670,7 +718,8 @@ private:
 
     // ---- pictures
 
-    void pictureWord(Word word, int param) {
+    void pictureWord(Word word, int param)
+    {
         switch (word) {
         case Word::Png:
             m_pictureType = PictureType::Png;
@@ -707,7 +756,8 @@ private:
         }
     }
 
-    void pictureBytes(const char* bytes, qsizetype size) {
+    void pictureBytes(const char* bytes, qsizetype size)
+    {
         for (qsizetype i = 0; i < size; ++i) {
             const int v = hexValue(bytes[i]);
             if (v < 0) {
@@ -722,15 +772,17 @@ private:
         }
     }
 
-    void binary(int count) {
+    void binary(int count)
+    {
         const qsizetype n = std::clamp<qsizetype>(count, 0, m_end - m_p);
-        if (m_s.dest == Dest::Picture) {
+        if (m_s.dest == Dest::Picture && m_skipDepth == 0) {
             m_picture.data.append(m_p, n);
         }
         m_p += n;
     }
 
-    void finishPicture() {
+    void finishPicture()
+    {
         // Only kinds Qt can read become pictures; each becomes one object character whether its
         // data turns out readable or not, so the text's positions never depend on decoding.
         if (!m_pictureType || m_pictureUnreadable || m_picture.data.isEmpty()) {
@@ -746,7 +798,11 @@ private:
 
     Run currentRun() const { return Run{&fontInfo(), m_s.chars}; }
 
-    void textBytes(const char* bytes, qsizetype size) {
+    void textBytes(const char* bytes, qsizetype size)
+    {
+        if (m_skipDepth > 0) {
+            return;
+        }
         switch (m_s.dest) {
         case Dest::Text:
             while (m_unicodeSkip > 0 && size > 0) {
@@ -777,13 +833,15 @@ private:
         }
     }
 
-    void literalByte(char b) {
+    void literalByte(char b)
+    {
         if (!kSpecial[uchar(b)] || b == '\\' || b == '{' || b == '}') {
             textBytes(&b, 1);
         }
     }
 
-    void unicodeChar(char16_t c) {
+    void unicodeChar(char16_t c)
+    {
         if (m_s.dest != Dest::Text || m_s.chars.hidden || !keptChar(c)) {
             return;
         }
@@ -792,7 +850,8 @@ private:
         m_sink.unicode(c, currentRun());
     }
 
-    void flush() {
+    void flush()
+    {
         if (!m_pending.empty()) {
             m_sink.text(m_pending.data(), qsizetype(m_pending.size()), currentRun());
             m_pending.clear();
@@ -803,7 +862,8 @@ private:
 
     // Before anything that takes a place in the text: enter or leave the table, and make the
     // paragraph that the last \par promised.
-    void content() {
+    void content()
+    {
         syncTable(m_s.para.inTable);
         if (m_pendingBreak) {
             newBlock();
@@ -811,7 +871,8 @@ private:
         m_blockEmpty = false;
     }
 
-    void newBlock() {
+    void newBlock()
+    {
         m_blockEmpty = true;
         m_sink.newBlock();
         m_pendingBreak = false;
@@ -819,27 +880,31 @@ private:
         m_pageBreakNext = false;
     }
 
-    ParaState currentPara() {
+    ParaState currentPara()
+    {
         ParaState p = m_s.para;
         p.pageBreakBefore = p.pageBreakBefore || m_pageBreakThis;
         return p;
     }
 
-    void endBlock() {
+    void endBlock()
+    {
         m_sink.blockFormat(currentPara());
         m_pageBreakThis = false;
     }
 
     // A paragraph mark ends the paragraph, but the next one is only made when something follows:
     // the mark after the last paragraph is the document's own end, not an empty paragraph.
-    void paragraphEnd() {
+    void paragraphEnd()
+    {
         flush();
         content();
         endBlock();
         m_pendingBreak = true;
     }
 
-    void syncTable(bool inTable) {
+    void syncTable(bool inTable)
+    {
         if (inTable) {
             if (!m_tableActive) {
                 m_blockEmpty = true;
@@ -867,7 +932,8 @@ private:
         }
     }
 
-    void cellEnd() {
+    void cellEnd()
+    {
         syncTable(true);
         if (m_pendingBreak) {
             newBlock();
@@ -876,7 +942,8 @@ private:
         m_afterCell = true;
     }
 
-    void rowEnd() {
+    void rowEnd()
+    {
         if (!m_tableActive || m_afterRow) {
             syncTable(true);
         }
@@ -890,7 +957,8 @@ private:
         m_afterRow = true;
     }
 
-    void finish() {
+    void finish()
+    {
         flush();
         if (!m_pendingBreak && !m_tableActive) {
             endBlock();
@@ -903,8 +971,12 @@ private:
     bool m_done = false;
 
     State m_s;
-    std::vector<State> m_stack;
-    int m_overflow = 0;
+    struct Saved {
+        State state;
+        int repeats; // groups that saved this same state, one inside the other
+    };
+    std::vector<Saved> m_stack;
+    int m_skipDepth = 0; // inside a group nested too deep: the groups open in it, itself included
     bool m_ignorableNext = false;
     int m_unicodeSkip = 0;
     std::string m_pending;
@@ -939,15 +1011,18 @@ private:
 
 } // namespace
 
-void parseRtf(const QByteArray& rtf, RtfSink& sink, const QString& defaultFamily) {
+void parseRtf(const QByteArray& rtf, RtfSink& sink, const QString& defaultFamily)
+{
     Parser(rtf, sink, defaultFamily).run();
 }
 
-bool isRtf(const QByteArray& data) {
+bool isRtf(const QByteArray& data)
+{
     return data.startsWith("{\\rtf");
 }
 
-QList<QByteArrayView> plainLines(QByteArrayView text) {
+QList<QByteArrayView> plainLines(QByteArrayView text)
+{
     QList<QByteArrayView> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {

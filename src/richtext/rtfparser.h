@@ -55,6 +55,8 @@ struct ParaState {
     bool lineMultiple = false;
     bool pageBreakBefore = false;
     bool inTable = false;
+
+    bool operator==(const ParaState&) const = default;
 };
 
 enum class PictureType { Png, Jpeg, Dib };

@@ -3,11 +3,13 @@
 #include "rtfparser.h"
 #include "runscript.h"
 
+#include <map>
 #include <QImage>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextTable>
 #include <QUrl>
+#include <vector>
 
 namespace richtext {
 namespace {
@@ -15,7 +17,8 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0; // the document's lengths are pixels at 96 per inch
 
 // A device-independent bitmap as RTF holds it lacks the file header that image readers expect.
-QImage dibImage(const QByteArray& dib) {
+QImage dibImage(const QByteArray& dib)
+{
     if (dib.size() < 40) {
         return {};
     }
@@ -53,7 +56,8 @@ class DocumentSink final : public RtfSink {
 public:
     explicit DocumentSink(QTextDocument& document) : m_document(document), m_cursor(&document) {}
 
-    void text(const char* bytes, qsizetype size, const Run& run) override {
+    void text(const char* bytes, qsizetype size, const Run& run) override
+    {
         useRun(run);
         if (run.font->script) {
             m_text += display::toUnicode(QByteArray::fromRawData(bytes, size), *run.font->script);
@@ -65,12 +69,14 @@ public:
         }
     }
 
-    void unicode(char16_t c, const Run& run) override {
+    void unicode(char16_t c, const Run& run) override
+    {
         useRun(run);
         m_text += QChar(c);
     }
 
-    void picture(const Picture& picture, const Run& run) override {
+    void picture(const Picture& picture, const Run& run) override
+    {
         useRun(run);
         flushText();
         QImage image = picture.type == PictureType::Dib ? dibImage(picture.data) : QImage::fromData(picture.data);
@@ -93,15 +99,17 @@ public:
         format.setName(name);
         format.setWidth(width);
         format.setHeight(height);
-        m_cursor.insertImage(format);
+        put({Step::Image, {}, format, {}});
     }
 
-    void newBlock() override {
+    void newBlock() override
+    {
         flushText();
-        m_cursor.insertBlock();
+        put({Step::Block, {}, {}, {}});
     }
 
-    void blockFormat(const ParaState& para) override {
+    void blockFormat(const ParaState& para) override
+    {
         flushText();
         QTextBlockFormat format;
         static constexpr Qt::Alignment kAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify};
@@ -123,46 +131,121 @@ public:
         if (para.pageBreakBefore) {
             format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         }
-        m_cursor.setBlockFormat(format);
+        put({Step::BlockFormat, {}, {}, format});
     }
 
-    void beginTable(int columns) override {
+    // A table is built whole when it ends. Its cells' contents are kept until then: a table works
+    // out its grid again after every change of its shape, so growing it row by row, or removing
+    // rows made ahead, takes time in proportion to the square of its rows.
+    void beginTable(int columns) override
+    {
         flushText();
+        m_inTable = true;
+        m_tableColumns = columns;
+        m_cells.clear();
+        m_cell = &m_cells[{0, 0}];
+    }
+
+    void enterCell(int row, int column) override
+    {
+        flushText();
+        m_tableColumns = std::max(m_tableColumns, column + 1);
+        m_cell = &m_cells[{row, column}];
+    }
+
+    void endTable() override
+    {
+        flushText();
+        buildTable();
+    }
+
+    void finish()
+    {
+        flushText();
+        if (m_inTable) { // the text ended inside the table
+            buildTable();
+        }
+    }
+
+private:
+    // What the text puts into the document, in order; inside a table kept for its cell.
+    enum class Step { Text, Image, Block, BlockFormat };
+    struct Insertion {
+        Step step;
+        QString text;
+        QTextCharFormat charFormat; // of the text or the image
+        QTextBlockFormat blockFormat;
+    };
+
+    void put(Insertion insertion)
+    {
+        if (m_inTable) {
+            m_cell->push_back(std::move(insertion));
+        } else {
+            apply(m_cursor, insertion);
+        }
+    }
+
+    static void apply(QTextCursor& cursor, const Insertion& insertion)
+    {
+        switch (insertion.step) {
+        case Step::Text:
+            cursor.insertText(insertion.text, insertion.charFormat);
+            break;
+        case Step::Image:
+            cursor.insertImage(insertion.charFormat.toImageFormat());
+            break;
+        case Step::Block:
+            cursor.insertBlock();
+            break;
+        case Step::BlockFormat:
+            cursor.setBlockFormat(insertion.blockFormat);
+            break;
+        }
+    }
+
+    void buildTable()
+    {
+        m_inTable = false;
         QTextTableFormat format;
         format.setBorder(1);
         format.setCellSpacing(0);
         format.setCellPadding(3);
         format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
-        m_table = m_cursor.insertTable(1, columns, format);
-    }
-
-    void enterCell(int row, int column) override {
-        flushText();
-        if (row >= m_table->rows()) {
-            m_table->appendRows(row + 1 - m_table->rows());
+        const int rows = m_cells.rbegin()->first.first + 1;
+        QTextTable* table = m_cursor.insertTable(rows, m_tableColumns, format);
+        // Every cell's place first, while the grid is whole; then the cells from the last one
+        // back, so filling one never moves the places of those still to fill.
+        std::vector<std::pair<int, const std::vector<Insertion>*>> places;
+        places.reserve(m_cells.size());
+        for (const auto& [cell, insertions] : m_cells) {
+            if (!insertions.empty()) {
+                places.emplace_back(table->cellAt(cell.first, cell.second).firstPosition(), &insertions);
+            }
         }
-        if (column >= m_table->columns()) {
-            m_table->appendColumns(column + 1 - m_table->columns());
+        QTextCursor cursor(&m_document);
+        for (auto place = places.rbegin(); place != places.rend(); ++place) {
+            cursor.setPosition(place->first);
+            for (const Insertion& insertion : *place->second) {
+                apply(cursor, insertion);
+            }
         }
-        m_cursor = m_table->cellAt(row, column).lastCursorPosition();
+        m_cells.clear();
+        m_cell = nullptr;
+        m_cursor.setPosition(table->lastPosition() + 1);
     }
 
-    void endTable() override {
-        flushText();
-        m_cursor.setPosition(m_table->lastPosition() + 1);
-        m_table = nullptr;
-    }
-
-    void finish() { flushText(); }
-
-private:
-    void useRun(const Run& run) {
-        if (m_hasRun && run.font == m_run.font && run.chars == m_run.chars) {
+    void useRun(const Run& run)
+    {
+        // By the family's name, not the font entry: a font table may define a number again, and
+        // the entry then has the new family at the same address.
+        if (m_hasRun && run.chars == m_chars && run.font->family == m_family) {
             return;
         }
         flushText();
         m_hasRun = true;
-        m_run = run;
+        m_chars = run.chars;
+        m_family = run.font->family;
         const CharState& c = run.chars;
         m_format = QTextCharFormat();
         m_format.setFontFamilies({run.font->family});
@@ -187,24 +270,30 @@ private:
         }
     }
 
-    void flushText() {
+    void flushText()
+    {
         if (!m_text.isEmpty()) {
-            m_cursor.insertText(m_text, m_format);
+            put({Step::Text, m_text, m_format, {}});
             m_text.resize(0);
         }
     }
 
     QTextDocument& m_document;
     QTextCursor m_cursor;
-    QTextTable* m_table = nullptr;
+    bool m_inTable = false;
+    int m_tableColumns = 0;
+    std::map<std::pair<int, int>, std::vector<Insertion>> m_cells; // by row and column
+    std::vector<Insertion>* m_cell = nullptr;                      // the cell the text is in
     bool m_hasRun = false;
-    Run m_run;
+    CharState m_chars;
+    QString m_family;
     QTextCharFormat m_format;
     QString m_text;
     int m_images = 0;
 };
 
-void readPlain(const QByteArray& data, QTextDocument& document) {
+void readPlain(const QByteArray& data, QTextDocument& document)
+{
     const QString family = document.defaultFont().family();
     QTextCharFormat format;
     format.setFontFamilies({family});
@@ -230,7 +319,8 @@ void readPlain(const QByteArray& data, QTextDocument& document) {
 
 } // namespace
 
-void readRtf(const QByteArray& data, QTextDocument& document) {
+void readRtf(const QByteArray& data, QTextDocument& document)
+{
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     // One edit block: a document shown in an editor is laid out once, not after every insertion.

@@ -18,7 +18,8 @@ namespace {
 constexpr double kTwipsPerPixel = 15.0;
 constexpr int kTableTwips = 9360; // 6.5 inches, shared evenly by the columns
 
-int twips(double pixels) {
+int twips(double pixels)
+{
     return int(std::lround(pixels * kTwipsPerPixel));
 }
 
@@ -36,12 +37,14 @@ struct Chars {
 
 class Writer {
 public:
-    explicit Writer(const QTextDocument& document) : m_document(document) {
+    explicit Writer(const QTextDocument& document) : m_document(document)
+    {
         // The program's two text fonts always come first, as stored texts have them.
         m_fonts << QStringLiteral("YHelvetica") << QStringLiteral("CHelvetica");
     }
 
-    QByteArray write() {
+    QByteArray write()
+    {
         collectTables();
         m_out += "{\\rtf1\\ansi\\ansicpg1250\\deff0\\deflang1050{\\fonttbl";
         for (int i = 0; i < m_fonts.size(); ++i) {
@@ -72,7 +75,8 @@ public:
     }
 
 private:
-    void collectTables() {
+    void collectTables()
+    {
         for (QTextBlock block = m_document.begin(); block.isValid(); block = block.next()) {
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 charsOf(it.fragment().charFormat());
@@ -81,7 +85,8 @@ private:
     }
 
     // The RTF numbers of a format, adding its font and colours to the tables.
-    Chars charsOf(const QTextCharFormat& format) {
+    Chars charsOf(const QTextCharFormat& format)
+    {
         Chars c;
         const QString family = familyOf(format, m_document);
         c.font = int(m_fonts.indexOf(family));
@@ -103,7 +108,8 @@ private:
         return c;
     }
 
-    int colorNumber(const QTextCharFormat& format, QTextFormat::Property property) {
+    int colorNumber(const QTextCharFormat& format, QTextFormat::Property property)
+    {
         if (!format.hasProperty(property) || format.brushProperty(property).style() == Qt::NoBrush) {
             return 0;
         }
@@ -116,7 +122,8 @@ private:
         return int(i) + 1;
     }
 
-    void writeFrame(QTextFrame* frame, bool inTable) {
+    void writeFrame(QTextFrame* frame, bool inTable)
+    {
         for (auto it = frame->begin(); !it.atEnd(); ++it) {
             if (QTextFrame* child = it.currentFrame()) {
                 if (auto* table = qobject_cast<QTextTable*>(child); table != nullptr && !inTable) {
@@ -132,7 +139,8 @@ private:
         }
     }
 
-    void writeTable(QTextTable* table) {
+    void writeTable(QTextTable* table)
+    {
         const int columns = table->columns();
         for (int row = 0; row < table->rows(); ++row) {
             word("\\trowd");
@@ -163,7 +171,8 @@ private:
         }
     }
 
-    void writeBlock(const QTextBlock& block, bool inTable) {
+    void writeBlock(const QTextBlock& block, bool inTable)
+    {
         const QTextBlockFormat f = block.blockFormat();
         word("\\pard");
         if (inTable) {
@@ -205,7 +214,8 @@ private:
         }
     }
 
-    void writeFragment(const QTextFragment& fragment) {
+    void writeFragment(const QTextFragment& fragment)
+    {
         const QTextCharFormat format = fragment.charFormat();
         writeChars(charsOf(format));
         const auto script = yusciiScript(m_fonts[m_chars.font]);
@@ -232,7 +242,8 @@ private:
         }
     }
 
-    void writeChars(const Chars& c) {
+    void writeChars(const Chars& c)
+    {
         if (c.font != m_chars.font) {
             word("\\f" + QByteArray::number(c.font));
         }
@@ -252,13 +263,15 @@ private:
         m_chars = c;
     }
 
-    void toggle(bool now, bool before, const char* on, const char* off) {
+    void toggle(bool now, bool before, const char* on, const char* off)
+    {
         if (now != before) {
             word(now ? on : off);
         }
     }
 
-    void writeImage(const QTextImageFormat& format) {
+    void writeImage(const QTextImageFormat& format)
+    {
         const QVariant resource = m_document.resource(QTextDocument::ImageResource, QUrl(format.name()));
         QImage image;
         if (resource.canConvert<QImage>()) {
@@ -290,29 +303,34 @@ private:
         m_delimit = false;
     }
 
-    void length(const char* name, double pixels) {
+    void length(const char* name, double pixels)
+    {
         const int value = twips(pixels);
         if (value != 0) {
             word(name + QByteArray::number(value));
         }
     }
 
-    void word(const QByteArray& w) {
+    void word(const QByteArray& w)
+    {
         m_out += w;
         m_delimit = true;
     }
 
-    void lineEnd() {
+    void lineEnd()
+    {
         m_out += "\r\n";
         m_delimit = false;
     }
 
-    void unicode(char16_t c) {
+    void unicode(char16_t c)
+    {
         m_out += "\\u" + QByteArray::number(c > 32767 ? int(c) - 65536 : int(c)) + "?";
         m_delimit = false;
     }
 
-    void textByte(char b) {
+    void textByte(char b)
+    {
         if (b == '\\' || b == '{' || b == '}') {
             m_out += '\\';
             m_out += b;
@@ -329,7 +347,8 @@ private:
         m_delimit = false;
     }
 
-    void fontNameChar(char b) {
+    void fontNameChar(char b)
+    {
         if (b == '\\' || b == '{' || b == '}' || uchar(b) >= 0x80) {
             textByte(b);
         } else {
@@ -347,11 +366,13 @@ private:
 
 } // namespace
 
-QByteArray writeRtf(const QTextDocument& document) {
+QByteArray writeRtf(const QTextDocument& document)
+{
     return Writer(document).write();
 }
 
-QByteArray rtfEscaped(const QByteArray& text) {
+QByteArray rtfEscaped(const QByteArray& text)
+{
     QByteArray out;
     out.reserve(text.size() + text.size() / 16);
     for (const char c : text) {

@@ -6,7 +6,8 @@
 namespace richtext {
 namespace {
 
-bool isFamily(const QString& family, QLatin1StringView name) {
+bool isFamily(const QString& family, QLatin1StringView name)
+{
     // "YHelvetica" itself, or followed by a word of its own ("YHelvetica CE"), never "YHelveticaX".
     return family.startsWith(name, Qt::CaseInsensitive) &&
            (family.size() == name.size() || family.at(name.size()) == u' ');
@@ -18,7 +19,8 @@ struct ReverseTable {
     static constexpr int kSize = 0x500; // every character toUnicode can give lies below U+0500
     std::array<char, kSize> bytes{};
 
-    explicit ReverseTable(display::Script script) {
+    explicit ReverseTable(display::Script script)
+    {
         bytes.fill('?');
         for (int b = 255; b >= 0; --b) {
             bytes[display::toUnicode(char(b), script).unicode()] = char(b);
@@ -32,7 +34,8 @@ struct ReverseTable {
     char operator()(char16_t c) const { return c < kSize ? bytes[c] : '?'; }
 };
 
-const ReverseTable& reverseTable(display::Script script) {
+const ReverseTable& reverseTable(display::Script script)
+{
     static const ReverseTable latin(display::Script::Latin);
     static const ReverseTable cyrillic(display::Script::Cyrillic);
     return script == display::Script::Latin ? latin : cyrillic;
@@ -66,7 +69,8 @@ constexpr char16_t kCp1252High[32] = {
 // clang-format on
 
 // ASCII below 0x80, `high` from 0x80 on, and `rest(b)` for the bytes the high part does not list.
-template <size_t N, typename Rest> std::array<char16_t, 256> makeTable(const char16_t (&high)[N], Rest rest) {
+template <size_t N, typename Rest> std::array<char16_t, 256> makeTable(const char16_t (&high)[N], Rest rest)
+{
     std::array<char16_t, 256> t{};
     for (int b = 0; b < 256; ++b) {
         t[b] = b < 0x80 ? char16_t(b) : b < 0x80 + int(N) ? high[b - 0x80] : rest(b);
@@ -76,7 +80,8 @@ template <size_t N, typename Rest> std::array<char16_t, 256> makeTable(const cha
 
 } // namespace
 
-std::optional<display::Script> yusciiScript(const QString& family) {
+std::optional<display::Script> yusciiScript(const QString& family)
+{
     const QString name = family.trimmed();
     if (isFamily(name, QLatin1StringView("YHelvetica")) || isFamily(name, QLatin1StringView("YU Sans Serif"))) {
         return display::Script::Latin;
@@ -87,11 +92,13 @@ std::optional<display::Script> yusciiScript(const QString& family) {
     return std::nullopt;
 }
 
-display::Script insertScript(const QString& family) {
+display::Script insertScript(const QString& family)
+{
     return yusciiScript(family).value_or(display::Script::Latin);
 }
 
-QString familyOf(const QTextCharFormat& format, const QTextDocument& document) {
+QString familyOf(const QTextCharFormat& format, const QTextDocument& document)
+{
     const QStringList families = format.property(QTextFormat::FontFamilies).toStringList();
     if (!families.isEmpty() && !families.first().isEmpty()) {
         return families.first();
@@ -99,7 +106,8 @@ QString familyOf(const QTextCharFormat& format, const QTextDocument& document) {
     return document.defaultFont().family();
 }
 
-char yusciiByte(char16_t c, std::optional<display::Script> script) {
+char yusciiByte(char16_t c, std::optional<display::Script> script)
+{
     if (script) {
         return reverseTable(*script)(c);
     }
@@ -110,7 +118,8 @@ char yusciiByte(char16_t c, std::optional<display::Script> script) {
     return reverseTable(display::Script::Cyrillic)(c);
 }
 
-int codePageOfCharset(int charset, int documentCodePage) {
+int codePageOfCharset(int charset, int documentCodePage)
+{
     switch (charset) {
     case 0:
         return 1252;
@@ -135,7 +144,8 @@ int codePageOfCharset(int charset, int documentCodePage) {
     }
 }
 
-const std::array<char16_t, 256>& codePageTable(int codePage) {
+const std::array<char16_t, 256>& codePageTable(int codePage)
+{
     static const std::array<char16_t, 256> cp1250 = makeTable(kCp1250High, [](int) { return char16_t(0); });
     static const std::array<char16_t, 256> cp1251 =
         makeTable(kCp1251High, [](int b) { return char16_t(0x0410 + (b - 0xC0)); });

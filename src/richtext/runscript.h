@@ -39,7 +39,8 @@ char yusciiByte(char16_t c, std::optional<display::Script> script);
 // Characters the reader keeps. Control characters other than the tab, and the characters the
 // document uses for its own structure (paragraph and frame marks, the object mark), would change
 // the document's paragraphs or positions, so they are dropped wherever text comes from.
-inline bool keptChar(char16_t c) {
+inline bool keptChar(char16_t c)
+{
     if (c < 0x20) {
         return c == u'\t';
     }

@@ -7,7 +7,8 @@
 namespace richtext {
 namespace {
 
-QByteArray foldAscii(QByteArrayView s) {
+QByteArray foldAscii(QByteArrayView s)
+{
     QByteArray out(s.size(), Qt::Uninitialized);
     char* dst = out.data();
     for (char c : s) {
@@ -18,13 +19,15 @@ QByteArray foldAscii(QByteArrayView s) {
 
 } // namespace
 
-bool isWordByte(char c) {
+bool isWordByte(char c)
+{
     const uchar b = uchar(c);
     return (b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b >= 0x80 ||
            (b != 0 && std::strchr("[]\\^@{}|~`", b) != nullptr);
 }
 
-qsizetype findText(QByteArrayView text, QByteArrayView term, qsizetype from, qsizetype to, FindOptions options) {
+qsizetype findText(QByteArrayView text, QByteArrayView term, qsizetype from, qsizetype to, FindOptions options)
+{
     if (to < 0 || to > text.size()) {
         to = text.size();
     }

@@ -17,7 +17,8 @@ constexpr double kPixelsPerPoint = 96.0 / 72.0;
 
 } // namespace
 
-void insertYuscii(QTextCursor& cursor, const QByteArray& text) {
+void insertYuscii(QTextCursor& cursor, const QByteArray& text)
+{
     QTextCharFormat format = cursor.charFormat();
     const QString family = familyOf(format, *cursor.document());
     format.setFontFamilies({family});
@@ -43,7 +44,8 @@ void insertYuscii(QTextCursor& cursor, const QByteArray& text) {
     cursor.endEditBlock();
 }
 
-void setFontFamily(QTextCursor& cursor, const QString& family) {
+void setFontFamily(QTextCursor& cursor, const QString& family)
+{
     if (!cursor.hasSelection()) {
         QTextCharFormat format;
         format.setFontFamilies({family});
@@ -96,7 +98,8 @@ void setFontFamily(QTextCursor& cursor, const QString& family) {
     cursor.setPosition(to, QTextCursor::KeepAnchor);
 }
 
-void setParagraphIndents(QTextCursor& cursor, double firstLine, double left, double right) {
+void setParagraphIndents(QTextCursor& cursor, double firstLine, double left, double right)
+{
     QTextBlockFormat format;
     format.setTextIndent(firstLine * kPixelsPerPoint);
     format.setLeftMargin(left * kPixelsPerPoint);
@@ -104,7 +107,8 @@ void setParagraphIndents(QTextCursor& cursor, double firstLine, double left, dou
     cursor.mergeBlockFormat(format);
 }
 
-QList<QByteArray> laidOutLines(const QTextDocument& document) {
+QList<QByteArray> laidOutLines(const QTextDocument& document)
+{
     document.documentLayout()->documentSize(); // completes the layout
     QList<QByteArray> lines;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {

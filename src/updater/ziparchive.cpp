@@ -3,18 +3,19 @@
 #include "zipdecoder.h"
 
 #include <algorithm>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
 
 namespace {
 
-constexpr quint32 LocalSignature = 0x04034b50;   // "PK" 3 4
-constexpr quint32 CentralSignature = 0x02014b50; // "PK" 1 2
-constexpr quint32 EndSignature = 0x06054b50;     // "PK" 5 6
+constexpr quint32 LocalSignature = 0x04034b50;        // "PK" 3 4
+constexpr quint32 CentralSignature = 0x02014b50;      // "PK" 1 2
+constexpr quint32 EndSignature = 0x06054b50;          // "PK" 5 6
+constexpr quint32 Zip64EndSignature = 0x06064b50;     // "PK" 6 6
+constexpr quint32 Zip64LocatorSignature = 0x07064b50; // "PK" 6 7
+constexpr qint64 Zip64LocatorSize = 20;
 constexpr qint64 LocalHeaderSize = 30;
 constexpr qint64 CentralHeaderSize = 46;
 constexpr qint64 EndRecordSize = 22;
@@ -171,9 +172,9 @@ ZipError::ZipError(const QString& message) : std::runtime_error(message.toStdStr
 
 TZipArchiveEntriesEntry::TZipArchiveEntriesEntry(TZipArchiveEntries& collection, const TCentralDirectoryFile& central)
     : m_collection(collection), m_central(central), m_encrypted(central.flags & FlagEncrypted),
-      // A name ending in "/" marks a folder even when the tool left the attribute out.
-      m_isFolder((central.externalAttributes & AttributeDirectory) || central.name.endsWith('/')),
-      m_compressionType(compressionType(central.method, central.flags))
+      // The name decides, as it does for every other archiver: the DOS folder bit is also found on
+      // entries with data, which would otherwise be dropped for an empty folder.
+      m_isFolder(central.name.endsWith('/')), m_compressionType(compressionType(central.method, central.flags))
 {
 }
 
@@ -275,6 +276,7 @@ void TZipArchive::Open(const QString& fileName)
         throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString());
     }
     m_file = std::move(file);
+    m_size = m_file->size();
     m_readOnly = !(info.permissions() & QFileDevice::WriteOwner);
     parse();
     m_isZipFile = m_entries.IsZipArchive();
@@ -293,6 +295,8 @@ void TZipArchive::Close()
     m_file.reset();
     m_end = {};
     m_endPosition = -1;
+    m_size = 0;
+    m_directoryError.clear();
     m_isZipFile = false;
     m_readOnly = false;
     if (OnZipChange) {
@@ -310,60 +314,117 @@ void TZipArchive::SelectAll()
 void TZipArchive::parse()
 {
     m_entries.clear();
-    if (findEndRecord()) {
-        if (readCentralDirectory()) {
+    m_directoryError.clear();
+    QString fault;
+    if (readDirectory(fault)) {
+        readLocalHeaders();
+        const QString shared = sharedData();
+        if (shared.isEmpty()) {
             m_entries.m_isZipArchive = true;
-            readLocalHeaders();
-        } else {
-            m_entries.clear();
+            if (!fault.isEmpty()) {
+                m_directoryError =
+                    QStringLiteral("The archive ") + quoted(m_file->fileName()) + u' ' + fault +
+                    QStringLiteral(". Entries read where its directory really lies: %1.").arg(m_entries.Count());
+            }
+            return;
         }
-    } else {
-        walkLocalHeaders();
-        m_entries.m_isZipArchive = m_entries.Count() > 0;
+        fault = shared;
+        m_entries.clear();
+        m_end = {};
+        m_endPosition = -1;
+    } else if (fault.isEmpty()) {
+        // No end record: a file that starts with a local header is an archive cut short, any other
+        // file (a news file) is no archive at all.
+        const QByteArray head = readAt(0, LocalHeaderSize);
+        if (head.size() < LocalHeaderSize || le32(head.constData()) != LocalSignature) {
+            return;
+        }
+        fault = QStringLiteral("has no directory; it may be cut short");
     }
+    walkLocalHeaders();
+    m_entries.m_isZipArchive = true;
+    m_directoryError = QStringLiteral("The archive ") + quoted(m_file->fileName()) + u' ' + fault +
+                       QStringLiteral(". Entries found by their local headers: %1.").arg(m_entries.Count());
 }
 
-bool TZipArchive::findEndRecord()
+std::vector<TZipArchive::EndCandidate> TZipArchive::endCandidates() const
 {
-    const qint64 size = m_file->size();
-    if (size < EndRecordSize) {
-        return false;
+    std::vector<EndCandidate> found;
+    if (m_size < EndRecordSize) {
+        return found;
     }
     // The record ends the file but for its comment, which is at most 65,535 bytes long.
-    const qint64 tailStart = std::max<qint64>(0, size - EndRecordSize - MaxCommentLength);
-    const QByteArray tail = readAt(tailStart, size - tailStart);
-    if (tail.size() != size - tailStart) {
-        return false;
-    }
+    const qint64 tailStart = std::max<qint64>(0, m_size - EndRecordSize - MaxCommentLength);
+    const QByteArray tail = readAt(tailStart, m_size - tailStart);
     for (qsizetype i = tail.size() - EndRecordSize; i >= 0; --i) {
         const char* p = tail.constData() + i;
-        if (le32(p) != EndSignature) {
+        if (le32(p) == EndSignature) {
+            found.push_back({tailStart + i, EndRecord{le16(p + 8), le32(p + 12), le32(p + 16), le16(p + 20)}});
+        }
+    }
+    return found;
+}
+
+bool TZipArchive::readDirectory(QString& fault)
+{
+    const std::vector<EndCandidate> candidates = endCandidates();
+    std::vector<TCentralDirectoryFile> records;
+    // The signature may also stand inside a comment, so a record counts only when the directory it
+    // names is really there: exactly its records, ending where the end record (or, in a ZIP64
+    // archive, the ZIP64 end record) starts. The one nearest the end of the file wins. A comment
+    // with more than a few signatures in it is made to have the file read over and over, so the
+    // tries are limited.
+    constexpr int MaxTries = 16;
+    int tries = 0;
+    for (const EndCandidate& c : candidates) {
+        const qint64 directoryEnd = qint64(c.end.directoryOffset) + c.end.directorySize;
+        const bool inPlace = directoryEnd == c.position ||
+                             (directoryEnd < c.position && hasSignatureAt(directoryEnd, Zip64EndSignature) &&
+                              hasSignatureAt(c.position - Zip64LocatorSize, Zip64LocatorSignature));
+        if (!inPlace || ++tries > MaxTries) {
             continue;
         }
-        const EndRecord end{le16(p + 8), le32(p + 12), le32(p + 16), le16(p + 20)};
-        const qint64 position = tailStart + i;
-        // The signature may also stand inside a comment; the real record's comment fits the
-        // file and its directory lies before it.
-        if (position + EndRecordSize + end.commentLength > size ||
-            qint64(end.directoryOffset) + end.directorySize > position) {
+        if (readDirectoryRecords(c.end.directoryOffset, c.end, records)) {
+            useDirectory(c, records, 0);
+            return true;
+        }
+    }
+    // None is sound. A directory that lies right before its end record but not where the record
+    // says was moved with the whole archive (bytes in front of it) or has only its offset wrong;
+    // the local headers tell which.
+    tries = 0;
+    for (const EndCandidate& c : candidates) {
+        const qint64 at = c.position - qint64(c.end.directorySize);
+        if (at < 0 || at == qint64(c.end.directoryOffset) || ++tries > MaxTries ||
+            !readDirectoryRecords(at, c.end, records)) {
             continue;
         }
-        m_end = end;
-        m_endPosition = position;
-        return true;
+        for (const qint64 shift : {at - qint64(c.end.directoryOffset), qint64(0)}) {
+            if (localHeadersAt(records, shift)) {
+                useDirectory(c, records, shift);
+                fault = shift > 0   ? QStringLiteral("has %1 bytes in front of it").arg(shift)
+                        : shift < 0 ? QStringLiteral("lacks %1 bytes at its start").arg(-shift)
+                                    : QStringLiteral("gives a wrong place for its directory");
+                return true;
+            }
+        }
+    }
+    if (!candidates.empty()) {
+        fault = QStringLiteral("has a directory that cannot be read");
     }
     return false;
 }
 
-bool TZipArchive::readCentralDirectory()
+bool TZipArchive::readDirectoryRecords(qint64 offset, const EndRecord& end,
+                                       std::vector<TCentralDirectoryFile>& records) const
 {
-    const QByteArray directory = readAt(m_end.directoryOffset, m_end.directorySize);
-    if (directory.size() != qint64(m_end.directorySize)) {
+    records.clear();
+    const QByteArray directory = readAt(offset, end.directorySize);
+    if (directory.size() != qint64(end.directorySize)) {
         return false;
     }
-    const int count = m_end.entriesOnDisk;
     qsizetype at = 0;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < end.entriesOnDisk; ++i) {
         if (directory.size() - at < CentralHeaderSize) {
             return false;
         }
@@ -377,12 +438,34 @@ bool TZipArchive::readCentralDirectory()
         central.extra = directory.mid(at + central.nameLength, central.extraLength);
         central.comment = directory.mid(at + central.nameLength + central.extraLength, central.commentLength);
         at += variable;
+        records.push_back(std::move(central));
+    }
+    // A count one too low leaves records over; they belong to the directory as much as the others.
+    return at == directory.size();
+}
+
+bool TZipArchive::localHeadersAt(const std::vector<TCentralDirectoryFile>& records, qint64 shift) const
+{
+    return std::all_of(records.begin(), records.end(), [&](const TCentralDirectoryFile& central) {
+        return hasSignatureAt(qint64(central.localHeaderOffset) + shift, LocalSignature);
+    });
+}
+
+void TZipArchive::useDirectory(const EndCandidate& candidate, std::vector<TCentralDirectoryFile>& records, qint64 shift)
+{
+    m_end = candidate.end;
+    m_endPosition = candidate.position;
+    const int count = int(records.size());
+    for (int i = 0; i < count; ++i) {
+        TCentralDirectoryFile& central = records[size_t(i)];
+        if (central.localHeaderOffset != Zip64Marker) {
+            central.localHeaderOffset = quint32(qint64(central.localHeaderOffset) + shift);
+        }
         m_entries.add(central);
         if (OnZipOpen) {
             OnZipOpen(i, count);
         }
     }
-    return true;
 }
 
 void TZipArchive::readLocalHeaders()
@@ -395,6 +478,40 @@ void TZipArchive::readLocalHeaders()
         TZipArchiveEntriesEntry& entry = m_entries.Items(i);
         readLocalHeader(entry.m_central.localHeaderOffset, entry.m_local);
     }
+}
+
+QString TZipArchive::sharedData() const
+{
+    // Each entry's local header and data, as the directory places them. Two records whose spans
+    // meet would have the same bytes extracted twice: a small archive could then fill a disk.
+    struct Span {
+        qint64 start;
+        qint64 end;
+        int entry;
+    };
+    std::vector<Span> spans;
+    spans.reserve(size_t(m_entries.Count()));
+    for (int i = 0; i < m_entries.Count(); ++i) {
+        const TZipArchiveEntriesEntry& entry = m_entries.Items(i);
+        const TCentralDirectoryFile& central = entry.m_central;
+        const ZipHeaderFields& header = entry.m_local.signature == LocalSignature
+                                            ? static_cast<const ZipHeaderFields&>(entry.m_local)
+                                            : static_cast<const ZipHeaderFields&>(central);
+        const qint64 start = central.localHeaderOffset;
+        // A ZIP64 size is refused at extraction; its span is only its header here.
+        const qint64 data = central.compressedSize == Zip64Marker ? 0 : central.compressedSize;
+        spans.push_back({start, start + LocalHeaderSize + header.nameLength + header.extraLength + data, i});
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
+    for (size_t i = 1; i < spans.size(); ++i) {
+        if (spans[i].start < spans[i - 1].end) {
+            const auto name = [this](int entry) { return quoted(m_entries.Items(entry).FileName()); };
+            return QStringLiteral("has entries that share their data (") + name(spans[i - 1].entry) +
+                   QStringLiteral(" and ") + name(spans[i].entry) + u')';
+        }
+        spans[i].end = std::max(spans[i].end, spans[i - 1].end);
+    }
+    return {};
 }
 
 void TZipArchive::walkLocalHeaders()
@@ -415,20 +532,33 @@ void TZipArchive::walkLocalHeaders()
     }
 }
 
+bool TZipArchive::hasSignatureAt(qint64 offset, quint32 signature) const
+{
+    const QByteArray bytes = readAt(offset, 4);
+    return bytes.size() == 4 && le32(bytes.constData()) == signature;
+}
+
 bool TZipArchive::readLocalHeader(qint64 offset, TLocalFile& local) const
 {
     local = {};
-    const QByteArray head = readAt(offset, LocalHeaderSize);
-    if (head.size() != LocalHeaderSize || le32(head.constData()) != LocalSignature) {
+    // Names and extra fields are short: one read mostly takes the whole header.
+    constexpr qint64 Usual = LocalHeaderSize + 226;
+    QByteArray head = readAt(offset, Usual);
+    if (head.size() < LocalHeaderSize || le32(head.constData()) != LocalSignature) {
         return false;
     }
     TLocalFile found = parseLocalHeader(head.constData());
-    const QByteArray variable = readAt(offset + LocalHeaderSize, found.nameLength + found.extraLength);
-    if (variable.size() != found.nameLength + found.extraLength) {
-        return false;
+    const qint64 whole = LocalHeaderSize + found.nameLength + found.extraLength;
+    if (head.size() < whole) {
+        if (head.size() == Usual) {
+            head += readAt(offset + Usual, whole - Usual);
+        }
+        if (head.size() < whole) {
+            return false;
+        }
     }
-    found.name = variable.left(found.nameLength);
-    found.extra = variable.mid(found.nameLength);
+    found.name = head.mid(LocalHeaderSize, found.nameLength);
+    found.extra = head.mid(LocalHeaderSize + found.nameLength, found.extraLength);
     local = found;
     return true;
 }
@@ -440,7 +570,7 @@ bool TZipArchive::findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64
 {
     constexpr qint64 Piece = 1 << 20;
     const QByteArray signature("PK\x07\x08", 4); // the descriptor's own signature
-    for (qint64 at = dataStart; at < m_file->size(); at += Piece) {
+    for (qint64 at = dataStart; at < m_size; at += Piece) {
         // Overlapping pieces, so a descriptor across a piece boundary is seen whole.
         const QByteArray piece = readAt(at, Piece + DescriptorSize - 1);
         for (qsizetype i = piece.indexOf(signature); i >= 0 && i < Piece; i = piece.indexOf(signature, i + 1)) {
@@ -484,14 +614,19 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     if (action != oaOverwrite && action != oaOverwriteAll) {
         return;
     }
+    const TCentralDirectoryFile& central = entry.CentralDirectory();
     if (entry.IsFolder()) {
-        if (!QDir().mkpath(target)) {
-            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target));
+        if (central.uncompressedSize != 0) {
+            throw ZipError(QStringLiteral("The folder entry ") + quoted(name) + QStringLiteral(" carries data"));
+        }
+        QString reason;
+        if (!zipdecoder::makeFolders(target, reason)) {
+            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target) + QStringLiteral(": ") +
+                           reason);
         }
         return;
     }
 
-    const TCentralDirectoryFile& central = entry.CentralDirectory();
     // ZIP64 keeps the real sizes and offset in an extra field that this reader does not follow.
     const bool zip64 = central.compressedSize == Zip64Marker || central.uncompressedSize == Zip64Marker ||
                        central.localHeaderOffset == Zip64Marker;
@@ -499,9 +634,9 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
         throw ZipError(QStringLiteral("Cannot process this file: ") + name + u' ');
     }
     // The sizes and CRC-32 come from the directory: with flag bit 3 the local header has none, and
-    // the data start right after its name and extra field.
-    TLocalFile local;
-    if (!readLocalHeader(central.localHeaderOffset, local)) {
+    // the data start right after its name and extra field. The local header was read at opening.
+    const TLocalFile& local = entry.LocalFile();
+    if (local.signature != LocalSignature) {
         throw ZipError(QStringLiteral("The local header of ") + quoted(name) + QStringLiteral(" is missing"));
     }
     zipdecoder::EntryData data;
@@ -511,27 +646,31 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     data.crc32 = central.crc32;
     data.method = central.method;
     const QString cutShort = QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are cut short");
-    if (data.offset + data.compressedSize > m_file->size()) {
+    if (data.offset + data.compressedSize > m_size) {
         throw ZipError(cutShort);
     }
 
-    if (!QDir().mkpath(QFileInfo(target).absolutePath())) {
-        throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target));
-    }
-    // Written beside the target and renamed over it only when whole and checked. No attribute of
-    // the entry is applied: a read-only file would make the next update's extraction fail, and
-    // hidden, system and archive have no meaning here.
-    QSaveFile out(target);
-    const QString cannotWrite = QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ");
-    if (!out.open(QIODevice::WriteOnly)) {
-        throw ZipError(cannotWrite + out.errorString());
+    // No attribute of the entry is applied: a read-only file would make the next update's
+    // extraction fail, and hidden, system and archive have no meaning here.
+    zipdecoder::PartFile out(target);
+    const auto cannotWrite = [&] {
+        return ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ") + out.error());
+    };
+    if (!out.open()) {
+        if (out.folderFailed()) {
+            throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target) + QStringLiteral(": ") +
+                           out.error());
+        }
+        throw cannotWrite();
     }
     const qint64 total = data.uncompressedSize;
-    const auto fault = zipdecoder::decode(*m_file, data, out, [this, total](qint64 written) {
-        if (OnDecompressFile) {
-            OnDecompressFile(written, total);
-        }
-    });
+    const auto fault = zipdecoder::decode(
+        *m_file, data, [&out](const char* bytes, qint64 size) { return out.write(bytes, size); },
+        [this, total](qint64 written) {
+            if (OnDecompressFile) {
+                OnDecompressFile(written, total);
+            }
+        });
     switch (fault) {
     case zipdecoder::Fault::None:
         break;
@@ -542,9 +681,9 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     case zipdecoder::Fault::BadChecksum:
         throw ZipError(QStringLiteral("The CRC-32 of ") + quoted(name) + QStringLiteral(" does not match its data"));
     case zipdecoder::Fault::WriteFailed:
-        throw ZipError(cannotWrite + out.errorString());
+        throw cannotWrite();
     }
     if (!out.commit()) {
-        throw ZipError(cannotWrite + out.errorString());
+        throw cannotWrite();
     }
 }

@@ -78,6 +78,7 @@ public:
     const TCentralDirectoryFile& CentralDirectory() const { return m_central; }
     const TLocalFile& LocalFile() const { return m_local; }
     bool Encrypted() const { return m_encrypted; }
+    // The name ends in "/"; the entry's attributes do not count.
     bool IsFolder() const { return m_isFolder; }
     // The local header's time stamp; set only for entries found by walking the local headers.
     QDateTime DateTime() const { return m_dateTime; }
@@ -91,8 +92,9 @@ public:
     // Extracts the entry to `destination`, honouring the archive's OverwriteAction and its
     // OnOverwriteFile event. A file is written under a temporary name beside `destination` and
     // renamed over it only when complete and its CRC-32 matches, so a failure (ZipError) never
-    // leaves a cut file or disturbs an existing one. Names that would climb out of the folder
-    // they are extracted to are refused.
+    // leaves a cut file or disturbs an existing one; a failed write names the file and the
+    // system's reason. Names that would climb out of the folder they are extracted to are refused,
+    // and so is a folder entry that carries data.
     void ExtractToFile(const QString& destination);
 
 private:
@@ -155,12 +157,28 @@ public:
     // The entries' names in local form: "//" made one "/", anything up to a drive's ":/" dropped.
     QStringList FileNames() const;
 
+    // An archive whose directory cannot be read as it stands. A file is an archive when it has an
+    // end record or starts with a local header; when its directory is missing (a download cut
+    // short), damaged, counted wrong, not where its end record says, or has records that share
+    // another entry's data, opening does not fail: the archive opens (IsZipFile and Active true)
+    // with the entries that could be recovered, and DirectoryDamaged() is true. The entries come
+    // from the directory where it really lies when only its place was wrong (bytes in front of the
+    // archive: each entry's CentralDirectory().localHeaderOffset is then where its local header
+    // really is), else from walking the local headers from the start of the file; there may be
+    // none. Entries may be missing, so a caller that must have the whole archive (the update run)
+    // takes such an archive as failed. DirectoryError() says what was wrong and with which file
+    // ("The archive "<path>" has no directory; it may be cut short. Entries found by their local
+    // headers: 3."). Both are cleared by Close and by every open; a file that is not an archive
+    // at all (a news file) is not a damaged one.
+    bool DirectoryDamaged() const { return !m_directoryError.isEmpty(); }
+    QString DirectoryError() const { return m_directoryError; }
+
     TZipArchiveEntries& Entries() { return m_entries; }
     const TZipArchiveEntries& Entries() const { return m_entries; }
 
     // Closes any open archive and opens `fileName`. A missing file throws ZipError
     // "File "<name>" not found!"; a file that is not a ZIP archive opens without failure, reads
-    // as not active and has no entries.
+    // as not active and has no entries; an archive with a damaged directory: see DirectoryDamaged.
     void Open(const QString& fileName);
     void Close();
     void SelectAll();
@@ -186,11 +204,21 @@ private:
         quint16 commentLength = 0;
     };
 
+    struct EndCandidate {
+        qint64 position;
+        EndRecord end;
+    };
+
     void parse();
-    bool findEndRecord();
-    bool readCentralDirectory();
+    std::vector<EndCandidate> endCandidates() const;
+    bool readDirectory(QString& fault);
+    bool readDirectoryRecords(qint64 offset, const EndRecord& end, std::vector<TCentralDirectoryFile>& records) const;
+    bool localHeadersAt(const std::vector<TCentralDirectoryFile>& records, qint64 shift) const;
+    void useDirectory(const EndCandidate& candidate, std::vector<TCentralDirectoryFile>& records, qint64 shift);
     void readLocalHeaders();
+    QString sharedData() const;
     void walkLocalHeaders();
+    bool hasSignatureAt(qint64 offset, quint32 signature) const;
     bool readLocalHeader(qint64 offset, TLocalFile& local) const;
     bool findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const;
     QByteArray readAt(qint64 offset, qint64 length) const;
@@ -205,4 +233,6 @@ private:
     std::unique_ptr<QFile> m_file;
     EndRecord m_end;
     qint64 m_endPosition = -1;
+    qint64 m_size = 0; // of the open file
+    QString m_directoryError;
 };

@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <bzlib.h>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <new>
+#include <QFile>
 #include <QIODevice>
+#include <QRandomGenerator>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 #include <zlib.h>
 
@@ -129,7 +135,7 @@ bool isSupported(int method)
     return method == Stored || method == Deflated || method == Bzip2;
 }
 
-Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
+Fault decode(QIODevice& archive, const EntryData& data, const Writer& write,
              const std::function<void(qint64 written)>& progress)
 {
     if (data.method == Stored && data.compressedSize != data.uncompressedSize) {
@@ -139,8 +145,12 @@ Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
         return Fault::ShortRead;
     }
     const std::unique_ptr<Decoder> decoder = makeDecoder(data);
-    std::vector<char> input(PieceSize);
-    std::vector<char> output(PieceSize);
+    // A small entry gets small buffers: most entries of an archive of many files are tiny, and
+    // large allocations cost a mapping of their own each time.
+    const qint64 inputSize = std::clamp<qint64>(data.compressedSize, 1, PieceSize);
+    const qint64 outputSize = std::clamp<qint64>(data.uncompressedSize, 1, PieceSize);
+    std::vector<char> input(static_cast<size_t>(inputSize));
+    std::vector<char> output(static_cast<size_t>(outputSize));
     qint64 unread = data.compressedSize;
     const char* in = input.data();
     qint64 inLength = 0;
@@ -148,7 +158,7 @@ Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
     uLong crc = crc32(0, nullptr, 0);
     for (;;) {
         if (inLength == 0 && unread > 0) {
-            const qint64 want = std::min(unread, PieceSize);
+            const qint64 want = std::min(unread, inputSize);
             if (archive.read(input.data(), want) != want) {
                 return Fault::ShortRead;
             }
@@ -157,19 +167,19 @@ Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
             inLength = want;
         }
         char* next = output.data();
-        qint64 room = PieceSize;
+        qint64 room = outputSize;
         const qint64 inBefore = inLength;
         const Step step = decoder->step(in, inLength, next, room);
         if (step == Step::Damaged) {
             return Fault::Damaged;
         }
-        const qint64 produced = PieceSize - room;
+        const qint64 produced = outputSize - room;
         if (produced > 0) {
             if (written + produced > qint64(data.uncompressedSize)) {
                 return Fault::Damaged;
             }
             crc = crc32(crc, reinterpret_cast<const Bytef*>(output.data()), uInt(produced));
-            if (out.write(output.data(), produced) != produced) {
+            if (!write(output.data(), produced)) {
                 return Fault::WriteFailed;
             }
             written += produced;
@@ -190,6 +200,135 @@ Fault decode(QIODevice& archive, const EntryData& data, QIODevice& out,
         return Fault::Damaged;
     }
     return crc == data.crc32 ? Fault::None : Fault::BadChecksum;
+}
+
+namespace {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool makeFolder(const QByteArray& path, int& error)
+{
+    if (::mkdir(path.constData(), 0777) == 0) {
+        return true;
+    }
+    error = errno;
+    if (error == ENOENT) {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash > 0 && makeFolder(path.left(slash), error)) {
+            if (::mkdir(path.constData(), 0777) == 0) {
+                return true;
+            }
+            error = errno;
+        }
+    }
+    if (error == EEXIST) {
+        struct stat status;
+        if (::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            return true;
+        }
+        error = ENOTDIR;
+    }
+    return false;
+}
+
+} // namespace
+
+bool makeFolders(const QString& folder, QString& error)
+{
+    int code = 0;
+    if (makeFolder(QFile::encodeName(folder), code)) {
+        return true;
+    }
+    error = systemReason(code);
+    return false;
+}
+
+PartFile::~PartFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    if (!m_partPath.isEmpty()) {
+        ::unlink(m_partPath.constData());
+    }
+}
+
+bool PartFile::fail()
+{
+    m_error = systemReason(errno);
+    return false;
+}
+
+bool PartFile::open()
+{
+    const QByteArray target = QFile::encodeName(m_target);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash >= 0 ? target.left(slash + 1) : QByteArray();
+    bool folderMade = false;
+    // A short name of its own: the target's name may already be as long as the system allows.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_partPath = folder + "~zip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+        m_fd = ::open(m_partPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            return true;
+        }
+        const int error = errno;
+        m_partPath.clear();
+        if (error == ENOENT && !folderMade && slash > 0) {
+            int code = 0;
+            if (!makeFolder(target.left(slash), code)) {
+                m_folderFailed = true;
+                m_error = systemReason(code);
+                return false;
+            }
+            folderMade = true;
+        } else if (error != EEXIST) {
+            m_error = systemReason(error);
+            return false;
+        }
+    }
+    m_error = systemReason(EEXIST);
+    return false;
+}
+
+bool PartFile::write(const char* bytes, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, bytes, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail();
+        }
+        bytes += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool PartFile::commit()
+{
+    // Some file systems report a failed write only when the file is closed.
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        return fail();
+    }
+    // The file the new one replaces is removed first, now that the new one is whole: renaming over
+    // it would make the file system write the new file out at once (as it does to keep a replaced
+    // file safe), which for thousands of small files costs several times the unpacking. A folder
+    // there is not removed, and the rename then fails with the system's reason.
+    const QByteArray target = QFile::encodeName(m_target);
+    ::unlink(target.constData());
+    if (::rename(m_partPath.constData(), target.constData()) != 0) {
+        return fail();
+    }
+    m_partPath.clear();
+    return true;
 }
 
 } // namespace zipdecoder

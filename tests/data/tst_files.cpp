@@ -1,9 +1,42 @@
 #include "configfile.h"
 #include "listfiles.h"
 
+#include <csignal>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
+
+namespace {
+
+// Limits the size of files this process writes, which holds for root too; -1 leaves it alone.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        if (bytes != rlim_t(-1)) {
+            m_signal = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+            rlimit limit = m_saved;
+            limit.rlim_cur = bytes;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        if (m_signal != SIG_ERR) {
+            std::signal(SIGXFSZ, m_signal);
+        }
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = SIG_ERR;
+};
+
+} // namespace
 
 class TestFiles : public QObject {
     Q_OBJECT
@@ -12,6 +45,7 @@ private slots:
     void lineEnds();
     void listRoundTripKeepsBytes();
     void saveReplacesReadOnlyFileWhole();
+    void saveFailureIsReported_data();
     void saveFailureIsReported();
     void missingConfigGivesDefaults();
     void configFromFile();
@@ -49,7 +83,8 @@ void TestFiles::listRoundTripKeepsBytes()
     QVERIFY(listfiles::save(path, lines).isEmpty());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), QByteArray("Zakon o ra~unovodstvu\r\n") + QByteArray("\xe8\x8a\x00x", 4) + "\r\n[KOLA 'A'\r\n");
+    QCOMPARE(f.readAll(),
+             QByteArray("Zakon o ra~unovodstvu\r\n") + QByteArray("\xe8\x8a\x00x", 4) + "\r\n[KOLA 'A'\r\n");
     bool ok = false;
     QCOMPARE(listfiles::load(path, &ok), lines);
     QVERIFY(ok);
@@ -70,19 +105,44 @@ void TestFiles::saveReplacesReadOnlyFileWhole()
     QCOMPARE(listfiles::load(path), (QByteArrayList{"new", "lines"}));
 }
 
+void TestFiles::saveFailureIsReported_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // the system's words, in what save returns
+    QTest::newRow("file size limit") << "limit"
+                                     << "File too large";
+    QTest::newRow("target is a folder") << "folder"
+                                        << "";
+    QTest::newRow("folder is a file") << "blocked"
+                                      << "";
+}
+
 void TestFiles::saveFailureIsReported()
 {
+    // Each failure holds for root too (which folder permissions do not stop): the save fails, says
+    // so, and what was there stays whole, with nothing left beside it.
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
-    const QString path = dir.filePath("pretrage.ini");
+    QString path = dir.filePath("pretrage.ini");
     QVERIFY(listfiles::save(path, {"kept"}).isEmpty());
-    // A folder that cannot be written: the save fails, says so, and the old file stays whole.
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (QFileInfo(dir.path()).isWritable()) {
-        QSKIP("running with rights that ignore folder permissions");
+    if (kind == "folder") {
+        path = dir.filePath("cesti.ini");
+        QVERIFY(QDir().mkpath(path + "/inside"));
+    } else if (kind == "blocked") {
+        path = dir.filePath("pretrage.ini/brzi.ini");
     }
-    QVERIFY(!listfiles::save(path, {"lost"}).isEmpty());
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QCOMPARE(listfiles::load(path), QByteArrayList{"kept"});
+    QString failure;
+    {
+        const FileSizeLimit limit(kind == "limit" ? 8 : -1);
+        failure = listfiles::save(path, {"a line longer than the limit", "and another"});
+    }
+    QVERIFY(!failure.isEmpty());
+    QVERIFY2(failure.contains(reason), qPrintable(failure));
+    QCOMPARE(listfiles::load(dir.filePath("pretrage.ini")), QByteArrayList{"kept"});
+    const QStringList expected =
+        kind == "folder" ? QStringList{"cesti.ini", "pretrage.ini"} : QStringList{"pretrage.ini"};
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name), expected);
 }
 
 void TestFiles::missingConfigGivesDefaults()
@@ -158,7 +218,21 @@ void TestFiles::dataVersion()
     QCOMPARE(configfile::dataVersion(nine), QByteArray());
     QCOMPARE(configfile::dataVersion(nine + QByteArrayList{""}), QByteArray("2.2.0"));
     QCOMPARE(configfile::dataVersion(nine + QByteArrayList{"3.1.4"}), QByteArray("3.1.4"));
+    QCOMPARE(configfile::dataVersion(nine + QByteArrayList{" 2024/12 izmena 143"}), QByteArray(" 2024/12 izmena 143"));
+    QCOMPARE(configfile::dataVersion(nine + QByteArrayList{QByteArray(32, '9')}), QByteArray(32, '9'));
     QCOMPARE(configfile::dataVersion({}), QByteArray());
+    // A fresh install's file reads without a fault and gives its version.
+    const QByteArrayList fresh = configfile::freshInstall("2.2.0");
+    QCOMPARE(fresh.size(), 10);
+    QVERIFY(!configfile::read(fresh, {}).faulty);
+    QCOMPARE(configfile::dataVersion(fresh), QByteArray("2.2.0"));
+    QCOMPARE(fresh, configfile::write({}, "9/12/2019", "2.2.0"));
+    // What a damaged file leaves on line 10 is no version: it counts as missing, and the caption
+    // never shows it.
+    for (const QByteArray& garbage : {QByteArray("3.1\x01"), QByteArray("\x7f"), QByteArray("3\tx"),
+                                      QByteArray("3.1.\xe8"), QByteArray(33, '9'), QByteArray(4000, 'x')}) {
+        QCOMPARE(configfile::dataVersion(nine + QByteArrayList{garbage}), QByteArray());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

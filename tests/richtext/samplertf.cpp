@@ -7,7 +7,8 @@
 
 namespace samples {
 
-Sample regulation(qsizetype size, display::Script script, unsigned seed) {
+Sample regulation(qsizetype size, display::Script script, unsigned seed)
+{
     // Words with every YUSCII letter code, the three RTF specials among them; in the Cyrillic
     // form "w", "q" and "x" are letters too.
     const QList<QByteArray> latin = {"poreski", "obveznik", "je",     "du`an",    "da",      "podnese", "prijavu",
@@ -58,6 +59,31 @@ Sample regulation(qsizetype size, display::Script script, unsigned seed) {
     }
     s.rtf += "}";
     s.text.chop(1); // the last paragraph mark is the document's end
+    return s;
+}
+
+Sample table(int rows, int columns)
+{
+    Sample s;
+    s.rtf = "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 YHelvetica;}}\r\n"
+            "\\pard\\f0\\fs20 Tarifa\\par\r\n";
+    s.text = "Tarifa\n";
+    QByteArray definition = "\\trowd\\trgaph108";
+    for (int c = 1; c <= columns; ++c) {
+        definition += "\\cellx" + QByteArray::number(9000 * c / columns);
+    }
+    for (int r = 1; r <= rows; ++r) {
+        s.rtf += definition + "\r\n";
+        for (int c = 1; c <= columns; ++c) {
+            const QByteArray cell = c == 1 ? "Tarifni broj " + QByteArray::number(r)
+                                           : QByteArray::number(r * 37 % 1000) + "," + QByteArray::number(c) + "0";
+            s.rtf += "\\pard\\intbl " + cell + "\\cell ";
+            s.text += cell + '\n';
+        }
+        s.rtf += "\\row\r\n";
+    }
+    s.rtf += "\\pard Kraj\\par\r\n}";
+    s.text += "Kraj";
     return s;
 }
 

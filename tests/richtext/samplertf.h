@@ -18,4 +18,8 @@ struct Sample {
 // About `size` bytes of RTF; the same seed gives the same text.
 Sample regulation(qsizetype size, display::Script script = display::Script::Latin, unsigned seed = 1);
 
+// A tariff table as a word processor writes one, between two paragraphs: each row defined anew
+// with its cell boundaries, each cell a paragraph of its own.
+Sample table(int rows, int columns);
+
 } // namespace samples

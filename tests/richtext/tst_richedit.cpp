@@ -20,7 +20,8 @@ class RecordSource : public QObject {
     Q_OBJECT
 public:
     QByteArray field;
-    void move(const QByteArray& value) {
+    void move(const QByteArray& value)
+    {
         field = value;
         emit currentRecordChanged();
     }
@@ -30,7 +31,8 @@ signals:
 
 namespace {
 
-QByteArray rtf(const QByteArray& body, const char* font = "\\f0") {
+QByteArray rtf(const QByteArray& body, const char* font = "\\f0")
+{
     return "{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0\\fnil\\fcharset238 YHelvetica;}{\\f1\\fnil\\fcharset0 "
            "CHelvetica;}}\\viewkind4\\uc1\\pard" +
            QByteArray(font) + "\\fs20 " + body + "\\par }";
@@ -53,12 +55,14 @@ private slots:
     void linesAndParagraphs();
 };
 
-void TestRichEdit::initTestCase() {
+void TestRichEdit::initTestCase()
+{
     platform::ApplicationFontTable fonts;
     platform::installFonts(fonts, testsupport::binFolder());
 }
 
-void TestRichEdit::loadsRtfPlainTextAndFiles() {
+void TestRichEdit::loadsRtfPlainTextAndFiles()
+{
     RichEdit edit;
     const samples::Sample s = samples::regulation(5000);
     edit.setRtf(s.rtf);
@@ -86,7 +90,8 @@ void TestRichEdit::loadsRtfPlainTextAndFiles() {
     QCOMPARE(edit.yusciiText(), QByteArray("Dostava {tampe"));
 }
 
-void TestRichEdit::followsTheBoundRecord() {
+void TestRichEdit::followsTheBoundRecord()
+{
     RichEdit edit;
     auto* source = new RecordSource;
     source->field = rtf("Prvi");
@@ -130,7 +135,8 @@ void TestRichEdit::followsTheBoundRecord() {
     QCOMPARE(edit.yusciiText(), QByteArray("Ignored"));
 }
 
-void TestRichEdit::selectionIsKeptVisible() {
+void TestRichEdit::selectionIsKeptVisible()
+{
     QWidget window;
     auto* edit = new RichEdit(&window);
     auto* other = new QLineEdit(&window);
@@ -160,7 +166,8 @@ void TestRichEdit::selectionIsKeptVisible() {
     QCOMPARE(edit->selectionLength(), 0);
 }
 
-void TestRichEdit::findGivesDocumentPositions() {
+void TestRichEdit::findGivesDocumentPositions()
+{
     RichEdit edit;
     edit.setRtf(rtf("^lan 1\\par Ra~un i RA^UN\\par\\trowd\\cellx100\\intbl ra~un\\cell\\row\\pard ra~un"));
     const int first = edit.findText("ra~un", 0);
@@ -183,7 +190,8 @@ void TestRichEdit::findGivesDocumentPositions() {
     QCOMPARE(edit.findText("ra~un", 8, {}, 26), 21);
 }
 
-void TestRichEdit::copyGoesThroughTheFlattening() {
+void TestRichEdit::copyGoesThroughTheFlattening()
+{
     RichEdit edit;
     edit.setReadOnly(true);
     edit.setRtf(rtf("Ra~un {kole"));
@@ -208,7 +216,8 @@ void TestRichEdit::copyGoesThroughTheFlattening() {
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("njegov"));
 }
 
-void TestRichEdit::typingAndPastingAreMapped() {
+void TestRichEdit::typingAndPastingAreMapped()
+{
     RichEdit edit;
     edit.setRtf(rtf("ab", "\\f0"));
     edit.moveCursor(QTextCursor::End);
@@ -239,7 +248,8 @@ void TestRichEdit::typingAndPastingAreMapped() {
     QCOMPARE(edit.yusciiText(), QByteArray("]ao\n{"));
 }
 
-void TestRichEdit::formatsOnTheSelection() {
+void TestRichEdit::formatsOnTheSelection()
+{
     RichEdit edit;
     edit.setRtf(rtf("prvi red\\par ^lan 12 Naslov\\par tekst", "\\f1"));
     edit.selectAll();
@@ -274,7 +284,8 @@ void TestRichEdit::formatsOnTheSelection() {
     QCOMPARE(richtext::familyOf(c.charFormat(), *back.document()), QStringLiteral("YHelvetica"));
 }
 
-void TestRichEdit::repaintingSuspendsAndResumes() {
+void TestRichEdit::repaintingSuspendsAndResumes()
+{
     RichEdit edit;
     edit.suspendRepaint();
     edit.suspendRepaint();
@@ -292,7 +303,8 @@ void TestRichEdit::repaintingSuspendsAndResumes() {
     QVERIFY(edit.viewport()->updatesEnabled());
 }
 
-void TestRichEdit::linesAndParagraphs() {
+void TestRichEdit::linesAndParagraphs()
+{
     RichEdit edit;
     edit.resize(250, 300);
     edit.show();

@@ -24,13 +24,15 @@ namespace {
 // A document as the control holds one: its default font is the Latin text font.
 struct Doc {
     QTextDocument document;
-    explicit Doc(const QByteArray& data, const QString& family = DefaultFamily) {
+    explicit Doc(const QByteArray& data, const QString& family = DefaultFamily)
+    {
         document.setDefaultFont(QFont(family));
         readRtf(data, document);
     }
     QByteArray text() const { return documentText(document); }
     QTextBlock block(int n) const { return document.findBlockByNumber(n); }
-    QTextCharFormat formatAt(int position) const {
+    QTextCharFormat formatAt(int position) const
+    {
         QTextCursor c(const_cast<QTextDocument*>(&document));
         c.setPosition(position + 1);
         return c.charFormat();
@@ -38,7 +40,8 @@ struct Doc {
     int find(const QByteArray& yuscii) const { return int(text().indexOf(yuscii)); }
 };
 
-QByteArray imageHex(int width, int height, const char* kind = "PNG") {
+QByteArray imageHex(int width, int height, const char* kind = "PNG")
+{
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::red);
     QByteArray data;
@@ -51,7 +54,8 @@ QByteArray imageHex(int width, int height, const char* kind = "PNG") {
 // What a word processor exports (wordprocessor.rtf): style sheet, information group, generator, header and footer,
 // fonts with panose and alternative names, code pages, \u with fallbacks, a field, a list item,
 // a table, a picture in \shppict beside its metafile, a page break.
-QByteArray wordProcessorRtf(const QByteArray& pictureHex) {
+QByteArray wordProcessorRtf(const QByteArray& pictureHex)
+{
     QFile file(QStringLiteral(KORVELIN_RICHTEXT_TESTDATA "/wordprocessor.rtf"));
     if (!file.open(QIODevice::ReadOnly)) {
         qFatal("test data missing");
@@ -72,7 +76,8 @@ const QByteArray kWordProcessorText = "Ugovor o zakupu\n"
                                       "Nova strana";
 
 // The character formats the writer carries, compared position by position.
-QString formatKey(const QTextCharFormat& f, const QTextDocument& d) {
+QString formatKey(const QTextCharFormat& f, const QTextDocument& d)
+{
     return QStringLiteral("%1|%2|%3%4%5%6|%7|%8")
         .arg(familyOf(f, d))
         .arg(f.fontPointSize() > 0 ? f.fontPointSize() : d.defaultFont().pointSizeF())
@@ -84,7 +89,8 @@ QString formatKey(const QTextCharFormat& f, const QTextDocument& d) {
         .arg(f.hasProperty(QTextFormat::BackgroundBrush) ? f.background().color().name() : QString());
 }
 
-QString blockKey(const QTextBlockFormat& f) {
+QString blockKey(const QTextBlockFormat& f)
+{
     return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9")
         .arg(int(f.alignment() & Qt::AlignHorizontal_Mask))
         .arg(f.leftMargin())
@@ -97,7 +103,8 @@ QString blockKey(const QTextBlockFormat& f) {
         .arg(int(f.pageBreakPolicy()));
 }
 
-void compareDocuments(const QTextDocument& a, const QTextDocument& b) {
+void compareDocuments(const QTextDocument& a, const QTextDocument& b)
+{
     QCOMPARE(b.toRawText(), a.toRawText());
     QCOMPARE(documentText(b), documentText(a));
     QTextCursor ca(const_cast<QTextDocument*>(&a));
@@ -119,7 +126,8 @@ void compareDocuments(const QTextDocument& a, const QTextDocument& b) {
 }
 
 // The plain-text path must give what the document holds, whatever the input.
-void checkPlainMatchesDocument(const QByteArray& data) {
+void checkPlainMatchesDocument(const QByteArray& data)
+{
     Doc d(data);
     const QByteArray plain = plainText(data);
     if (plain != d.text()) {
@@ -128,6 +136,187 @@ void checkPlainMatchesDocument(const QByteArray& data) {
     QCOMPARE(plain, d.text());
     QCOMPARE(d.text().size(), d.document.characterCount() - 1);
 }
+
+// Well-formed RTF of every kind the readers meet, made from a seed: font tables (with alternate
+// names, charsets and fonts defined again later), code pages, raw and escaped 8-bit bytes, \u with
+// fallbacks, nested groups with character formats and hidden text, destinations, pictures, tables
+// and paragraph and line marks.
+class RtfGenerator {
+public:
+    explicit RtfGenerator(quint32 seed) : m_random(seed) {}
+
+    QByteArray document()
+    {
+        QByteArray rtf = "{\\rtf1\\ansi";
+        if (chance(70)) {
+            rtf += "\\ansicpg" + pick<QByteArray>({"1250", "1251", "1252", "1253", "437"});
+        }
+        if (chance(60)) {
+            rtf += "\\deff" + QByteArray::number(number(5));
+        }
+        rtf += fontTable();
+        if (chance(50)) {
+            rtf += "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue128;}";
+        }
+        if (chance(30)) {
+            rtf += "{\\stylesheet{\\s0 Normal;}}{\\info{\\title naslov}}";
+        }
+        rtf += body(2);
+        return rtf + "}";
+    }
+
+private:
+    bool chance(int percent) { return int(m_random.bounded(100)) < percent; }
+    int number(int below) { return int(m_random.bounded(below)); }
+    template <typename T> T pick(std::initializer_list<T> items) { return items.begin()[number(int(items.size()))]; }
+
+    QByteArray fontTable()
+    {
+        QByteArray table = "{\\fonttbl";
+        for (int i = 0, n = 1 + number(5); i < n; ++i) {
+            table += "{\\f" + QByteArray::number(number(5));
+            if (chance(60)) {
+                table += "\\fcharset" + pick<QByteArray>({"0", "1", "161", "204", "238"});
+            }
+            table += pick<QByteArray>({"\\fnil ", "\\fswiss ", " "});
+            if (chance(20)) {
+                table += "{\\*\\panose 020b0604020202020204}";
+            }
+            table += pick<QByteArray>(
+                {"YHelvetica", "CHelvetica", "YU Sans Serif", "Arial", "Times New Roman", "YHelvetica CE", ""});
+            if (chance(30)) {
+                table += "{\\*\\fname " + pick<QByteArray>({"YHelvetica", "CHelvetica", "Arial", "Courier"}) + ";}";
+            }
+            table += ";}";
+        }
+        return table + "}";
+    }
+
+    QByteArray text()
+    {
+        QByteArray out;
+        for (int i = 0, n = 1 + number(8); i < n; ++i) {
+            switch (number(9)) {
+            case 0:
+                out += pick<QByteArray>({"\\{", "\\}", "\\\\", "[", "]", "^", "@", "|", "~", "`", "wqx", "?"});
+                break;
+            case 1:
+                out += "\\'" + QByteArray::number(0x80 + number(0x80), 16);
+                break;
+            case 2:
+                out += char(0x80 + number(0x80)); // unescaped 8-bit bytes
+                break;
+            case 3:
+                out += "\\u" +
+                       QByteArray::number(
+                           pick<int>({269, 352, 1096, 1114, 8212, 8232, 8233, 65532, -3, 9, 353, 1100, 263})) +
+                       pick<QByteArray>({"?", "\\'e8", " x", "\\lquote "});
+                break;
+            case 4:
+                out += "\\uc" + QByteArray::number(number(3)) + ' ';
+                break;
+            case 5:
+                out += pick<QByteArray>({"\\emdash ", "\\~", "\\_", "\\tab ", "\\line ", "\\-", "\\bullet "});
+                break;
+            default:
+                out += pick<QByteArray>({"Zakon ", "o ra~unovodstvu ", "^lan ", "{uma ", "dru{tvo ", "abc "});
+                break;
+            }
+        }
+        return out;
+    }
+
+    QByteArray format()
+    {
+        return pick<QByteArray>({"\\b ", "\\b0 ", "\\i ", "\\ul ", "\\ulnone ", "\\v ", "\\v0 ", "\\plain ", "\\fs20 ",
+                                 "\\cf1 ", "\\highlight2 ", "\\strike "}) +
+               (chance(60) ? "\\f" + QByteArray::number(number(6)) + " " : QByteArray());
+    }
+
+    QByteArray table()
+    {
+        QByteArray out = "\\par";
+        for (int row = 0, rows = 1 + number(4); row < rows; ++row) {
+            const int cells = 1 + number(4);
+            out += "\\trowd";
+            for (int c = 0; c < cells; ++c) {
+                out += "\\cellx" + QByteArray::number(1000 * (c + 1));
+            }
+            for (int c = 0; c < cells + (chance(10) ? 1 : 0); ++c) {
+                out += "\\pard\\intbl " + format() + text();
+                if (chance(20)) {
+                    out += "\\par " + text();
+                }
+                out += "\\cell ";
+            }
+            out += "\\row ";
+        }
+        return out + "\\pard ";
+    }
+
+    // Past the depth a reader keeps: each group changes a format and holds text.
+    QByteArray deepGroups()
+    {
+        const int levels = 990 + number(30);
+        QByteArray out;
+        for (int level = 0; level < levels; ++level) {
+            out += "{" + pick<QByteArray>({"\\b ", "\\b0 ", "\\v ", "\\v0 ", "\\f1 "}) + "x";
+        }
+        for (int level = 0; level < levels; ++level) {
+            out += "}y";
+        }
+        return out;
+    }
+
+    QByteArray body(int depth)
+    {
+        QByteArray out;
+        for (int i = 0, n = 2 + number(10); i < n; ++i) {
+            switch (number(12)) {
+            case 0:
+                out += format();
+                break;
+            case 1:
+                if (depth < 12) {
+                    out += "{" + format() + body(depth + 1) + "}";
+                }
+                break;
+            case 2:
+                out += pick<QByteArray>({"\\par ", "\\par\\pard ", "\\page ", "\\sect ", "\\qc ", "\\li300 "});
+                break;
+            case 3:
+                if (depth < 4) {
+                    out += table();
+                }
+                break;
+            case 4:
+                out += pick<QByteArray>({"{\\*\\bkmkstart a}", "{\\*\\unknown skipped}", "{\\footnote note}",
+                                         "{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt veza}}"});
+                break;
+            case 5:
+                out += "{\\pict\\pngblip\\picw1\\pich1 " + m_picture + "}";
+                break;
+            case 6:
+                if (chance(30)) {
+                    out += fontTable(); // a font table again: numbers get new fonts from here on
+                }
+                break;
+            case 7:
+                if (depth == 2 && chance(10)) {
+                    out += deepGroups();
+                }
+                break;
+            default:
+                out += text();
+                break;
+            }
+        }
+        return out;
+    }
+
+    QRandomGenerator m_random;
+    QByteArray m_picture = imageHex(1, 1);
+};
 
 } // namespace
 
@@ -150,6 +339,9 @@ private slots:
     void malformedInput_data();
     void malformedInput();
     void fuzzedInput();
+    void generatedInputPlainMatchesDocument();
+    void fontsThatChangeTheScript();
+    void deepGroupsKeepFormats();
     void reverseMappingMatchesDisplay();
     void fontFamilies();
     void find_data();
@@ -158,7 +350,8 @@ private slots:
     void laidOutLines();
 };
 
-void TestRichText::storedStyleLatin() {
+void TestRichText::storedStyleLatin()
+{
     const samples::Sample s = samples::regulation(20000);
     Doc d(s.rtf);
     QCOMPARE(d.text(), s.text);
@@ -179,7 +372,8 @@ void TestRichText::storedStyleLatin() {
     QVERIFY(!d.document.lastBlock().text().isEmpty());
 }
 
-void TestRichText::storedStyleCyrillic() {
+void TestRichText::storedStyleCyrillic()
+{
     const samples::Sample s = samples::regulation(8000, Script::Cyrillic);
     Doc d(s.rtf);
     QCOMPARE(d.text(), s.text);
@@ -194,7 +388,8 @@ void TestRichText::storedStyleCyrillic() {
     }
 }
 
-void TestRichText::wordProcessorExport() {
+void TestRichText::wordProcessorExport()
+{
     const QByteArray rtf = wordProcessorRtf(imageHex(2, 1));
     Doc d(rtf);
     QCOMPARE(d.text(), kWordProcessorText);
@@ -222,7 +417,8 @@ void TestRichText::wordProcessorExport() {
     QVERIFY(d.block(d.document.blockCount() - 1).blockFormat().pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore);
 }
 
-void TestRichText::codePagesAndCharsets_data() {
+void TestRichText::codePagesAndCharsets_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("screen");
     QTest::addColumn<QByteArray>("yuscii");
@@ -245,7 +441,8 @@ void TestRichText::codePagesAndCharsets_data() {
         << QStringLiteral("šćĐđčžè") + QStringLiteral("њљџè") << QByteArray("{}\\|~`\xe8wqx\xe8");
 }
 
-void TestRichText::codePagesAndCharsets() {
+void TestRichText::codePagesAndCharsets()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, screen);
     QFETCH(QByteArray, yuscii);
@@ -255,7 +452,8 @@ void TestRichText::codePagesAndCharsets() {
     QCOMPARE(plainText(rtf), yuscii);
 }
 
-void TestRichText::unicodeFallbacks_data() {
+void TestRichText::unicodeFallbacks_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QString>("screen");
     QTest::newRow("one fallback") << QByteArray("{\\rtf1 a\\u269?b}") << QStringLiteral("ačb");
@@ -271,7 +469,8 @@ void TestRichText::unicodeFallbacks_data() {
     QTest::newRow("line separator") << QByteArray("{\\rtf1 a\\u8232?b}") << QStringLiteral("a\nb");
 }
 
-void TestRichText::unicodeFallbacks() {
+void TestRichText::unicodeFallbacks()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QString, screen);
     Doc d(rtf);
@@ -279,7 +478,8 @@ void TestRichText::unicodeFallbacks() {
     checkPlainMatchesDocument(rtf);
 }
 
-void TestRichText::runsWithoutFont() {
+void TestRichText::runsWithoutFont()
+{
     // Text without a font is in the document's default font: in the Latin font "^" is Č, in the
     // Cyrillic font "c" is ц, in any other font text is ordinary text.
     const QByteArray rtf = "{\\rtf1 Ra~un}";
@@ -292,7 +492,8 @@ void TestRichText::runsWithoutFont() {
     QCOMPARE(Doc("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f7 ^}").document.toPlainText(), QStringLiteral("Č"));
 }
 
-void TestRichText::plainTextInput() {
+void TestRichText::plainTextInput()
+{
     const QByteArray text("Ra~un\r\n\r\ndrugi\rtre}i\n\t\x01kraj\r\n");
     Doc d(text);
     QCOMPARE(d.document.blockCount(), 6);
@@ -305,7 +506,8 @@ void TestRichText::plainTextInput() {
     QCOMPARE(plainText(QByteArray()), QByteArray());
 }
 
-void TestRichText::pictures() {
+void TestRichText::pictures()
+{
     Doc d(wordProcessorRtf(imageHex(2, 1)));
     QTextCursor c(&d.document);
     c.setPosition(d.find("? kraj") + 1);
@@ -351,7 +553,8 @@ void TestRichText::pictures() {
     QCOMPARE(Doc("{\\rtf1 a{\\pict\\wmetafile8 0102}b}").text(), QByteArray("ab"));
 }
 
-void TestRichText::tables() {
+void TestRichText::tables()
+{
     Doc d(wordProcessorRtf(imageHex(1, 1)));
     QTextTable* table = nullptr;
     for (QTextFrame* frame : d.document.rootFrame()->childFrames()) {
@@ -379,9 +582,25 @@ void TestRichText::tables() {
           QByteArray("{\\rtf1 a\\intbl b\\nestcell c\\nestrow d\\cell\\row\\pard\\page e}")}) {
         checkPlainMatchesDocument(rtf);
     }
+
+    // A long tariff table, and one that ends the text while a row is open: every cell in its place.
+    const samples::Sample tariff = samples::table(3000, 3);
+    for (const QByteArray& rtf : {tariff.rtf, tariff.rtf.left(tariff.rtf.indexOf("Tarifni broj 2001") + 13)}) {
+        Doc t(rtf);
+        QTextTable* long_ = qobject_cast<QTextTable*>(t.document.rootFrame()->childFrames().value(0));
+        QVERIFY(long_ != nullptr);
+        QCOMPARE(long_->rows(), rtf == tariff.rtf ? 3000 : 2001);
+        QCOMPARE(long_->columns(), 3);
+        QTextCursor last = long_->cellAt(1999, 0).firstCursorPosition();
+        last.setPosition(long_->cellAt(1999, 0).lastCursorPosition().position(), QTextCursor::KeepAnchor);
+        QCOMPARE(last.selectedText(), QStringLiteral("Tarifni broj 2000"));
+        checkPlainMatchesDocument(rtf);
+    }
+    QCOMPARE(Doc(tariff.rtf).text(), tariff.text);
 }
 
-void TestRichText::writerStoredStyle() {
+void TestRichText::writerStoredStyle()
+{
     const samples::Sample s = samples::regulation(3000);
     const QByteArray written = writeRtf(Doc(s.rtf).document);
     QVERIFY2(written.startsWith("{\\rtf1\\ansi\\ansicpg1250\\deff0\\deflang1050{\\fonttbl{\\f0\\fnil\\fcharset238 "
@@ -397,7 +616,8 @@ void TestRichText::writerStoredStyle() {
     QCOMPARE(rtfEscaped("{a}\\b"), QByteArray("\\{a\\}\\\\b"));
 }
 
-void TestRichText::roundTripKeepsTextAndFormats() {
+void TestRichText::roundTripKeepsTextAndFormats()
+{
     Doc d(samples::regulation(4000).rtf);
     QTextDocument& doc = d.document;
     QTextCursor c(&doc);
@@ -468,7 +688,8 @@ void TestRichText::roundTripKeepsTextAndFormats() {
     QCOMPARE(writeRtf(back), written);
 }
 
-void TestRichText::malformedInput_data() {
+void TestRichText::malformedInput_data()
+{
     QTest::addColumn<QByteArray>("rtf");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("cut off") << QByteArray("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}}\\f0 Ra^un\\par dr")
@@ -496,14 +717,16 @@ void TestRichText::malformedInput_data() {
     QTest::newRow("only header") << QByteArray("{\\rtf1") << QByteArray();
 }
 
-void TestRichText::malformedInput() {
+void TestRichText::malformedInput()
+{
     QFETCH(QByteArray, rtf);
     QFETCH(QByteArray, text);
     QCOMPARE(Doc(rtf).text(), text);
     checkPlainMatchesDocument(rtf);
 }
 
-void TestRichText::fuzzedInput() {
+void TestRichText::fuzzedInput()
+{
     std::mt19937 random(4);
     const QList<QByteArray> seeds = {samples::regulation(1500).rtf, samples::regulation(1200, Script::Cyrillic).rtf,
                                      wordProcessorRtf(QByteArray())}; // corrupt pictures would make libpng noisy
@@ -547,7 +770,91 @@ void TestRichText::fuzzedInput() {
     }
 }
 
-void TestRichText::reverseMappingMatchesDisplay() {
+void TestRichText::generatedInputPlainMatchesDocument()
+{
+    // The searches find text with the plain-text path and the viewer selects it in the document:
+    // both must give the same characters at the same positions, whatever the input holds.
+    for (quint32 seed = 1; seed <= 1500; ++seed) {
+        const QByteArray rtf = RtfGenerator(seed).document();
+        for (const QString& family : {DefaultFamily, QStringLiteral("CHelvetica"), QStringLiteral("Arial")}) {
+            Doc d(rtf, family);
+            const QByteArray plain = plainText(rtf, family);
+            if (plain != d.text()) {
+                const QByteArray text = d.text();
+                qsizetype at = 0;
+                while (at < plain.size() && at < text.size() && plain[at] == text[at]) {
+                    ++at;
+                }
+                qWarning().noquote() << "seed" << seed << "default font" << family << "differs at" << at << "\n"
+                                     << rtf
+                                     << "\nplain:   " << plain.mid(std::max<qsizetype>(0, at - 20), 40).toHex(' ')
+                                     << "\ndocument:" << text.mid(std::max<qsizetype>(0, at - 20), 40).toHex(' ');
+            }
+            QCOMPARE(plain, d.text());
+        }
+    }
+}
+
+void TestRichText::fontsThatChangeTheScript()
+{
+    // A font whose YUSCII name is its alternate one is that YUSCII font in the document too, so the
+    // document gives back what the plain-text path reads.
+    const QByteArray alternate = "{\\rtf1{\\fonttbl{\\f0 Arial{\\*\\fname CHelvetica;};}}\\f0 wq\\u269?}";
+    Doc a(alternate);
+    QCOMPARE(a.document.toPlainText(), QStringLiteral("њљč"));
+    QCOMPARE(familyOf(a.formatAt(0), a.document), QStringLiteral("CHelvetica"));
+    QCOMPARE(a.text(), QByteArray("wq?"));
+    QCOMPARE(plainText(alternate), a.text());
+
+    // A font number defined again by a later font table: the text after it is in the new font.
+    const QByteArray again =
+        "{\\rtf1{\\fonttbl{\\f0 CHelvetica;}}\\f0 w{\\fonttbl{\\f0 YHelvetica;}}w{\\fonttbl{\\f0 Arial;}}\\'e8}";
+    Doc b(again);
+    QCOMPARE(b.document.toPlainText(), QStringLiteral("њwè"));
+    QCOMPARE(familyOf(b.formatAt(1), b.document), QStringLiteral("YHelvetica"));
+    QCOMPARE(familyOf(b.formatAt(2), b.document), QStringLiteral("Arial"));
+    QCOMPARE(b.text(), QByteArray("ww\xe8"));
+    QCOMPARE(plainText(again), b.text());
+}
+
+void TestRichText::deepGroupsKeepFormats()
+{
+    // Hidden text in a group nested past a thousand levels hides nothing after the group.
+    const QByteArray hidden = "{\\rtf1 a" + QByteArray(1000, '{') + "{\\v hidden}b" + QByteArray(1000, '}') + "c}";
+    QCOMPARE(Doc(hidden).text(), QByteArray("abc"));
+    QCOMPARE(plainText(hidden), QByteArray("abc"));
+
+    // Every level bold or not in turn, far past any limit, with text on the way in and out. A
+    // level may be left out as a whole, but a character that is shown has its own level's format.
+    constexpr int Levels = 3000;
+    QByteArray rtf = "{\\rtf1 ";
+    for (int level = 1; level <= Levels; ++level) {
+        rtf += "{\\b" + QByteArray::number(level % 2) + " <" + QByteArray::number(level) + "> ";
+    }
+    for (int level = Levels; level >= 1; --level) {
+        rtf += "}(" + QByteArray::number(level - 1) + ") ";
+    }
+    rtf += "end}";
+    Doc d(rtf);
+    QCOMPARE(plainText(rtf), d.text());
+    const QByteArray text = d.text();
+    QVERIFY(text.endsWith("(0) end"));
+    QSet<int> shown;
+    for (const QRegularExpressionMatch& m :
+         QRegularExpression(QStringLiteral("[<(](\\d+)[>)]")).globalMatch(QString::fromLatin1(text))) {
+        const int level = m.captured(1).toInt();
+        const bool bold = d.formatAt(int(m.capturedStart(1))).fontWeight() >= QFont::DemiBold;
+        QVERIFY2(bold == (level % 2 == 1), qPrintable(m.captured(0)));
+        shown.insert(level);
+    }
+    for (int level = 0; level <= 500; ++level) {
+        QVERIFY2(shown.contains(level), qPrintable(QString::number(level))); // ordinary depths are all there
+    }
+    QVERIFY(d.formatAt(int(text.size()) - 1).fontWeight() < QFont::DemiBold);
+}
+
+void TestRichText::reverseMappingMatchesDisplay()
+{
     for (Script script : {Script::Latin, Script::Cyrillic}) {
         for (int c = 0; c < 0x10000; ++c) {
             if (yusciiByte(char16_t(c), script) != display::fromUnicode(QChar(c), script)) {
@@ -560,7 +867,8 @@ void TestRichText::reverseMappingMatchesDisplay() {
     QCOMPARE(yusciiByte(u'?', std::nullopt), '?');
 }
 
-void TestRichText::fontFamilies() {
+void TestRichText::fontFamilies()
+{
     QCOMPARE(yusciiScript(QStringLiteral("YHelvetica")), std::optional(Script::Latin));
     QCOMPARE(yusciiScript(QStringLiteral(" yhelvetica CE ")), std::optional(Script::Latin));
     QCOMPARE(yusciiScript(QStringLiteral("YU Sans Serif")), std::optional(Script::Latin));
@@ -572,7 +880,8 @@ void TestRichText::fontFamilies() {
     QCOMPARE(d.document.toPlainText(), QStringLiteral("Č"));
 }
 
-void TestRichText::find_data() {
+void TestRichText::find_data()
+{
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QByteArray>("term");
     QTest::addColumn<int>("from");
@@ -596,7 +905,8 @@ void TestRichText::find_data() {
     QTest::newRow("negative from") << t << QByteArray("^lan") << -4 << -1 << false << false << 0;
 }
 
-void TestRichText::find() {
+void TestRichText::find()
+{
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, term);
     QFETCH(int, from);
@@ -607,7 +917,8 @@ void TestRichText::find() {
     QCOMPARE(findText(text, term, from, to, {.wholeWord = wholeWord, .matchCase = matchCase}), qsizetype(found));
 }
 
-void TestRichText::insertAndFontSwitchKeepBytes() {
+void TestRichText::insertAndFontSwitchKeepBytes()
+{
     Doc d("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}{\\f1 CHelvetica;}{\\f2 Arial;}}\\f0 ab\\f1 cd\\f2 ef}");
     QTextCursor c(&d.document);
     c.setPosition(3); // inside the Cyrillic run
@@ -639,7 +950,8 @@ void TestRichText::insertAndFontSwitchKeepBytes() {
     QCOMPARE(d.block(1).blockFormat().textIndent(), 0.0);
 }
 
-void TestRichText::laidOutLines() {
+void TestRichText::laidOutLines()
+{
     Doc d("{\\rtf1{\\fonttbl{\\f0 YHelvetica;}}\\f0 ^lan 1\\par " + QByteArray("rec ").repeated(200) +
           "kraj\\line drugi\\par}");
     d.document.setTextWidth(300);

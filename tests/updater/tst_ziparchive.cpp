@@ -1,6 +1,7 @@
 #include "ziparchive.h"
 #include "ziptools.h"
 
+#include <csignal>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <sys/resource.h>
 
 using namespace ziptest;
 
@@ -99,6 +101,68 @@ qint64 centralOffset(const QString& archive) // of an archive without a comment
     return qFromLittleEndian<quint32>(bytes.constData() + bytes.size() - 22 + 16);
 }
 
+// The bytes of the first directory record of an archive without a comment.
+QByteArray firstDirectoryRecord(const QString& archive)
+{
+    const QByteArray bytes = readFile(archive);
+    const char* record = bytes.constData() + centralOffset(archive);
+    const int length = 46 + qFromLittleEndian<quint16>(record + 28) + qFromLittleEndian<quint16>(record + 30) +
+                       qFromLittleEndian<quint16>(record + 32);
+    return QByteArray(record, length);
+}
+
+// `record` (46 bytes and a name, no extra field or comment) under another name and local offset.
+QByteArray renamedRecord(QByteArray record, const QByteArray& name, quint32 localOffset)
+{
+    record.truncate(46);
+    qToLittleEndian<quint16>(quint16(name.size()), record.data() + 28);
+    qToLittleEndian<quint16>(0, record.data() + 30);
+    qToLittleEndian<quint16>(0, record.data() + 32);
+    qToLittleEndian<quint32>(localOffset, record.data() + 42);
+    return record + name;
+}
+
+// Appends directory records to an archive without a comment, counted in its end record.
+void addDirectoryRecords(const QString& archive, const QByteArrayList& records)
+{
+    QByteArray bytes = readFile(archive);
+    char* end = bytes.data() + bytes.size() - 22;
+    const quint16 count = qFromLittleEndian<quint16>(end + 8);
+    const quint32 size = qFromLittleEndian<quint32>(end + 12);
+    const QByteArray added = records.join();
+    qToLittleEndian<quint16>(quint16(count + records.size()), end + 8);
+    qToLittleEndian<quint16>(quint16(count + records.size()), end + 10);
+    qToLittleEndian<quint32>(quint32(size + added.size()), end + 12);
+    bytes.insert(bytes.size() - 22, added);
+    writeFile(archive, bytes);
+}
+
+// Limits the size of files this process writes, which holds for root too; -1 leaves it alone.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        if (bytes != rlim_t(-1)) {
+            m_signal = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+            rlimit limit = m_saved;
+            limit.rlim_cur = bytes;
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        if (m_signal != SIG_ERR) {
+            std::signal(SIGXFSZ, m_signal);
+        }
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_signal)(int) = SIG_ERR;
+};
+
 } // namespace
 
 class TestZipArchive : public QObject {
@@ -130,6 +194,13 @@ private slots:
     void namesAndIndexes();
     void stateAndProperties();
     void readOnlyEntryStaysWritable();
+    void damagedDirectory_data();
+    void damagedDirectory();
+    void folderAttributeOnDataEntry();
+    void recordsSharingDataAreRefused_data();
+    void recordsSharingDataAreRefused();
+    void failedWritesSayWhy_data();
+    void failedWritesSayWhy();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -233,6 +304,11 @@ void TestZipArchive::comments_data()
     QTest::newRow("2000 bytes") << QByteArray(2000, 'm');
     QTest::newRow("65535 bytes") << QByteArray(65535, 'x');
     QTest::newRow("end signature inside") << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\xff') + "after";
+    // A whole end record in the comment, saying the archive is empty; and one pointing at the
+    // first local header as if it were the directory.
+    QTest::newRow("empty end record inside") << QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0');
+    QTest::newRow("end record inside, pointing at data")
+        << QByteArray("PK\x05\x06\0\0\0\0\x01\0\x01\0\x2e\0\0\0\0\0\0\0\0\0", 22);
 }
 
 void TestZipArchive::comments()
@@ -244,6 +320,7 @@ void TestZipArchive::comments()
     TZipArchive zip;
     zip.Open(archive);
     QVERIFY(zip.IsZipFile());
+    QVERIFY2(!zip.DirectoryDamaged(), qPrintable(zip.DirectoryError()));
     QCOMPARE(zip.Entries().Count(), 6);
     QCOMPARE(zip.Comment(), comment.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{comment});
     extractAll(zip, path("ours"));
@@ -293,6 +370,7 @@ void TestZipArchive::filesThatAreNotArchives()
     QVERIFY(!zip.IsZipFile());
     QVERIFY(!zip.Active());
     QCOMPARE(zip.Entries().Count(), 0);
+    QVERIFY(!zip.DirectoryDamaged()); // not an archive at all, so not a damaged one
     QCOMPARE(changes, (QList<int>{0, 1}));
     QCOMPARE(zip.FileName(), path("vesti.txt"));
 }
@@ -345,6 +423,9 @@ void TestZipArchive::cutArchiveIsWalked()
         QCOMPARE(entry.DateTime(), QDateTime(QDate(2024, 5, 17), QTime(13, 45, 30)));
     }
     QVERIFY(zip.Comment().isEmpty());
+    // The entries are recovered, but a cut archive is not a whole one, and the caller is told.
+    QVERIFY(zip.DirectoryDamaged());
+    QVERIFY2(zip.DirectoryError().contains(path("cut.zip")), qPrintable(zip.DirectoryError()));
     extractAll(zip, path("ours"));
     QCOMPARE(tree(path("ours")), tree(path("theirs")));
 }
@@ -710,6 +791,190 @@ void TestZipArchive::readOnlyEntryStaysWritable()
     writeFile(path("out/locked.db"), "changed since");
     extractAll(zip, path("out"));
     QCOMPARE(readFile(path("out/locked.db")), readFile(m_source + "/plain.txt"));
+}
+
+void TestZipArchive::damagedDirectory_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<int>("recovered"); // entries that can still be read
+    QTest::newRow("flipped byte in a record's signature") << "signature" << 6;
+    QTest::newRow("count one too high") << "count+1" << 6;
+    QTest::newRow("count one too low") << "count-1" << 6;
+    QTest::newRow("offset into the data") << "offset" << 6;
+    QTest::newRow("1,000 bytes in front") << "prefix" << 6;
+    QTest::newRow("end record alone behind garbage") << "garbage" << 0;
+}
+
+void TestZipArchive::damagedDirectory()
+{
+    // A file that has an end record or starts with a local header is an archive; when its directory
+    // cannot be read, the open says so and what can be read is still there.
+    QFETCH(QString, damage);
+    QFETCH(int, recovered);
+    const QString archive = pythonArchive(m_dir->path(), sampleEntries(m_source));
+    unzipTo(archive, path("expected"));
+    const qint64 directory = centralOffset(archive);
+    const qint64 end = QFileInfo(archive).size() - 22;
+    const QString damaged = path("damaged.zip");
+    QByteArray bytes = readFile(archive);
+    if (damage == "signature") {
+        bytes[directory + firstDirectoryRecord(archive).size() + 1] = 'X'; // the second record's "K"
+    } else if (damage.startsWith("count")) {
+        const quint16 count = damage == "count+1" ? 7 : 5;
+        qToLittleEndian<quint16>(count, bytes.data() + end + 8);
+        qToLittleEndian<quint16>(count, bytes.data() + end + 10);
+    } else if (damage == "offset") {
+        qToLittleEndian<quint32>(quint32(directory / 2), bytes.data() + end + 16);
+    } else if (damage == "prefix") {
+        bytes.prepend(textBytes(1000));
+    } else {
+        bytes = textBytes(3000) + bytes.right(22);
+    }
+    writeFile(damaged, bytes);
+
+    TZipArchive zip;
+    QList<int> changes;
+    zip.OnZipChange = [&](int change) { changes.append(change); };
+    zip.Open(damaged);
+    QVERIFY(zip.DirectoryDamaged());
+    QVERIFY2(zip.DirectoryError().contains(damaged), qPrintable(zip.DirectoryError()));
+    QVERIFY(zip.IsZipFile());
+    QCOMPARE(changes, QList<int>{1});
+    QCOMPARE(zip.Entries().Count(), recovered);
+    if (recovered > 0) {
+        extractAll(zip, path("ours"));
+        QCOMPARE(tree(path("ours")), tree(path("expected")));
+    }
+    // The next open starts clean, and closing forgets the damage.
+    zip.Open(archive);
+    QVERIFY(!zip.DirectoryDamaged());
+    zip.Open(damaged);
+    zip.Close();
+    QVERIFY(!zip.DirectoryDamaged());
+    QVERIFY(zip.DirectoryError().isEmpty());
+}
+
+void TestZipArchive::folderAttributeOnDataEntry()
+{
+    // Only a name ending in "/" makes a folder; the DOS folder bit on an entry with data does not.
+    const QString text = m_source + "/plain.txt";
+    const QString archive = pythonArchive(m_dir->path(), {{"marked.db", "deflate", text, false, 0x10},
+                                                          {"empty/", "stored", {}, false, 0x10},
+                                                          {"unmarked/", "stored", {}, false, 0x20}});
+    TZipArchive zip;
+    zip.Open(archive);
+    QCOMPARE(zip.Entries().Count(), 3);
+    QVERIFY(!zip.Entries()[0].IsFolder());
+    QVERIFY(zip.Entries()[1].IsFolder());
+    QVERIFY(zip.Entries()[2].IsFolder());
+    extractAll(zip, path("out"));
+    QCOMPARE(tree(path("out")),
+             (QMap<QString, QByteArray>{{"marked.db", readFile(text)}, {"empty/", {}}, {"unmarked/", {}}}));
+
+    // Such an entry's data are checked like any file's.
+    const QString damaged = path("damaged.zip");
+    QFile::copy(archive, damaged);
+    patchFile(damaged, centralOffset(damaged) + 16, 0x12345678, 4);
+    zip.Open(damaged);
+    zip.setOverwriteAction(oaOverwriteAll);
+    QCOMPARE(failureOf([&] { zip.Entries()[0].ExtractToFile(path("checked/marked.db")); }),
+             "The CRC-32 of \"marked.db\" does not match its data");
+    QVERIFY(!QFileInfo::exists(path("checked/marked.db")));
+
+    // A folder's name with data behind it: the data would be lost, so it is an error.
+    const QString folderWithData = pythonArchive(m_dir->path(), {{"full/", "deflate", text}});
+    zip.Open(folderWithData);
+    QVERIFY(zip.Entries()[0].IsFolder());
+    QCOMPARE(failureOf([&] { zip.Entries()[0].ExtractToFile(path("folder/full/")); }),
+             "The folder entry \"full/\" carries data");
+}
+
+void TestZipArchive::recordsSharingDataAreRefused_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("twenty records over one stream") << "same";
+    QTest::newRow("a record inside another entry's data") << "inside";
+    QTest::newRow("two records, one local header") << "twice";
+}
+
+void TestZipArchive::recordsSharingDataAreRefused()
+{
+    // A few kilobytes of archive must not write many times their size: records whose data would be
+    // read twice make the directory unusable, and the local headers are walked instead.
+    QFETCH(QString, kind);
+    writeFile(path("zeros.bin"), QByteArray(4 * 1024 * 1024, '\0'));
+    QString archive;
+    QStringList walked;
+    if (kind == "same" || kind == "twice") {
+        archive = pythonArchive(m_dir->path(), {{"zeros.bin", "deflate", path("zeros.bin")}});
+        const QByteArray record = firstDirectoryRecord(archive);
+        QByteArrayList copies;
+        for (int i = 1; i < (kind == "same" ? 20 : 2); ++i) {
+            copies.append(renamedRecord(record, QByteArray("copy") + QByteArray::number(100 + i) + ".bin", 0));
+        }
+        addDirectoryRecords(archive, copies);
+        walked = QStringList{"zeros.bin"};
+    } else {
+        // The outer entry stores, as its data, a whole local entry with its own header.
+        const QString inner = pythonArchive(m_dir->path(), {{"inner.bin", "deflate", path("zeros.bin")}});
+        const QByteArray innerRecord = firstDirectoryRecord(inner);
+        writeFile(path("inner-local"), readFile(inner).left(centralOffset(inner)));
+        archive = pythonArchive(m_dir->path(), {{"outer.bin", "stored", path("inner-local")}});
+        addDirectoryRecords(archive, {renamedRecord(innerRecord, "inner.bin", 30 + 9)});
+        walked = QStringList{"outer.bin"};
+    }
+    QVERIFY(QFileInfo(archive).size() < 64 * 1024);
+
+    TZipArchive zip;
+    zip.Open(archive);
+    QVERIFY(zip.DirectoryDamaged());
+    QVERIFY2(zip.DirectoryError().contains(archive), qPrintable(zip.DirectoryError()));
+    QCOMPARE(zip.FileNames(), walked);
+    extractAll(zip, path("out"));
+    QCOMPARE(tree(path("out")).keys(), walked);
+}
+
+void TestZipArchive::failedWritesSayWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reason"); // the system's words
+    QTest::newRow("file size limit") << "limit"
+                                     << "File too large";
+    QTest::newRow("folder is a file") << "blocked"
+                                      << "Not a directory";
+    QTest::newRow("target is a folder") << "folder"
+                                        << "Is a directory";
+}
+
+void TestZipArchive::failedWritesSayWhy()
+{
+    // Each failure holds for root too: a size limit, a file where a folder must be, a folder
+    // where the file must go.
+    QFETCH(QString, kind);
+    QFETCH(QString, reason);
+    const QString archive = pythonArchive(m_dir->path(), {{"entry.txt", "deflate", m_source + "/plain.txt"}});
+    QString target = path("out/entry.txt");
+    const QByteArray previous = "the previous update's file";
+    writeFile(target, previous);
+    if (kind == "blocked") {
+        target = path("out/entry.txt/inside.txt");
+    } else if (kind == "folder") {
+        target = path("out/sub");
+        writeFile(target + "/keep.txt", "kept");
+    }
+    TZipArchive zip;
+    zip.Open(archive);
+    zip.setOverwriteAction(oaOverwriteAll);
+    QString failure;
+    {
+        const FileSizeLimit limit(kind == "limit" ? 1000 : -1);
+        failure = failureOf([&] { zip.Entries()[0].ExtractToFile(target); });
+    }
+    QVERIFY2(failure.contains('"' + target + '"') && failure.contains(reason), qPrintable(failure));
+    // Nothing was half written and the old file stayed.
+    QCOMPARE(readFile(path("out/entry.txt")), previous);
+    const auto files = tree(path("out")).keys();
+    QCOMPARE(files, kind == "folder" ? (QStringList{"entry.txt", "sub/", "sub/keep.txt"}) : QStringList{"entry.txt"});
 }
 
 QTEST_GUILESS_MAIN(TestZipArchive)

@@ -1,14 +1,46 @@
 // korvelin-demo <Podatci folder> [--regulations N] [--seed S] [--text-kb K] [--opinions N]: writes a demo
-//     collection.
+//     collection, and beside a folder named "Podatci" the configuration file of a fresh install when
+//     none is there.
 // korvelin-demo <Podatci folder> --updates <folder> [--archives N] [--first N] [--changed N]
 //     [--added N] [--seed S] [--text-kb K]: writes numbered update archives of that collection.
 
+#include "configfile.h"
 #include "demo.h"
 #include "error.h"
+#include "listfiles.h"
 
 #include <cstdio>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
+
+namespace {
+
+// The data version of the collections this tool makes.
+constexpr const char* kDataVersion = "2.2.0";
+
+// The program keeps "Podatci" and its configuration file side by side, so a collection made in a
+// program's folder makes it a fresh install that shows its data version; a configuration file
+// already there is the user's and stays as it is. Empty on success, else what went wrong.
+QString writeFreshConfiguration(const QString& folder)
+{
+    const QFileInfo data(QDir::cleanPath(folder));
+    if (data.fileName() != QLatin1String("Podatci")) {
+        return {};
+    }
+    const QString path = QDir(data.absolutePath()).filePath(QLatin1String(configfile::FileName));
+    if (QFileInfo::exists(path)) {
+        return {};
+    }
+    const QString error = listfiles::save(path, configfile::freshInstall(kDataVersion));
+    if (error.isEmpty()) {
+        std::printf("korvelin-demo: %s written with data version %s\n", qPrintable(path), kDataVersion);
+    }
+    return error.isEmpty() ? QString() : path + QLatin1String(": ") + error;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -88,5 +120,10 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("korvelin-demo: %d regulations written to %s\n", options.regulations, qPrintable(folder));
+    const QString error = writeFreshConfiguration(folder);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "korvelin-demo: %s\n", qPrintable(error));
+        return 1;
+    }
     return 0;
 }
