@@ -306,6 +306,11 @@ bool Tupdater::openArchive(const QString& path, const QByteArray& name)
 {
     ZipArchive1.setFileName(path);
     ZipArchive1.setActive(true);
+    // An archive whose directory does not read may be cut or damaged: what could be recovered
+    // from it is not installed, and the next run fetches it again.
+    if (ZipArchive1.DirectoryDamaged()) {
+        throw ZipError(ZipArchive1.DirectoryError());
+    }
     if (ZipArchive1.Active()) {
         return true;
     }

@@ -316,18 +316,31 @@ private slots:
     void failedArchiveInstallsNothing_data()
     {
         QTest::addColumn<bool>("dropped");
+        QTest::addColumn<bool>("damaged");
         QTest::addColumn<QByteArray>("message");
         QTest::newRow("connection dropped")
-            << true << QByteArray("Gre{ka u preuzimanju datoteka\r\nVeza sa serverom je prekinuta.");
-        QTest::newRow("not an archive") << false << QByteArray("Greska u otpakivanju!");
+            << true << false << QByteArray("Gre{ka u preuzimanju datoteka\r\nVeza sa serverom je prekinuta.");
+        QTest::newRow("not an archive") << false << false << QByteArray("Greska u otpakivanju!");
+        QTest::newRow("damaged directory") << false << true << QByteArray("Greska u otpakivanju!");
     }
 
     void failedArchiveInstallsNothing()
     {
         QFETCH(bool, dropped);
+        QFETCH(bool, damaged);
         QFETCH(QByteArray, message);
         Setup s;
-        if (!dropped) {
+        if (damaged) {
+            // One flipped byte in the directory: the entries can still be found by their local
+            // headers, but an archive whose directory does not read is not installed.
+            QFile archive(s.served("001.zip"));
+            QVERIFY(archive.open(QIODevice::ReadWrite));
+            const QByteArray bytes = archive.readAll();
+            const qsizetype directory = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+            QVERIFY(directory > 0);
+            archive.seek(directory + 2);
+            archive.write("\x07");
+        } else if (!dropped) {
             writeBytes(s.served("001.zip"), QByteArray("This is not an archive. ").repeated(100));
         }
         FtpServer server(s.server.path(), dropped ? QStringList{"--drop", "001.zip:3000"} : QStringList());
@@ -346,6 +359,9 @@ private slots:
         QCOMPARE(QDir(s.program.path("updates")).entryList(QDir::Files | QDir::Hidden), QStringList());
         if (!dropped) {
             QVERIFY(s.logHas("] brisanje neuspelog fajla 001.zip"));
+        }
+        if (damaged) {
+            QVERIFY(s.logHas("directory"));
         }
         QCOMPARE(tabletest::digest(s.table("TB_Zakoni.db")), before);
         QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
