@@ -6,7 +6,6 @@
 #include "error.h"
 #include "hints.h"
 #include "images.h"
-#include "prompter.h"
 #include "screentext.h"
 #include "titlesearch.h"
 #include "versionchain.h"
@@ -23,8 +22,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::edit;
 using controls::label;
+using controls::reportFailure;
 using controls::resultList;
 using platform::KeyFilter;
 using platform::named;
@@ -119,9 +120,7 @@ QTreeWidget* versionList(const char* name)
 
 QGroupBox* group(const char* name, const QByteArray& caption, const QByteArray& hint, QWidget* content)
 {
-    auto* box = named<QGroupBox>(name);
-    platform::setCaption(box, caption);
-    platform::setHint(box, hint);
+    QGroupBox* box = controls::groupBox(name, caption, hint);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(content);
@@ -140,11 +139,6 @@ QByteArray columnText(const QTreeWidgetItem* row, int column)
     return platform::fromScreen(row->text(column));
 }
 
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
-}
-
 } // namespace
 
 void TForm1::buildArchiveTab(QWidget* page)
@@ -156,20 +150,15 @@ void TForm1::buildArchiveTab(QWidget* page)
     auto* top = new QVBoxLayout(Panel24);
     top->setContentsMargins(0, 0, 0, 0);
     const QByteArray searchHint = "Unesite naziv ili deo naziva propisa koji `elite da prona|ete";
-    Label40 = label("Label40", "Naziv ili deo naziva propisa za pretragu");
-    platform::setHint(Label40, searchHint);
+    Label40 = label("Label40", "Naziv ili deo naziva propisa za pretragu", searchHint);
     top->addWidget(Label40);
     auto* searchRow = new QHBoxLayout;
     Edit7 = edit("Edit7", KeyFilter::MapUpper);
     platform::setHint(Edit7, searchHint);
-    QPalette palette = Edit7->palette();
-    palette.setColor(QPalette::Base, QColor(255, 244, 213));
-    Edit7->setPalette(palette);
+    controls::fill(Edit7);
     searchRow->addWidget(Edit7, 1);
-    SpeedButton22 = named<QPushButton>("SpeedButton22");
+    SpeedButton22 = button("SpeedButton22", "Pretra`i", "Po~ni pretragu");
     SpeedButton22->setFlat(true);
-    platform::setCaption(SpeedButton22, "Pretra`i");
-    platform::setHint(SpeedButton22, "Po~ni pretragu");
     searchRow->addWidget(SpeedButton22);
     top->addLayout(searchRow);
     ListBox7 = versionList("ListBox7");

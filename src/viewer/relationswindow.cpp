@@ -1,6 +1,7 @@
 #include "relationswindow.h"
 
 #include "appvalues.h"
+#include "controls.h"
 #include "error.h"
 #include "images.h"
 #include "mainwindow.h"
@@ -141,7 +142,7 @@ void Trelacije::showForViewerDocument()
     try {
         rows = fill(Form3 != nullptr && Form3->showsOpinion());
     } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
         return;
     }
     if (rows == 0) {

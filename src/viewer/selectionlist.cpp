@@ -24,6 +24,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::reportFailure;
 using platform::named;
 
 Tselekt* selekt = nullptr;
@@ -44,11 +45,6 @@ QPushButton* button(const char* name, const QByteArray& caption)
     // Enter belongs to the find field and the list, never to a default button of the dialog.
     b->setAutoDefault(false);
     return b;
-}
-
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
 }
 
 } // namespace
