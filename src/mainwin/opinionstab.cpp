@@ -46,8 +46,6 @@ using platform::named;
 
 namespace {
 
-const QByteArray kShortQueryQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati "
-                                       "gotovo celu bazu!\n\rNastaviti pretragu?";
 constexpr int kTitleColumnWidth = 400;
 constexpr int kDateColumnWidth = 130;
 
@@ -222,7 +220,7 @@ void TForm1::SpeedButton14Click()
     try {
         misljenja.setFilter({});
         const QByteArray query = platform::fromScreen(Edit8->text());
-        if ((query.size() == 1 || query.size() == 2) && !platform::prompter().confirm(kShortQueryQuestion)) {
+        if (searchwords::isShortQuery(query) && !platform::prompter().confirm(searchwords::ShortQueryQuestion)) {
             return;
         }
         const BusyState busy(*this);

@@ -42,8 +42,6 @@ using recentsearches::Scope;
 namespace {
 
 const QByteArray kAllGazettes = "Sva glasila";
-const QByteArray kShortQuery = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo celu "
-                               "bazu!\n\rNastaviti pretragu?";
 constexpr int kSearchPage = 2;
 // How often a running search shows its new hits and its progress; it lets messages run at least
 // this often too (pumpMessages).
@@ -158,7 +156,7 @@ void TForm1::SpeedButton1Click()
         ~ReplayEnds() { replaying = false; }
     } replayEnds{ReplayingSearch};
 
-    if ((query.size() == 1 || query.size() == 2) && !platform::prompter().confirm(kShortQuery)) {
+    if (searchwords::isShortQuery(query) && !platform::prompter().confirm(searchwords::ShortQueryQuestion)) {
         return;
     }
     const Scope scope = RadioButton5->isChecked() ? Scope::TitlesAndTexts : Scope::Titles;
