@@ -8,11 +8,11 @@
 #include "filter.h"
 #include "hints.h"
 #include "opiniondates.h"
-#include "plaintext.h"
 #include "prompter.h"
 #include "screentext.h"
+#include "searchcopy.h"
+#include "searchtext.h"
 #include "searchwords.h"
-#include "uppersearch.h"
 #include "yuscii.h"
 
 #include <QCheckBox>
@@ -31,6 +31,9 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
 
 using controls::button;
 using controls::edit;
@@ -232,32 +235,38 @@ void TForm1::SpeedButton14Click()
         }
         misljenja.setMasterFields(ComboBox1->currentIndex() > 0 ? QByteArray("MINISTARSTVO") : QByteArray());
 
-        const bool texts = RadioButton3->isChecked();
+        // The texts are read from their search copies: plain and upper-cased already, so a text
+        // is neither parsed nor case-folded here, and is held only while it is compared.
+        std::optional<engine::SearchCopyReader> texts;
+        if (RadioButton3->isChecked()) {
+            texts.emplace(misljenja, data::SearchedField);
+        }
+        const engine::Field key = misljenja.field(0);
         const engine::Field title = misljenja.field(2);
-        const engine::Field latin = misljenja.fieldByName("Latinica");
         misljenja.first();
         const int count = misljenja.recordCount();
         controls::ProgressScale progress(ProgressBar1);
         progress.start(qint64(count) * words.size());
+        QList<const QByteArray*> inText;
         for (int n = 0; n < count; ++n) {
             pumpMessages();
             const QByteArray upperTitle = yuscii::yupperW(title.asString());
-            // The text is read only for a word the title lacks, and then once for all such words.
-            QByteArray text;
-            bool textRead = false;
-            bool all = true;
+            // The words the title lacks are looked for in the text: read once, and only then.
+            inText.clear();
             for (const QByteArray& word : words) {
-                if (!all) {
-                    break;
-                }
-                all = nadji(word, upperTitle);
-                if (!all && texts) {
-                    if (!textRead) {
-                        text = richtext::plainText(latin.asBytes());
-                        textRead = true;
+                if (!nadji(word, upperTitle)) {
+                    inText.append(&word);
+                    if (!texts) {
+                        break;
                     }
-                    all = uppersearch::contains(text, word);
                 }
+            }
+            bool all = inText.isEmpty();
+            if (!all && texts) {
+                texts->read(key.value(), [&](QByteArrayView text) {
+                    all = std::all_of(inText.begin(), inText.end(),
+                                      [&](const QByteArray* word) { return searchwords::contains(text, *word); });
+                });
             }
             progress.show(qint64(n + 1) * words.size());
             if (all) {

@@ -5,6 +5,8 @@
 #include "filter.h"
 #include "opiniondates.h"
 #include "relations.h"
+#include "searchcopy.h"
+#include "searchtext.h"
 #include "sessionsetup.h"
 #include "tables.h"
 #include "uppersearch.h"
@@ -107,6 +109,23 @@ private slots:
             }
             QCOMPARE(uppersearch::contains(text, word), yuscii::yupperW(text).contains(word));
         }
+    }
+
+    // The opinions' file keeps the search copy of every opinion's Latin text, made by the rule the
+    // title-and-text search compares by, so the search reads it without parsing the text.
+    void opinionTextsHaveSearchCopies()
+    {
+        engine::Table& opinions = m->misljenja;
+        engine::SearchCopyReader copies(opinions, data::SearchedField);
+        QVERIFY(copies.stored());
+        opinions.setFilter({});
+        int compared = 0;
+        for (opinions.first(); !opinions.eof(); opinions.next(), ++compared) {
+            QCOMPARE(copies.text(opinions.field(0).value()),
+                     data::searchableText(opinions.fieldByName("Latinica").asBytes()));
+        }
+        QCOMPARE(compared, opinions.recordCount());
+        QVERIFY(compared >= 200);
     }
 
     void dateTextShowsValidDatesAsDates()
