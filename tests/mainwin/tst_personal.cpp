@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 
 using testsupport::Prompt;
+using testsupport::RecordingWindows;
 
 namespace {
 

@@ -23,6 +23,7 @@
 
 using platform::Answer;
 using testsupport::Prompt;
+using testsupport::RecordingWindows;
 
 namespace {
 
