@@ -1,18 +1,19 @@
 #pragma once
 
-// What the benchmarks of the windows share: a prompter that never waits for an answer, the main
-// window as its first activation leaves it, and the median of timed runs.
+// What the benchmarks of the windows share: a prompter that never waits for an answer, a program
+// folder of their own, and the main window as its first activation leaves it.
 
+#include "figures.h"
 #include "mainwindow.h"
+#include "paths.h"
 #include "prompter.h"
+#include "registry.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <vector>
+#include <QTemporaryDir>
 
 namespace benchdata {
 
@@ -32,6 +33,26 @@ public:
     std::optional<QByteArray> input(const QByteArray&, const QByteArray&, const QByteArray&) override { return {}; }
 };
 
+// The program's folder and registry in a temporary folder, and the quiet prompter installed, for
+// as long as this lives: nothing the windows write lands beside the kept collection.
+class QuietProgram final {
+public:
+    QuietProgram()
+    {
+        platform::setProgramFolder(m_folder.path());
+        platform::setRegistryFolder(m_folder.filePath(QStringLiteral("registry")));
+        platform::setPrompter(&prompter);
+    }
+    ~QuietProgram() { platform::setPrompter(nullptr); }
+    QuietProgram(const QuietProgram&) = delete;
+    QuietProgram& operator=(const QuietProgram&) = delete;
+
+    QuietPrompter prompter;
+
+private:
+    QTemporaryDir m_folder;
+};
+
 // A main window after its first activation, as the program shows it: tables open, the lists
 // filled. Owned by the caller; not closed, as closing would write the program's files.
 inline TForm1* activatedMainWindow()
@@ -48,20 +69,6 @@ inline void openTablesAndLists(TForm1& form)
     form.CheckBox5->setChecked(false); // no end-of-search tone between rounds
     form.openAll();
     form.poubacuj();
-}
-
-// The median time of `rounds` runs of `run`, in milliseconds.
-template <typename F> double medianMs(int rounds, F&& run)
-{
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        run();
-        times.push_back(double(clock.nsecsElapsed()) / 1e6);
-    }
-    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-    return times[times.size() / 2];
 }
 
 } // namespace benchdata

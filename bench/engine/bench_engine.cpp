@@ -3,7 +3,7 @@
 // measured against reading the same texts with one straight SELECT.
 
 #include "collection.h"
-#include "reporter.h"
+#include "figures.h"
 
 #include "filter.h"
 #include "tables.h"

@@ -5,18 +5,15 @@
 // list filling included, and printed against its target.
 
 #include "collection.h"
-#include "reporter.h"
+#include "figures.h"
 #include "windowbench.h"
 
-#include "paths.h"
-#include "registry.h"
 #include "screentext.h"
 
 #include <cstdio>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
@@ -106,11 +103,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchdata::prepareRegulations();
-    QTemporaryDir programFolder;
-    platform::setProgramFolder(programFolder.path());
-    platform::setRegistryFolder(programFolder.filePath(QStringLiteral("registry")));
-    benchdata::QuietPrompter prompter;
-    platform::setPrompter(&prompter);
+    const benchdata::QuietProgram quiet;
     TForm1* form = benchdata::activatedMainWindow();
     form->resize(1366, 768);
     g_form = form;
@@ -139,7 +132,6 @@ int main(int argc, char** argv)
     g_form = nullptr;
     // The window is not closed: closing would write the program's files into the folder.
     delete form;
-    platform::setPrompter(nullptr);
     benchmark::Shutdown();
     return 0;
 }

@@ -2,7 +2,7 @@
 // gazettes tree, listing an issue, and sorting 20,000-row result lists by each column.
 
 #include "collection.h"
-#include "reporter.h"
+#include "figures.h"
 #include "windowbench.h"
 
 #include "paths.h"

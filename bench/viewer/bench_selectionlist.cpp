@@ -3,18 +3,15 @@
 // earlier-version test that the new selection runs, and that test alone.
 
 #include "collection.h"
-#include "reporter.h"
+#include "figures.h"
 #include "windowbench.h"
 
-#include "paths.h"
-#include "registry.h"
 #include "screentext.h"
 #include "selectionlist.h"
 
 #include <cstdio>
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
@@ -59,11 +56,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchdata::prepareRegulations();
-    QTemporaryDir programFolder;
-    platform::setProgramFolder(programFolder.path());
-    platform::setRegistryFolder(programFolder.filePath(QStringLiteral("registry")));
-    benchdata::QuietPrompter prompter;
-    platform::setPrompter(&prompter);
+    const benchdata::QuietProgram quiet;
 
     TForm1* form = benchdata::activatedMainWindow();
     auto* list = new Tselekt(form);
@@ -93,7 +86,6 @@ int main(int argc, char** argv)
     }
     g_list = nullptr;
     delete form;
-    platform::setPrompter(nullptr);
     benchmark::Shutdown();
     return 0;
 }

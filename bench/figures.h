@@ -1,13 +1,31 @@
 #pragma once
 
-// What the Google Benchmark programs print after their runs: each benchmark's time per
-// iteration, kept by name for the summary against its target.
+// How the benchmarks take and keep their figures: the median of timed runs, and the Google
+// Benchmark programs' time per iteration of each benchmark, kept by name for the summary against
+// its target.
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <map>
+#include <QElapsedTimer>
 #include <string>
+#include <vector>
 
 namespace benchdata {
+
+// The median time of `rounds` runs of `run`, in milliseconds.
+template <typename F> double medianMs(int rounds, F&& run)
+{
+    std::vector<double> times;
+    for (int i = 0; i < rounds; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        run();
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
+    return times[times.size() / 2];
+}
 
 class Reporter final : public benchmark::ConsoleReporter {
 public:
