@@ -128,6 +128,10 @@ void TForm1::buildSearchTab(QWidget* page)
     ListBox2->setColumnWidth(0, 300);
     ListBox2->setColumnWidth(1, 250);
     ListBox2->setColumnWidth(2, 100);
+    // The title column follows the window's width (less 390) and the number/year column keeps
+    // its 100; the gazette's column takes what they leave, so the three always fit the list.
+    ListBox2->header()->setStretchLastSection(false);
+    ListBox2->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     auto* centred = new CentredColumn(ListBox2);
     for (int column : {1, 2}) {
         ListBox2->setItemDelegateForColumn(column, centred);
