@@ -23,10 +23,12 @@
 #include <QVBoxLayout>
 
 using controls::button;
+using controls::chosenRow;
 using controls::edit;
 using controls::label;
 using controls::reportFailure;
 using controls::resultList;
+using controls::rowText;
 using platform::KeyFilter;
 using platform::named;
 
@@ -127,18 +129,6 @@ QGroupBox* group(const char* name, const QByteArray& caption, const QByteArray& 
     return box;
 }
 
-// The row a list's handlers work on: the first selected one.
-QTreeWidgetItem* chosenRow(QTreeWidget* list)
-{
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-QByteArray columnText(const QTreeWidgetItem* row, int column)
-{
-    return platform::fromScreen(row->text(column));
-}
-
 } // namespace
 
 void TForm1::buildArchiveTab(QWidget* page)
@@ -199,7 +189,7 @@ void TForm1::SpeedButton22Click()
             const QTreeWidgetItem* row = arhivacuvaj->topLevelItem(i);
             if (!piece.isEmpty()) {
                 pumpMessages();
-                if (!titlesearch::contains(columnText(row, 0), piece)) {
+                if (!titlesearch::contains(rowText(row, 0), piece)) {
                     continue;
                 }
             }
@@ -252,7 +242,7 @@ void TForm1::zbudziarhivu()
     }
     Listbox9->clear();
     QList<QTreeWidgetItem*> rows;
-    for (const versionchain::Version& v : versionchain::listVersions(*this, columnText(row, 0), columnText(row, 1))) {
+    for (const versionchain::Version& v : versionchain::listVersions(*this, rowText(row, 0), rowText(row, 1))) {
         auto* item = new QTreeWidgetItem;
         item->setIcon(0, images::ImageList1(v.archived ? images::Archived : images::Document));
         item->setText(0, platform::toScreen(v.title));
@@ -266,7 +256,7 @@ void TForm1::ListBox7DblClick()
 {
     if (const QTreeWidgetItem* row = chosenRow(ListBox7)) {
         try {
-            openRegulation({columnText(row, 0), columnText(row, 1), false, false, false});
+            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
         } catch (const engine::Error& e) {
             reportFailure(e);
         }
@@ -277,7 +267,7 @@ void TForm1::ListBox9DblClick()
 {
     if (const QTreeWidgetItem* row = chosenRow(Listbox9)) {
         try {
-            openRegulation({columnText(row, 0), columnText(row, 1), false, false, false});
+            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
         } catch (const engine::Error& e) {
             reportFailure(e);
         }

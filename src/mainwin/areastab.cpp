@@ -202,16 +202,16 @@ void TForm1::SpeedButton17Click()
 
 void TForm1::ListBox3DblClick()
 {
-    const QList<QTreeWidgetItem*> selected = ListBox3->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(ListBox3);
+    if (row == nullptr) {
         return;
     }
-    const QByteArray title = platform::fromScreen(selected.first()->text(0));
+    const QByteArray title = controls::rowText(row, 0);
     if (title.isEmpty()) {
         return;
     }
     try {
-        openRegulation({title, platform::fromScreen(selected.first()->text(1))});
+        openRegulation({title, controls::rowText(row, 1)});
     } catch (const engine::Error& e) {
         reportFailure(e);
     }

@@ -68,6 +68,17 @@ QGroupBox* groupBox(const char* name, const QByteArray& caption, const QByteArra
     return captioned<QGroupBox>(name, caption, hint);
 }
 
+QTreeWidgetItem* chosenRow(const QTreeWidget* list)
+{
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+QByteArray rowText(const QTreeWidgetItem* row, int column)
+{
+    return platform::fromScreen(row->text(column));
+}
+
 void fill(QWidget* field, const QColor& colour)
 {
     QPalette palette = field->palette();

@@ -39,6 +39,11 @@ inline const QColor FieldFill(255, 244, 213);
 // Fills a field (an edit's text area, a combo box's face) with the colour.
 void fill(QWidget* field, const QColor& colour = FieldFill);
 
+// The row a list's handlers work on: the first selected one, or nothing.
+QTreeWidgetItem* chosenRow(const QTreeWidget* list);
+// A row's text in `column`, as YUSCII.
+QByteArray rowText(const QTreeWidgetItem* row, int column);
+
 // Enter (either key) in the list runs `handler`, as a double click does; other keys are the list's.
 void onEnter(QAbstractItemView* list, std::function<void()> handler);
 

@@ -364,13 +364,12 @@ void TForm1::SviDatumiClick()
 
 void TForm1::ListBox6DblClick()
 {
-    const QList<QTreeWidgetItem*> selected = Listbox6->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(Listbox6);
+    if (row == nullptr) {
         return;
     }
-    const QTreeWidgetItem* row = selected.first();
-    const QByteArray title = platform::fromScreen(row->text(0));
-    const QByteArray date = platform::fromScreen(row->text(1));
+    const QByteArray title = controls::rowText(row, 0);
+    const QByteArray date = controls::rowText(row, 1);
     // The title and the date name the opinion; the list may hold rows of another ministry than
     // the one chosen since, so the ministry link is off while the opinion is shown.
     const QByteArray ministryLink = misljenja.masterFields();

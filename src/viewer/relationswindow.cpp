@@ -165,14 +165,14 @@ void Trelacije::ListView1DblClick()
 
 void Trelacije::findDocument(bool fromButton)
 {
-    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(ListView1);
+    if (row == nullptr) {
         if (fromButton) {
             platform::prompter().message("Morate izabrati dokument sa liste!");
         }
         return;
     }
-    const QByteArray title = platform::fromScreen(selected.first()->text(0));
+    const QByteArray title = controls::rowText(row, 0);
     if (m_listsOpinions) {
         platform::setFieldText(Form1->Edit8, title);
         Form1->PageControl1->setCurrentIndex(kOpinionsPage);
