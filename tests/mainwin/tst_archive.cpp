@@ -2,6 +2,7 @@
 // search, the version listing of a chain A to E, a link made one way only, and opening a version
 // whose title holds an apostrophe.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -15,6 +16,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+
+using testsupport::rowsOf;
 
 namespace {
 
@@ -81,16 +84,6 @@ QByteArray archiveRow(int key)
     arhiva->setFiltered(true);
     arhiva->setFilter("BROJ_ZAKONA=" + QByteArray::number(key));
     return arhiva->field(1).asString() + ',' + arhiva->field(2).asString();
-}
-
-QByteArrayList rowsOf(const QTreeWidget* list)
-{
-    QByteArrayList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        rows << platform::fromScreen(item->text(0)) + '|' + platform::fromScreen(item->text(1));
-    }
-    return rows;
 }
 
 // The images of a list's rows: 3 archived, 0 current.

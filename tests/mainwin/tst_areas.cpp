@@ -1,6 +1,7 @@
 // The areas tab on a generated collection: listing by area and type, the phrase search over the
 // listing, Escape during a listing, and opening a listed regulation.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -16,6 +17,7 @@
 #include <QTreeWidget>
 
 using testsupport::Prompt;
+using testsupport::rowsOf;
 
 namespace {
 
@@ -51,17 +53,6 @@ QList<Regulation> readRegulations()
                     int(zakoni.fieldByName("ID_TIPA_ZAKONA").asInteger()), archived.value(key)});
     }
     return out;
-}
-
-// The rows of a list as "title|number/year".
-QByteArrayList rowsOf(const QTreeWidget* list)
-{
-    QByteArrayList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        rows << platform::fromScreen(item->text(0)) + '|' + platform::fromScreen(item->text(1));
-    }
-    return rows;
 }
 
 QByteArrayList expectedRows(const QList<Regulation>& regs, const std::function<bool(const Regulation&)>& selects)

@@ -2,6 +2,7 @@
 // two scopes, the gazette restriction, Escape, the recent searches and their replay, and opening
 // a hit.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -27,29 +28,13 @@
 using platform::Answer;
 using testsupport::Prompt;
 using testsupport::RecordingWindows;
+using testsupport::column;
+using testsupport::lines;
 
 namespace {
 
 const QByteArray kShortQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo "
                                   "celu bazu!\n\rNastaviti pretragu?";
-
-QByteArrayList column(const QTreeWidget* list, int c)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        out << platform::fromScreen(list->topLevelItem(i)->text(c));
-    }
-    return out;
-}
-
-QByteArrayList lines(const QListWidget* list)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->count(); ++i) {
-        out << platform::fromScreen(list->item(i)->text());
-    }
-    return out;
-}
 
 // Types nothing: puts the query into the field as a replay does, then presses Enter in it.
 void search(TForm1* f, const QByteArray& query, bool texts = false)

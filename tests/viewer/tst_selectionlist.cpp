@@ -2,6 +2,7 @@
 // title text, sorting, the details pane with its earlier-version test, opening, the archive jump
 // and closing.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 
 using mainwin::SelectionRow;
+using testsupport::column;
 
 namespace {
 
@@ -35,15 +37,6 @@ QByteArray numberYear(int key)
     zakoni.setFiltered(true);
     zakoni.setFilter("ID_ZAKONA=" + QByteArray::number(key));
     return zakoni.field(10).asString();
-}
-
-QByteArrayList column(const QTreeWidget* list, int c)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        out << platform::fromScreen(list->topLevelItem(i)->text(c));
-    }
-    return out;
 }
 
 QList<int> selectedRows(const QTreeWidget* list)
