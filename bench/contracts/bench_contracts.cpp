@@ -1,6 +1,8 @@
 // Filling a contract model of 50 pages in which every placeholder stands 20 times must take under
 // 200 ms: the model put into the control, indented, its headings and title set off and every
 // placeholder replaced, with the control not repainted meanwhile.
+#include "figures.h"
+
 #include "contractfill.h"
 #include "richedit.h"
 
@@ -12,6 +14,8 @@
 #include <vector>
 
 namespace {
+
+using benchdata::medianMs;
 
 constexpr int kPages = 50;
 constexpr int kOccurrences = 20;
@@ -57,19 +61,6 @@ contracttext::Values values(bool entered)
              "Tre}i d.o.o.",          "Novi Sad, Ulica 3",  "05/03/2024", "Beogradu"};
     }
     return v;
-}
-
-template <typename F> double medianMs(int runs, F&& f)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 void BM_FillPlan(benchmark::State& state)

@@ -2,40 +2,21 @@
 // tables, a title filter, and walking every publication with its regulation and Latin text,
 // measured against reading the same texts with one straight SELECT.
 
-#include "demo.h"
+#include "collection.h"
+#include "figures.h"
+
 #include "filter.h"
-#include "sessionsetup.h"
 #include "tables.h"
 
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <sqlite3.h>
 
 namespace {
 
-constexpr int Regulations = 20000;
-constexpr int TextKb = 30;
-
-QString dataFolder() {
-    return QStringLiteral(KORVELIN_BENCH_DATA);
-}
-
-// Generates the collection unless a complete one of the same size is there already.
-void prepareCollection() {
-    const QString marker = QDir(dataFolder()).filePath(QStringLiteral("complete-%1-%2").arg(Regulations).arg(TextKb));
-    if (!QFile::exists(marker)) {
-        std::printf("Generating %d regulations of %d KB into %s ...\n", Regulations, TextKb, qPrintable(dataFolder()));
-        demo::generate(QDir(dataFolder()).filePath(QStringLiteral("Podatci")), {Regulations, 1, TextKb});
-        QFile(marker).open(QIODevice::WriteOnly);
-    }
-    data::setUpSession(dataFolder());
-}
-
-void BM_OpenAllTables(benchmark::State& state) {
+void BM_OpenAllTables(benchmark::State& state)
+{
     for (auto _ : state) {
         data::MainTables tables;
         tables.openAll();
@@ -45,7 +26,8 @@ void BM_OpenAllTables(benchmark::State& state) {
 BENCHMARK(BM_OpenAllTables)->Unit(benchmark::kMillisecond);
 
 // The open-by-title protocol: regulations off their master, filtered to one title.
-void BM_TitleFilter(benchmark::State& state) {
+void BM_TitleFilter(benchmark::State& state)
+{
     data::MainTables tables;
     tables.openAll();
     tables.Zakoni.setMasterFields({});
@@ -62,7 +44,8 @@ BENCHMARK(BM_TitleFilter)->Unit(benchmark::kMillisecond);
 
 // Every publication in table order, its regulation (and the version record and dates that
 // follow it), reading each Latin text once.
-void BM_WalkWithTexts(benchmark::State& state) {
+void BM_WalkWithTexts(benchmark::State& state)
+{
     data::MainTables tables;
     tables.openAll();
     tables.Glasnici.setMasterFields("ID_GLASNIKA");
@@ -84,8 +67,10 @@ void BM_WalkWithTexts(benchmark::State& state) {
 BENCHMARK(BM_WalkWithTexts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // The same bytes with one SELECT over the file, copied out as the engine copies them.
-void BM_StraightSelect(benchmark::State& state) {
-    const QByteArray path = QDir(dataFolder()).filePath(QStringLiteral("Podatci/TB_Zakoni.db")).toUtf8();
+void BM_StraightSelect(benchmark::State& state)
+{
+    const QByteArray path =
+        QDir(benchdata::regulationsFolder()).filePath(QStringLiteral("Podatci/TB_Zakoni.db")).toUtf8();
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     qint64 bytes = 0;
@@ -105,39 +90,19 @@ void BM_StraightSelect(benchmark::State& state) {
 }
 BENCHMARK(BM_StraightSelect)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// Keeps each benchmark's time per iteration for the summary against the targets.
-class Reporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            ms[r.benchmark_name()] = r.GetAdjustedRealTime(); // in the benchmark's unit, milliseconds
-        }
-    }
-};
-
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    prepareCollection();
-    Reporter reporter;
+    benchdata::prepareRegulations();
+    benchdata::Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& ms = reporter.ms;
-    const auto find = [&](const char* prefix) {
-        for (const auto& [name, value] : ms) {
-            if (name.rfind(prefix, 0) == 0) {
-                return value;
-            }
-        }
-        return -1.0;
-    };
-    const double filter = find("BM_TitleFilter");
-    const double walk = find("BM_WalkWithTexts");
-    const double straight = find("BM_StraightSelect");
-    std::printf("\nTargets on %d regulations of %d KB:\n", Regulations, TextKb);
+    const double filter = reporter.find("BM_TitleFilter");
+    const double walk = reporter.find("BM_WalkWithTexts");
+    const double straight = reporter.find("BM_StraightSelect");
+    std::printf("\nTargets on %d regulations of %d KB:\n", benchdata::Regulations, benchdata::TextKb);
     if (filter >= 0) {
         std::printf("  title filter: %.3f ms (target < 20 ms) %s\n", filter, filter < 20 ? "met" : "MISSED");
     }

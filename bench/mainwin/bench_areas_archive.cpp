@@ -4,58 +4,19 @@
 // search and one version listing. Each is measured through the handler the user's action runs,
 // list filling included, and printed against its target.
 
-#include "demo.h"
-#include "mainwindow.h"
-#include "paths.h"
-#include "prompter.h"
-#include "registry.h"
-#include "screentext.h"
-#include "sessionsetup.h"
-#include "table.h"
+#include "collection.h"
+#include "figures.h"
+#include "windowbench.h"
 
-#include <benchmark/benchmark.h>
+#include "screentext.h"
+
 #include <cstdio>
-#include <map>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 namespace {
-
-constexpr int Regulations = 20000;
-constexpr int TextKb = 30;
-
-QString dataFolder()
-{
-    return QStringLiteral(KORVELIN_BENCH_DATA);
-}
-
-// The same collection the engine benchmark makes, made here when it is not there yet.
-void prepareCollection()
-{
-    const QString marker = QDir(dataFolder()).filePath(QStringLiteral("complete-%1-%2").arg(Regulations).arg(TextKb));
-    if (!QFile::exists(marker)) {
-        std::printf("Generating %d regulations of %d KB into %s ...\n", Regulations, TextKb, qPrintable(dataFolder()));
-        demo::generate(QDir(dataFolder()).filePath(QStringLiteral("Podatci")), {Regulations, 1, TextKb});
-        QFile(marker).open(QIODevice::WriteOnly);
-    }
-    data::setUpSession(dataFolder());
-}
-
-// Messages are counted, never shown.
-class SilentPrompter final : public platform::Prompter {
-public:
-    int messages = 0;
-    void message(const QByteArray&) override { ++messages; }
-    void error(const QByteArray& text) override { std::printf("error: %s\n", text.constData()); }
-    bool confirm(const QByteArray&) override { return true; }
-    platform::Answer warningYesNoCancel(const QByteArray&) override { return platform::Answer::Cancel; }
-    std::optional<QByteArray> input(const QByteArray&, const QByteArray&, const QByteArray&) override { return {}; }
-};
 
 TForm1* g_form = nullptr;
 
@@ -132,18 +93,6 @@ void BM_VersionListing(benchmark::State& state)
 }
 BENCHMARK(BM_VersionListing)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class Reporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -153,26 +102,14 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    prepareCollection();
-    QTemporaryDir programFolder;
-    platform::setProgramFolder(programFolder.path());
-    platform::setRegistryFolder(programFolder.filePath(QStringLiteral("registry")));
-    SilentPrompter prompter;
-    platform::setPrompter(&prompter);
-
-    // The main window after its first activation, as the program shows it.
-    auto* form = new TForm1;
+    benchdata::prepareRegulations();
+    const benchdata::QuietProgram quiet;
+    TForm1* form = benchdata::activatedMainWindow();
     form->resize(1366, 768);
-    QEvent activate(QEvent::WindowActivate);
-    QCoreApplication::sendEvent(form, &activate);
     g_form = form;
 
-    Reporter reporter;
+    benchdata::Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto find = [&](const std::string& name) {
-        const auto it = reporter.ms.find(name);
-        return it == reporter.ms.end() ? -1.0 : it->second;
-    };
     const struct {
         const char* label;
         std::string name;
@@ -185,9 +122,9 @@ int main(int argc, char** argv)
         {"archive search", "BM_ArchiveSearch/min_time:2.000", 100},
         {"version listing", "BM_VersionListing/min_time:2.000", 100},
     };
-    std::printf("\nTargets on %d regulations:\n", Regulations);
+    std::printf("\nTargets on %d regulations:\n", benchdata::Regulations);
     for (const auto& t : targets) {
-        const double v = find(t.name);
+        const double v = reporter.find(t.name);
         if (v >= 0) {
             std::printf("  %s: %.1f ms (target < %.0f ms) %s\n", t.label, v, t.target, v < t.target ? "met" : "MISSED");
         }
@@ -195,7 +132,6 @@ int main(int argc, char** argv)
     g_form = nullptr;
     // The window is not closed: closing would write the program's files into the folder.
     delete form;
-    platform::setPrompter(nullptr);
     benchmark::Shutdown();
     return 0;
 }

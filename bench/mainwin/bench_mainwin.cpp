@@ -1,54 +1,26 @@
 // The main window on a collection of 20,000 regulations: expanding a gazette and a year in the
 // gazettes tree, listing an issue, and sorting 20,000-row result lists by each column.
 
-#include "demo.h"
-#include "mainwindow.h"
+#include "collection.h"
+#include "figures.h"
+#include "windowbench.h"
+
 #include "paths.h"
 #include "screentext.h"
-#include "sessionsetup.h"
 
 #include <algorithm>
-#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTreeWidget>
 
 namespace {
 
-// The same collection as the engine's benchmark, so it is generated once for both.
-constexpr int Regulations = 20000;
-constexpr int TextKb = 30;
-
-QString dataFolder()
-{
-    return QStringLiteral(KORVELIN_BENCH_DATA);
-}
-
-void prepareCollection()
-{
-    const QString marker = QDir(dataFolder()).filePath(QStringLiteral("complete-%1-%2").arg(Regulations).arg(TextKb));
-    if (!QFile::exists(marker)) {
-        std::printf("Generating %d regulations of %d KB into %s ...\n", Regulations, TextKb, qPrintable(dataFolder()));
-        demo::generate(QDir(dataFolder()).filePath(QStringLiteral("Podatci")), {Regulations, 1, TextKb});
-        QFile(marker).open(QIODevice::WriteOnly);
-    }
-    data::setUpSession(dataFolder());
-}
-
 // The main window after its first activation: tables open, gazettes in the tree, the search
 // list holding every regulation.
 TForm1* window()
 {
-    static TForm1* form = [] {
-        auto* f = new TForm1;
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(f, &activate);
-        return f;
-    }();
+    static TForm1* form = benchdata::activatedMainWindow();
     return form;
 }
 
@@ -194,18 +166,6 @@ void BM_SortOpinionsList(benchmark::State& state)
 }
 BENCHMARK(BM_SortOpinionsList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-class Reporter final : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ms;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& r : runs) {
-            ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-        }
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -215,13 +175,13 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    platform::setProgramFolder(dataFolder());
-    prepareCollection();
+    platform::setProgramFolder(benchdata::regulationsFolder());
+    benchdata::prepareRegulations();
     window();
-    Reporter reporter;
+    benchdata::Reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\nTargets on %d regulations:\n", Regulations);
+    std::printf("\nTargets on %d regulations:\n", benchdata::Regulations);
     for (const auto& [name, value] : reporter.ms) {
         double target = 0;
         if (name.rfind("BM_Expand", 0) == 0 || name.rfind("BM_ListIssue", 0) == 0) {

@@ -2,10 +2,10 @@
 // search against its target, and the title-and-text search beside grep -F -c over the same
 // opinions' texts written out as files, both run in turn on the same data in one run.
 
-#include "opinionscollection.h"
+#include "collection.h"
+#include "windowbench.h"
 
-#include "sessionsetup.h"
-#include "table.h"
+#include "paths.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -26,7 +26,7 @@ constexpr const char* kTitleWord = "POREZ";
 // Each opinion's stored Latin text in a file of its own, as grep reads them.
 QString writeTexts()
 {
-    const QString dir = QDir(benchopinions::folder()).filePath(QStringLiteral("texts"));
+    const QString dir = QDir(benchdata::opinionsFolder()).filePath(QStringLiteral("texts"));
     const QString marker = QDir(dir).filePath(QStringLiteral("complete"));
     if (QFile::exists(marker)) {
         return dir;
@@ -65,7 +65,7 @@ double searchMs(TForm1& form, const char* query, bool texts, int rounds)
 {
     form.Edit8->setText(QString::fromLatin1(query));
     (texts ? form.RadioButton3 : form.RadioButton4)->setChecked(true);
-    return benchopinions::medianMs(rounds, [&] { form.SpeedButton14Click(); });
+    return benchdata::medianMs(rounds, [&] { form.SpeedButton14Click(); });
 }
 
 } // namespace
@@ -76,9 +76,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    benchopinions::prepareCollection();
+    benchdata::prepareOpinions();
+    platform::setProgramFolder(benchdata::opinionsFolder());
     TForm1 form;
-    benchopinions::openMainWindow(form);
+    benchdata::openTablesAndLists(form);
     const QString texts = writeTexts();
 
     const double title = searchMs(form, kTitleWord, false, kRounds * 3);

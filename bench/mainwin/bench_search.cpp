@@ -8,18 +8,13 @@
 // - how much the process grows during a text search (target: flat, under 64 MB, whereas the
 //   texts together are about 600 MB).
 
-#include "demo.h"
-#include "error.h"
-#include "mainwindow.h"
+#include "collection.h"
+#include "windowbench.h"
+
 #include "paths.h"
 #include "plaintext.h"
-#include "prompter.h"
 #include "screentext.h"
-#include "searchcopy.h"
-#include "searchtext.h"
-#include "sessionsetup.h"
 #include "statusbar.h"
-#include "table.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,59 +33,19 @@
 
 namespace {
 
-constexpr int Regulations = 20000;
-constexpr int TextKb = 30;
-
-QString dataFolder()
+QString plainFolder()
 {
-    return QStringLiteral(KORVELIN_BENCH_DATA);
+    return QDir(benchdata::regulationsFolder()).filePath(QStringLiteral("plain"));
 }
 
-QString podatci()
-{
-    return QDir(dataFolder()).filePath(QStringLiteral("Podatci"));
-}
-
-// Answers every question with OK, so a short query would not stop the run.
-class Accepting final : public platform::Prompter {
-public:
-    void message(const QByteArray& text) override { std::printf("message: %s\n", text.constData()); }
-    void error(const QByteArray& text) override { std::printf("error: %s\n", text.constData()); }
-    bool confirm(const QByteArray&) override { return true; }
-    platform::Answer warningYesNoCancel(const QByteArray&) override { return platform::Answer::Yes; }
-    std::optional<QByteArray> input(const QByteArray&, const QByteArray&, const QByteArray& value) override
-    {
-        return value;
-    }
-};
-
-bool copiesStored()
-{
-    engine::Table zakoni;
-    zakoni.setDatabaseName(data::DatabaseAlias);
-    zakoni.setTableName(QStringLiteral("TB_Zakoni.db"));
-    try {
-        zakoni.open();
-        return engine::SearchCopyReader(zakoni, data::SearchedField).stored();
-    } catch (const engine::Error&) {
-        return false;
-    }
-}
-
-// The collection (shared with the engine's benchmark) with its search copies, and the plain
-// texts written out as files for grep; each made once and kept.
+// The collection (shared with the other benchmarks) with its search copies, and the plain texts
+// written out as files for grep; each made once and kept.
 void prepare()
 {
-    data::setUpSession(dataFolder());
-    const QString marker = QDir(dataFolder()).filePath(QStringLiteral("complete-%1-%2").arg(Regulations).arg(TextKb));
-    if (!QFile::exists(marker) || !copiesStored()) {
-        std::printf("Generating %d regulations of %d KB into %s ...\n", Regulations, TextKb, qPrintable(podatci()));
-        std::fflush(stdout);
-        demo::generate(podatci(), {Regulations, 1, TextKb});
-        QFile(marker).open(QIODevice::WriteOnly);
-        QDir(QDir(dataFolder()).filePath(QStringLiteral("plain"))).removeRecursively();
+    if (benchdata::prepareRegulations()) {
+        QDir(plainFolder()).removeRecursively();
     }
-    const QString plain = QDir(dataFolder()).filePath(QStringLiteral("plain"));
+    const QString plain = plainFolder();
     const QString plainMarker = QDir(plain).filePath(QStringLiteral("complete"));
     if (!QFile::exists(plainMarker)) {
         std::printf("Writing the plain texts into %s ...\n", qPrintable(plain));
@@ -120,7 +75,7 @@ double grepMs(const QStringList& words)
     for (const QString& w : words) {
         args << QStringLiteral("-e") << w;
     }
-    args << QDir(dataFolder()).filePath(QStringLiteral("plain"));
+    args << plainFolder();
     QProcess grep;
     grep.setStandardOutputFile(QProcess::nullDevice());
     QElapsedTimer t;
@@ -215,9 +170,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    Accepting prompter;
+    benchdata::QuietPrompter prompter;
     platform::setPrompter(&prompter);
-    platform::setProgramFolder(dataFolder());
+    platform::setProgramFolder(benchdata::regulationsFolder());
     prepare();
 
     TForm1 form;
@@ -230,7 +185,8 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     std::printf("Main window ready in %.1f s on %d regulations of %d KB (search copies stored: %s)\n",
-                double(started.elapsed()) / 1000, Regulations, TextKb, copiesStored() ? "yes" : "no");
+                double(started.elapsed()) / 1000, benchdata::Regulations, benchdata::TextKb,
+                benchdata::copiesStored() ? "yes" : "no");
     form.ComboBox4->setCurrentIndex(0);
 
     struct Pair {

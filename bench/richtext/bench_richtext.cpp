@@ -1,6 +1,8 @@
 // The reader must keep up with unrtf's text conversion of the same file, and the plain-text path
 // that the text searches scan every regulation with must pass 200 MB/s. Long tables load in time
 // in proportion to their cells: a 12,000-row table within twice unrtf's time on the same file.
+#include "figures.h"
+
 #include "plaintext.h"
 #include "rtfreader.h"
 #include "samplertf.h"
@@ -17,6 +19,8 @@
 #include <vector>
 
 namespace {
+
+using benchdata::medianMs;
 
 const samples::Sample& megabyte()
 {
@@ -57,19 +61,6 @@ void BM_DocumentText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * megabyte().text.size());
 }
 BENCHMARK(BM_DocumentText)->Unit(benchmark::kMillisecond);
-
-template <typename F> double medianMs(int runs, F&& f)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // unrtf --text on `rtf`, in milliseconds (median of `runs`); negative when it cannot run.
 double unrtfMs(const QByteArray& rtf, int runs)

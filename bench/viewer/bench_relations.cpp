@@ -2,9 +2,11 @@
 // found by its ordinal in the whole opinions table, with the opinions tab's ministry link and
 // filter in force and given back after) and the regulations related to an opinion.
 
-#include "opinionscollection.h"
+#include "collection.h"
+#include "windowbench.h"
 
 #include "filter.h"
+#include "paths.h"
 #include "relationswindow.h"
 
 #include <map>
@@ -57,9 +59,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    benchopinions::prepareCollection();
+    benchdata::prepareOpinions();
+    platform::setProgramFolder(benchdata::opinionsFolder());
     TForm1 form;
-    benchopinions::openMainWindow(form);
+    benchdata::openTablesAndLists(form);
     Trelacije window;
 
     // The opinions tab as a user may leave it: a ministry chosen and searched, a filter in force.
@@ -71,16 +74,16 @@ int main(int argc, char** argv)
     const QByteArray regulation = busiestRegulation(form.link);
     showRecord(form.Zakoni, "ID_ZAKONA", regulation);
     int opinionRows = 0;
-    const double opinions = benchopinions::medianMs(kRounds, [&] { opinionRows = window.fill(false); });
+    const double opinions = benchdata::medianMs(kRounds, [&] { opinionRows = window.fill(false); });
 
     form.misljenja.setFilter({});
     form.misljenja.setMasterFields({});
     showRecord(form.misljenja, "BROJ_MISLJENJA", QByteArray::number(demo::landmark::OpinionTwoRegulations));
     int regulationRows = 0;
-    const double regulations = benchopinions::medianMs(kRounds, [&] { regulationRows = window.fill(true); });
+    const double regulations = benchdata::medianMs(kRounds, [&] { regulationRows = window.fill(true); });
 
-    std::printf("Relations fill over %d opinions and %d regulations (median of %d):\n", benchopinions::Opinions,
-                benchopinions::Regulations, kRounds);
+    std::printf("Relations fill over %d opinions and %d regulations (median of %d):\n", benchdata::Opinions,
+                benchdata::OpinionRegulations, kRounds);
     report("opinions of the regulation with the most relations", opinions, opinionRows);
     report("regulations of an opinion", regulations, regulationRows);
     return 0;

@@ -10,30 +10,17 @@ namespace relations {
 namespace {
 
 // The opinions table over all its records in key order for as long as it lives; then the filter,
-// the master link, the order and the filtering switch as they were.
+// whether it applies, the master link and the order as they were.
 class WholeTableInKeyOrder final {
 public:
-    explicit WholeTableInKeyOrder(engine::Table& table)
-        : m_restore{&table}, m_table(table), m_filtered(table.filtered())
+    explicit WholeTableInKeyOrder(engine::Table& table) : m_restore{&table}
     {
         engine::LinkLookup::unlink(table, true);
         table.setFiltered(false);
     }
-    ~WholeTableInKeyOrder()
-    {
-        try {
-            m_table.setFiltered(m_filtered);
-        } catch (...) {
-            // The filter text itself is given back by m_restore; a refused switch leaves it off.
-        }
-    }
-    WholeTableInKeyOrder(const WholeTableInKeyOrder&) = delete;
-    WholeTableInKeyOrder& operator=(const WholeTableInKeyOrder&) = delete;
 
 private:
     engine::LinkLookup m_restore;
-    engine::Table& m_table;
-    bool m_filtered;
 };
 
 // Selects the relations whose `field` equals `value` and returns how many there are.

@@ -15,7 +15,9 @@ void registerSearchCopies()
 {
     // The version names what searchableText gives: change it when the plain text or the
     // upper-casing changes, and every file's copies are made again at its next write.
-    engine::registerSearchCopy(QLatin1String(SearchedTable), SearchedField, "plain text, yupperW, 1", searchableText);
+    for (const char* table : {SearchedTable, SearchedOpinionsTable}) {
+        engine::registerSearchCopy(QLatin1String(table), SearchedField, "plain text, yupperW, 1", searchableText);
+    }
 }
 
 } // namespace data

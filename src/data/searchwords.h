@@ -25,4 +25,13 @@ QByteArrayList words(const QByteArray& text, const QByteArray& delimiters = QByt
 // True when `word` is empty or occurs in `text` byte for byte (callers upper-case both sides).
 bool contains(QByteArrayView text, QByteArrayView word);
 
+// A query of one or two characters would list nearly the whole collection: the searches ask
+// before they run one.
+inline bool isShortQuery(const QByteArray& query)
+{
+    return query.size() == 1 || query.size() == 2;
+}
+inline constexpr const char* ShortQueryQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam "
+                                                  "izlistati gotovo celu bazu!\n\rNastaviti pretragu?";
+
 } // namespace searchwords

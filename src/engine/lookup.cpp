@@ -6,7 +6,8 @@ namespace engine {
 
 LinkLookup::LinkLookup(std::initializer_list<Table*> tables) {
     for (Table* t : tables) {
-        m_saved.append({t, t->filter(), t->masterSource(), t->masterFields(), t->indexFieldNames(), t->indexName()});
+        m_saved.append({t, t->filter(), t->filtered(), t->masterSource(), t->masterFields(), t->indexFieldNames(),
+                        t->indexName()});
     }
 }
 
@@ -21,7 +22,15 @@ LinkLookup::~LinkLookup() {
     };
     for (Saved& s : m_saved) {
         if (s.table) {
+            // Switched off before the text is put back and on after it, so that the table is
+            // filtered once, by its own filter.
+            if (!s.filtered) {
+                attempt([&] { s.table->setFiltered(false); });
+            }
             attempt([&] { s.table->setFilter(s.filter); });
+            if (s.filtered) {
+                attempt([&] { s.table->setFiltered(true); });
+            }
         }
     }
     for (Saved& s : m_saved) {

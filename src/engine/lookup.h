@@ -1,8 +1,9 @@
 #pragma once
 
-// A lookup with links taken off: remembers the filter texts, master links and index field names
-// of the table objects it is given, and puts them back when it goes out of scope, also when the
-// lookup throws: first the filter texts, then the master links, then the index field names.
+// A lookup with links taken off: remembers the filter texts and whether they apply, the master
+// links and the index field names of the table objects it is given, and puts them back when it
+// goes out of scope, also when the lookup throws: first the filters, then the master links, then
+// the index field names.
 
 #include <initializer_list>
 #include <QByteArray>
@@ -27,6 +28,7 @@ private:
     struct Saved {
         QPointer<Table> table;
         QByteArray filter;
+        bool filtered = false;
         QPointer<Table> master;
         QByteArray masterFields;
         QByteArray indexFieldNames;

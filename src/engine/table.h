@@ -191,6 +191,8 @@ private:
 
     Value currentValue(int index) const;
     void setBufferValue(int index, const Value& v);
+    // The table in messages: its object's name with the file's, or the file's alone.
+    QString label() const;
     void requireActive(const char* what) const;
     void requireWritable(const char* what) const;
     void invalidate();      // the record set must be read again

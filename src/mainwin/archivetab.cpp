@@ -6,7 +6,6 @@
 #include "error.h"
 #include "hints.h"
 #include "images.h"
-#include "prompter.h"
 #include "screentext.h"
 #include "titlesearch.h"
 #include "versionchain.h"
@@ -23,9 +22,13 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::button;
+using controls::chosenRow;
 using controls::edit;
 using controls::label;
+using controls::reportFailure;
 using controls::resultList;
+using controls::rowText;
 using platform::KeyFilter;
 using platform::named;
 
@@ -119,30 +122,11 @@ QTreeWidget* versionList(const char* name)
 
 QGroupBox* group(const char* name, const QByteArray& caption, const QByteArray& hint, QWidget* content)
 {
-    auto* box = named<QGroupBox>(name);
-    platform::setCaption(box, caption);
-    platform::setHint(box, hint);
+    QGroupBox* box = controls::groupBox(name, caption, hint);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(content);
     return box;
-}
-
-// The row a list's handlers work on: the first selected one.
-QTreeWidgetItem* chosenRow(QTreeWidget* list)
-{
-    const QList<QTreeWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-QByteArray columnText(const QTreeWidgetItem* row, int column)
-{
-    return platform::fromScreen(row->text(column));
-}
-
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
 }
 
 } // namespace
@@ -156,20 +140,15 @@ void TForm1::buildArchiveTab(QWidget* page)
     auto* top = new QVBoxLayout(Panel24);
     top->setContentsMargins(0, 0, 0, 0);
     const QByteArray searchHint = "Unesite naziv ili deo naziva propisa koji `elite da prona|ete";
-    Label40 = label("Label40", "Naziv ili deo naziva propisa za pretragu");
-    platform::setHint(Label40, searchHint);
+    Label40 = label("Label40", "Naziv ili deo naziva propisa za pretragu", searchHint);
     top->addWidget(Label40);
     auto* searchRow = new QHBoxLayout;
     Edit7 = edit("Edit7", KeyFilter::MapUpper);
     platform::setHint(Edit7, searchHint);
-    QPalette palette = Edit7->palette();
-    palette.setColor(QPalette::Base, QColor(255, 244, 213));
-    Edit7->setPalette(palette);
+    controls::fill(Edit7);
     searchRow->addWidget(Edit7, 1);
-    SpeedButton22 = named<QPushButton>("SpeedButton22");
+    SpeedButton22 = button("SpeedButton22", "Pretra`i", "Po~ni pretragu");
     SpeedButton22->setFlat(true);
-    platform::setCaption(SpeedButton22, "Pretra`i");
-    platform::setHint(SpeedButton22, "Po~ni pretragu");
     searchRow->addWidget(SpeedButton22);
     top->addLayout(searchRow);
     ListBox7 = versionList("ListBox7");
@@ -210,7 +189,7 @@ void TForm1::SpeedButton22Click()
             const QTreeWidgetItem* row = arhivacuvaj->topLevelItem(i);
             if (!piece.isEmpty()) {
                 pumpMessages();
-                if (!titlesearch::contains(columnText(row, 0), piece)) {
+                if (!titlesearch::contains(rowText(row, 0), piece)) {
                     continue;
                 }
             }
@@ -263,7 +242,7 @@ void TForm1::zbudziarhivu()
     }
     Listbox9->clear();
     QList<QTreeWidgetItem*> rows;
-    for (const versionchain::Version& v : versionchain::listVersions(*this, columnText(row, 0), columnText(row, 1))) {
+    for (const versionchain::Version& v : versionchain::listVersions(*this, rowText(row, 0), rowText(row, 1))) {
         auto* item = new QTreeWidgetItem;
         item->setIcon(0, images::ImageList1(v.archived ? images::Archived : images::Document));
         item->setText(0, platform::toScreen(v.title));
@@ -277,7 +256,7 @@ void TForm1::ListBox7DblClick()
 {
     if (const QTreeWidgetItem* row = chosenRow(ListBox7)) {
         try {
-            openRegulation({columnText(row, 0), columnText(row, 1), false, false, false});
+            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
         } catch (const engine::Error& e) {
             reportFailure(e);
         }
@@ -288,7 +267,7 @@ void TForm1::ListBox9DblClick()
 {
     if (const QTreeWidgetItem* row = chosenRow(Listbox9)) {
         try {
-            openRegulation({columnText(row, 0), columnText(row, 1), false, false, false});
+            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
         } catch (const engine::Error& e) {
             reportFailure(e);
         }

@@ -22,24 +22,15 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::edit;
 using controls::label;
+using controls::reportFailure;
 using controls::resultList;
 using platform::KeyFilter;
 using platform::named;
 
 namespace {
-
-// The light yellow the search fields of the tabs are filled with.
-const QColor kFieldFill(255, 244, 213);
-
-void fill(QWidget* w)
-{
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Base, kFieldFill);
-    palette.setColor(QPalette::Button, kFieldFill);
-    w->setPalette(palette);
-}
 
 // A node's position in tree order over every level, the top-level node being 0.
 int absoluteIndex(QTreeWidget* tree, const QTreeWidgetItem* node)
@@ -63,11 +54,6 @@ QTreeWidgetItem* listRow(int image, const QByteArray& title, const QByteArray& n
     return item;
 }
 
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
-}
-
 } // namespace
 
 void TForm1::buildAreasTab(QWidget* page)
@@ -82,12 +68,10 @@ void TForm1::buildAreasTab(QWidget* page)
 
     auto* right = new QVBoxLayout;
     auto* typeRow = new QHBoxLayout;
-    QLabel* typeLabel = label("Label7", "Izlistaj: ");
-    platform::setHint(typeLabel, "Filter za prikaz zakona");
-    typeRow->addWidget(typeLabel);
+    typeRow->addWidget(label("Label7", "Izlistaj: ", "Filter za prikaz zakona"));
     ComboBox3 = named<QComboBox>("ComboBox3");
     platform::setHint(ComboBox3, "Filter za prikaz zakona");
-    fill(ComboBox3);
+    controls::fill(ComboBox3);
     typeRow->addWidget(ComboBox3, 1);
     right->addLayout(typeRow);
 
@@ -98,17 +82,14 @@ void TForm1::buildAreasTab(QWidget* page)
     platform::setHint(ListBox3, "Lista propisa po zadatom kriterijumu");
     right->addWidget(ListBox3, 1);
 
-    QLabel* phraseLabel = label("Label10", "Pretraga propisa iz izabrane oblasti po naslovu (cela fraza)");
-    platform::setHint(phraseLabel, "Pretraga liste po klju~noj re~i");
-    right->addWidget(phraseLabel);
+    right->addWidget(label("Label10", "Pretraga propisa iz izabrane oblasti po naslovu (cela fraza)",
+                           "Pretraga liste po klju~noj re~i"));
     auto* searchRow = new QHBoxLayout;
     Edit11 = edit("Edit11", KeyFilter::MapUpper);
     platform::setHint(Edit11, "Pretraga liste po klju~noj re~i");
-    fill(Edit11);
+    controls::fill(Edit11);
     searchRow->addWidget(Edit11, 1);
-    SpeedButton17 = named<QPushButton>("SpeedButton17");
-    platform::setCaption(SpeedButton17, "Pro&na|i");
-    platform::setHint(SpeedButton17, "Po~ni pretragu");
+    SpeedButton17 = button("SpeedButton17", "Pro&na|i", "Po~ni pretragu");
     searchRow->addWidget(SpeedButton17);
     right->addLayout(searchRow);
     layout->addLayout(right, 1);
@@ -160,20 +141,15 @@ void TForm1::ubacipooblastima()
         Zakoni.first();
         ProgressBar1->setRange(0, count);
         ProgressBar1->setValue(0);
-        // Rows reach the list in batches: the list shows the listing grow without paying for one
-        // insertion per row.
-        QList<QTreeWidgetItem*> pending;
-        const auto flush = [&] {
-            ListBox3->addTopLevelItems(pending);
-            pending.clear();
-        };
+        // The list shows the listing grow, a batch at a time.
+        controls::PendingRows pending(ListBox3);
         QByteArray lastKey;
         for (int i = 0; i < count; ++i) {
             if (takeStopRequest()) {
                 break;
             }
             if (pending.size() >= 256) {
-                flush();
+                pending.flush();
             }
             pumpMessages();
             ProgressBar1->setValue(i + 1);
@@ -181,13 +157,13 @@ void TForm1::ubacipooblastima()
                 lastKey = key;
             }
             if (const auto entry = arealisting::currentEntry(Zakoni, arhiva)) {
-                pending.append(
+                pending.add(
                     listRow(entry->moreInfo ? images::MoreInfo : images::Document, entry->title, entry->numberYear));
                 oblastcuvaj.append({entry->title, entry->numberYear});
             }
             Zakoni.next();
         }
-        flush();
+        pending.flush();
         // The publication of the last regulation walked stays current, as its row was read last.
         if (!lastKey.isEmpty()) {
             Glavna.setFilter("ID_BROJA=" + engine::quoted(lastKey));
@@ -226,16 +202,16 @@ void TForm1::SpeedButton17Click()
 
 void TForm1::ListBox3DblClick()
 {
-    const QList<QTreeWidgetItem*> selected = ListBox3->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(ListBox3);
+    if (row == nullptr) {
         return;
     }
-    const QByteArray title = platform::fromScreen(selected.first()->text(0));
+    const QByteArray title = controls::rowText(row, 0);
     if (title.isEmpty()) {
         return;
     }
     try {
-        openRegulation({title, platform::fromScreen(selected.first()->text(1))});
+        openRegulation({title, controls::rowText(row, 1)});
     } catch (const engine::Error& e) {
         reportFailure(e);
     }

@@ -36,6 +36,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::edit;
 using controls::label;
 using controls::resultList;
@@ -46,26 +47,8 @@ namespace {
 
 constexpr int kContractsTab = 6;
 constexpr int kUserContractsPage = 1;
-// Entry fields: 250 pixels wide on a pale yellow.
+// Entry fields: 250 pixels wide on the tabs' pale yellow.
 constexpr int kFieldWidth = 250;
-const QColor kFieldColour(255, 244, 213);
-
-void setBaseColour(QWidget* w, const QColor& colour)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    w->setPalette(p);
-}
-
-QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint = {})
-{
-    auto* b = named<QPushButton>(name);
-    platform::setCaption(b, caption);
-    if (!hint.isEmpty()) {
-        platform::setHint(b, hint);
-    }
-    return b;
-}
 
 QToolButton* navigatorButton(QWidget* parent, const char* name, QStyle::StandardPixmap icon)
 {
@@ -216,9 +199,8 @@ void TForm1::buildModelsPage(QWidget* page)
     left->addWidget(ComboBox5);
     left->addSpacing(8);
 
-    auto* group = named<QGroupBox>("FieldsGroup");
-    platform::setCaption(group, "Potrebni podaci");
-    platform::setHint(group, "Neophodni podaci, mo`ete ih ostaviti praznim za tipsku varijantu");
+    QGroupBox* group = controls::groupBox("FieldsGroup", "Potrebni podaci",
+                                          "Neophodni podaci, mo`ete ih ostaviti praznim za tipsku varijantu");
     auto* fields = new QVBoxLayout(group);
     fields->setSpacing(2);
     const struct {
@@ -239,7 +221,7 @@ void TForm1::buildModelsPage(QWidget* page)
         auto* caption = label((QByteArray(e.name) + "Label").constData(), e.caption);
         *e.field = edit(e.name, KeyFilter::Map);
         (*e.field)->setFixedWidth(kFieldWidth);
-        setBaseColour(*e.field, kFieldColour);
+        controls::fill(*e.field);
         caption->setBuddy(*e.field);
         fields->addWidget(caption);
         fields->addWidget(*e.field);
@@ -422,7 +404,7 @@ void TForm1::ComboBox5Change()
         ugovori.first();
         m_contractModel = richtext::plainText(ugovori.fieldByName("TEXT_UGOVORA").asBytes(), latinFamily());
     } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
         return;
     }
     RichEdit2->setRtf(m_contractModel);
@@ -436,7 +418,7 @@ void TForm1::setThirdPartyFields()
     const QPalette palette = QApplication::palette();
     for (QLineEdit* e : {Edit17, Edit18}) {
         e->setEnabled(third);
-        setBaseColour(e, palette.color(third ? QPalette::Base : QPalette::Button));
+        controls::fill(e, palette.color(third ? QPalette::Base : QPalette::Button));
     }
 }
 
@@ -540,7 +522,7 @@ void TForm1::SpeedButton18Click()
         KorisnickiUgovori.post();
     } catch (const engine::Error& e) {
         KorisnickiUgovori.cancel();
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
         return;
     }
     PageControl3->setCurrentIndex(kUserContractsPage);
@@ -600,7 +582,7 @@ bool TForm1::saveUserContract()
             if (KorisnickiUgovori.isActive()) {
                 KorisnickiUgovori.cancel();
             }
-            platform::prompter().error(e.message().toLocal8Bit());
+            controls::reportFailure(e);
             return false;
         }
     }
@@ -679,7 +661,7 @@ void TForm1::SpeedButton4Click()
         try {
             KorisnickiUgovori.deleteRecord();
         } catch (const engine::Error& e) {
-            platform::prompter().error(e.message().toLocal8Bit());
+            controls::reportFailure(e);
         }
         // With the last one gone there is nothing left to edit.
         if (KorisnickiUgovori.isEmpty()) {
@@ -711,7 +693,7 @@ void TForm1::SpeedButton29Click()
             KorisnickiUgovori.deleteRecord();
         }
     } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
     }
     sredicombo5();
 }

@@ -1,19 +1,27 @@
 #pragma once
 
-// Small builders the tabs share for their controls: each control is created with its name and
-// its YUSCII caption.
+// Small builders and helpers the tabs (and the windows over them) share: each control is created
+// with its name and its YUSCII caption; failures of a handler's table steps are reported the
+// same way everywhere; long loops fill their lists and the progress bar alike.
 
+#include "error.h"
 #include "screentext.h"
 #include "sortrules.h"
 
 #include <functional>
 #include <QByteArray>
+#include <QColor>
 #include <QList>
 
 class QAbstractItemView;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
 
 namespace controls {
 
@@ -21,7 +29,20 @@ namespace controls {
 QTreeWidget* resultList(const char* name, const QList<QByteArray>& columns);
 // An edit field whose typed keys pass the filter.
 QLineEdit* edit(const char* name, platform::KeyFilter filter);
-QLabel* label(const char* name, const QByteArray& caption);
+// A label, a button and a group box with their captions and, where given, their hints.
+QLabel* label(const char* name, const QByteArray& caption, const QByteArray& hint = {});
+QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint = {});
+QGroupBox* groupBox(const char* name, const QByteArray& caption, const QByteArray& hint = {});
+
+// The light yellow the tabs' search and entry fields are filled with.
+inline const QColor FieldFill(255, 244, 213);
+// Fills a field (an edit's text area, a combo box's face) with the colour.
+void fill(QWidget* field, const QColor& colour = FieldFill);
+
+// The row a list's handlers work on: the first selected one, or nothing.
+QTreeWidgetItem* chosenRow(const QTreeWidget* list);
+// A row's text in `column`, as YUSCII.
+QByteArray rowText(const QTreeWidgetItem* row, int column);
 
 // Enter (either key) in the list runs `handler`, as a double click does; other keys are the list's.
 void onEnter(QAbstractItemView* list, std::function<void()> handler);
@@ -31,5 +52,53 @@ void onEnter(QAbstractItemView* list, std::function<void()> handler);
 void sortByColumn(QTreeWidget* list, sortrules::Rule rule, int column);
 // Takes the sort image off every column.
 void clearSortMarker(QTreeWidget* list);
+
+// A failure of a handler's table step, shown with the engine's own text; the window goes on.
+void reportFailure(const engine::Error& e);
+// Runs the step and reports its engine failure, if any.
+template <typename Step> void reported(Step&& step)
+{
+    try {
+        step();
+    } catch (const engine::Error& e) {
+        reportFailure(e);
+    }
+}
+
+// Rows wait here and join the list in batches: one change of the list per batch instead of one
+// per row keeps a loop that lists thousands of rows fast. What waits joins the list at the latest
+// when this goes, also when the loop ends by an exception.
+class PendingRows final {
+public:
+    explicit PendingRows(QTreeWidget* list) : m_list(list) {}
+    ~PendingRows() { flush(); }
+    PendingRows(const PendingRows&) = delete;
+    PendingRows& operator=(const PendingRows&) = delete;
+
+    void add(QTreeWidgetItem* row) { m_waiting.append(row); }
+    qsizetype size() const { return m_waiting.size(); }
+    void flush();
+
+private:
+    QTreeWidget* m_list;
+    QList<QTreeWidgetItem*> m_waiting;
+};
+
+// The progress bar over a loop of `total` steps. The bar holds an int, which a loop's progress
+// (records times words) may exceed, so the steps are scaled down; and the bar is set only when it
+// can have grown visibly, so a loop of thousands of rounds does not spend its time painting it.
+class ProgressScale final {
+public:
+    explicit ProgressScale(QProgressBar* bar) : m_bar(bar) {}
+    void start(qint64 total);
+    void show(qint64 done);
+
+private:
+    QProgressBar* m_bar;
+    qint64 m_divisor = 1;
+    qint64 m_maximum = 1;
+    qint64 m_stride = 1;
+    qint64 m_shown = 0;
+};
 
 } // namespace controls

@@ -8,7 +8,6 @@
 #include "gazettetree.h"
 #include "images.h"
 #include "lookup.h"
-#include "prompter.h"
 #include "screentext.h"
 
 #include <QCoreApplication>
@@ -17,6 +16,7 @@
 #include <QScopeGuard>
 #include <QTreeWidget>
 
+using controls::reportFailure;
 using controls::resultList;
 using platform::named;
 
@@ -65,11 +65,6 @@ bool isBelow(const QTreeWidgetItem* item, const QTreeWidgetItem* node)
 void letPaintRun()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
 }
 
 } // namespace

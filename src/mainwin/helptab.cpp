@@ -21,18 +21,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::label;
 using platform::named;
 
 namespace {
-
-QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint)
-{
-    auto* b = named<QPushButton>(name);
-    platform::setCaption(b, caption);
-    platform::setHint(b, hint);
-    return b;
-}
 
 // Addresses and the site are not YUSCII: they are shown as they stand.
 QLabel* plainLabel(const char* name, const QString& text)
@@ -110,15 +103,12 @@ void TForm1::buildHelpTab(QWidget* page)
     SpeedButton3 = button("SpeedButton3", "Tra`im pr&opis", "Po{aljite nam e-mail sa nazivom propisa koji tra`ite");
     SpeedButton11 =
         button("SpeedButton11", "S&ugsetije, kometari", "Po{aljite nam sugestije i komentare vezane za rad programa");
-    SpeedButton12 = named<QPushButton>("SpeedButton12");
-    platform::setCaption(SpeedButton12, "Posetite na{ sa&jt");
+    SpeedButton12 = button("SpeedButton12", "Posetite na{ sa&jt");
     SpeedButton12->setToolTip(QString::fromLatin1(helplinks::webLink(publisher::WebSite)));
-    auto* consulting = named<QGroupBox>("GroupBox11");
-    platform::setCaption(consulting, "Konsalting usluge");
+    QGroupBox* consulting = controls::groupBox("GroupBox11", "Konsalting usluge");
     SpeedButton15 = button("SpeedButton15", "Pita&nje ", "Konsalting usluge");
     (new QVBoxLayout(consulting))->addWidget(SpeedButton15);
-    SpeedButton8 = named<QPushButton>("SpeedButton8");
-    platform::setCaption(SpeedButton8, "&Uputstvo za kori{}enje programa");
+    SpeedButton8 = button("SpeedButton8", "&Uputstvo za kori{}enje programa");
     for (QWidget* w : {static_cast<QWidget*>(SpeedButton3), static_cast<QWidget*>(SpeedButton11),
                        static_cast<QWidget*>(SpeedButton12), static_cast<QWidget*>(consulting)}) {
         contactsLayout->addWidget(w);

@@ -208,10 +208,10 @@ public:
     QPushButton* SpeedButton25 = nullptr;
     // Adds a title to the frequently opened list.
     void dodajuceste(const QByteArray& title);
-    // Rebuilds the quick-open menu from ListBox8; the viewer calls it after its quick-open mark.
+    // Rebuilds the quick-open menu from ListBox8.
     void sredibrze();
-    // Marks a title for quick opening (the viewer's and the selection list's command): refused
-    // with a message when eight are marked; the menu is rebuilt either way.
+    // Marks a title for quick opening (the viewer's command, and whatever else marks titles):
+    // refused with a message when eight are marked; the menu is rebuilt either way.
     void addToQuickOpen(const QByteArray& title);
     void ListBox5DblClick();
     void ListBox8DblClick();

@@ -1,6 +1,7 @@
 // The main window's work on the tables: the first activation, the lists it fills, the counts and
 // the refresh on a tab change.
 
+#include "controls.h"
 #include "images.h"
 #include "mainwindow.h"
 
@@ -64,7 +65,7 @@ void TForm1::firstActivation()
         poubacuj();
     } catch (const engine::Error& e) {
         // The window stays usable for what needs no tables; the failure says what is missing.
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
     }
     // Only now: filling the tree selected its nodes, and that must not list anything. The lists'
     // headers start sorting at the same time, as nothing can be clicked while the window is busy.

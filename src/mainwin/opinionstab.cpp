@@ -8,11 +8,11 @@
 #include "filter.h"
 #include "hints.h"
 #include "opiniondates.h"
-#include "plaintext.h"
 #include "prompter.h"
 #include "screentext.h"
+#include "searchcopy.h"
+#include "searchtext.h"
 #include "searchwords.h"
-#include "uppersearch.h"
 #include "yuscii.h"
 
 #include <QCheckBox>
@@ -33,10 +33,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <climits>
+#include <optional>
 
+using controls::button;
 using controls::edit;
+using controls::groupBox;
 using controls::label;
+using controls::reportFailure;
 using controls::resultList;
 using opiniondates::DateParts;
 using opiniondates::End;
@@ -46,15 +49,8 @@ using platform::named;
 
 namespace {
 
-const QByteArray kShortQueryQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati "
-                                       "gotovo celu bazu!\n\rNastaviti pretragu?";
 constexpr int kTitleColumnWidth = 400;
 constexpr int kDateColumnWidth = 130;
-
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
-}
 
 QSpinBox* dateSpin(const char* name, int minimum, int maximum, int value)
 {
@@ -83,33 +79,6 @@ void showDate(const DateParts& d, QSpinBox* day, QSpinBox* month, QSpinBox* year
     year->setValue(d.year);
 }
 
-// The progress bar over a scan of `total` steps, redrawn only when its bar can have grown: a
-// search of thousands of opinions would otherwise spend its time painting it.
-class ScanProgress final {
-public:
-    ScanProgress(QProgressBar* bar, qint64 total) : m_bar(bar), m_total(std::clamp<qint64>(total, 1, INT_MAX))
-    {
-        m_bar->setRange(0, int(m_total));
-        m_bar->setValue(0);
-        m_stride = std::max<qint64>(1, m_total / 200);
-    }
-    void advance(int steps)
-    {
-        m_done = std::min(m_total, m_done + steps);
-        if (m_done - m_shown >= m_stride || m_done == m_total) {
-            m_bar->setValue(int(m_done));
-            m_shown = m_done;
-        }
-    }
-
-private:
-    QProgressBar* m_bar;
-    qint64 m_total;
-    qint64 m_stride = 1;
-    qint64 m_done = 0;
-    qint64 m_shown = 0;
-};
-
 // The row of the opinions table's current record: its title and its date.
 QTreeWidgetItem* opinionRow(const engine::Table& opinions)
 {
@@ -130,22 +99,16 @@ void TForm1::buildOpinionsTab(QWidget* page)
     layout->setContentsMargins(4, 4, 4, 4);
     auto* top = new QHBoxLayout;
 
-    auto* ministries = named<QGroupBox>("GroupBox12");
-    platform::setCaption(ministries, "Izbor po ministarstvima");
-    platform::setHint(ministries, "Izbor mi{ljenja po ministarstvima");
+    QGroupBox* ministries = groupBox("GroupBox12", "Izbor po ministarstvima", "Izbor mi{ljenja po ministarstvima");
     auto* ministriesLayout = new QVBoxLayout(ministries);
     ComboBox1 = named<QComboBox>("ComboBox1");
     ministriesLayout->addWidget(ComboBox1);
     ministriesLayout->addStretch(1);
     top->addWidget(ministries, 3);
 
-    auto* words = named<QGroupBox>("GroupBox10");
-    platform::setCaption(words, "Pretraga mi{ljenja");
-    platform::setHint(words, "Op{ti parametri pretrage mi{ljenja");
+    QGroupBox* words = groupBox("GroupBox10", "Pretraga mi{ljenja", "Op{ti parametri pretrage mi{ljenja");
     auto* wordsLayout = new QVBoxLayout(words);
-    auto* scope = named<QGroupBox>("RadioGroup2");
-    platform::setCaption(scope, "Opseg pretrage");
-    platform::setHint(scope, "Opseg tekstualne pretrage");
+    QGroupBox* scope = groupBox("RadioGroup2", "Opseg pretrage", "Opseg tekstualne pretrage");
     auto* scopeLayout = new QVBoxLayout(scope);
     RadioButton3 = named<QRadioButton>("RadioButton3");
     platform::setCaption(RadioButton3, "Pretraga mi{ljenja po naslovima i tekstovima (sporo)");
@@ -160,9 +123,7 @@ void TForm1::buildOpinionsTab(QWidget* page)
     Edit8 = edit("Edit8", KeyFilter::MapUpper);
     platform::setHint(Edit8, "Unesite re~ ili deo re~i za pretragu");
     query->addWidget(Edit8, 1);
-    SpeedButton14 = named<QPushButton>("SpeedButton14");
-    platform::setCaption(SpeedButton14, "Pr&etra`i");
-    platform::setHint(SpeedButton14, "Po~ni pretragu");
+    SpeedButton14 = button("SpeedButton14", "Pr&etra`i", "Po~ni pretragu");
     query->addWidget(SpeedButton14);
     wordsLayout->addLayout(query);
     top->addWidget(words, 4);
@@ -171,8 +132,7 @@ void TForm1::buildOpinionsTab(QWidget* page)
     const int latest = opiniondates::latestYear(today);
     const DateParts from = opiniondates::defaultFrom();
     const DateParts to = opiniondates::defaultTo(today);
-    auto* dates = named<QGroupBox>("GroupBox9");
-    platform::setCaption(dates, "Pretraga mi{ljenja po datumu");
+    QGroupBox* dates = groupBox("GroupBox9", "Pretraga mi{ljenja po datumu");
     auto* grid = new QGridLayout(dates);
     const auto text = [](const QByteArray& caption) { return new QLabel(platform::toScreen(caption)); };
     grid->addWidget(text("Dan"), 0, 1, Qt::AlignCenter);
@@ -196,8 +156,7 @@ void TForm1::buildOpinionsTab(QWidget* page)
     platform::setCaption(SviDatumi, "Sve");
     SviDatumi->setChecked(true);
     grid->addWidget(SviDatumi, 3, 1);
-    SpeedButton13 = named<QPushButton>("SpeedButton13");
-    platform::setCaption(SpeedButton13, "Pretra`i");
+    SpeedButton13 = button("SpeedButton13", "Pretra`i");
     SpeedButton13->setEnabled(false);
     grid->addWidget(SpeedButton13, 3, 2, 1, 2);
     Label59 = label("Label59", "Pretraga po datumima vr{i se nezavisno");
@@ -260,11 +219,11 @@ void TForm1::izbormistara()
 void TForm1::SpeedButton14Click()
 {
     // The rows found go into the list however the scan ends.
-    QList<QTreeWidgetItem*> found;
+    controls::PendingRows found(Listbox6);
     try {
         misljenja.setFilter({});
         const QByteArray query = platform::fromScreen(Edit8->text());
-        if ((query.size() == 1 || query.size() == 2) && !platform::prompter().confirm(kShortQueryQuestion)) {
+        if (searchwords::isShortQuery(query) && !platform::prompter().confirm(searchwords::ShortQueryQuestion)) {
             return;
         }
         const BusyState busy(*this);
@@ -276,42 +235,49 @@ void TForm1::SpeedButton14Click()
         }
         misljenja.setMasterFields(ComboBox1->currentIndex() > 0 ? QByteArray("MINISTARSTVO") : QByteArray());
 
-        const bool texts = RadioButton3->isChecked();
+        // The texts are read from their search copies: plain and upper-cased already, so a text
+        // is neither parsed nor case-folded here, and is held only while it is compared.
+        std::optional<engine::SearchCopyReader> texts;
+        if (RadioButton3->isChecked()) {
+            texts.emplace(misljenja, data::SearchedField);
+        }
+        const engine::Field key = misljenja.field(0);
         const engine::Field title = misljenja.field(2);
-        const engine::Field latin = misljenja.fieldByName("Latinica");
         misljenja.first();
         const int count = misljenja.recordCount();
-        ScanProgress progress(ProgressBar1, qint64(count) * words.size());
+        controls::ProgressScale progress(ProgressBar1);
+        progress.start(qint64(count) * words.size());
+        QList<const QByteArray*> inText;
         for (int n = 0; n < count; ++n) {
             pumpMessages();
             const QByteArray upperTitle = yuscii::yupperW(title.asString());
-            // The text is read only for a word the title lacks, and then once for all such words.
-            QByteArray text;
-            bool textRead = false;
-            bool all = true;
+            // The words the title lacks are looked for in the text: read once, and only then.
+            inText.clear();
             for (const QByteArray& word : words) {
-                if (!all) {
-                    break;
-                }
-                all = nadji(word, upperTitle);
-                if (!all && texts) {
-                    if (!textRead) {
-                        text = richtext::plainText(latin.asBytes());
-                        textRead = true;
+                if (!nadji(word, upperTitle)) {
+                    inText.append(&word);
+                    if (!texts) {
+                        break;
                     }
-                    all = uppersearch::contains(text, word);
                 }
             }
-            progress.advance(int(words.size()));
+            bool all = inText.isEmpty();
+            if (!all && texts) {
+                texts->read(key.value(), [&](QByteArrayView text) {
+                    all = std::all_of(inText.begin(), inText.end(),
+                                      [&](const QByteArray* word) { return searchwords::contains(text, *word); });
+                });
+            }
+            progress.show(qint64(n + 1) * words.size());
             if (all) {
-                found.append(opinionRow(misljenja));
+                found.add(opinionRow(misljenja));
             }
             misljenja.next();
         }
     } catch (const engine::Error& e) {
         reportFailure(e);
     }
-    Listbox6->addTopLevelItems(found);
+    found.flush();
     ProgressBar1->setValue(0);
 }
 
@@ -335,18 +301,13 @@ void TForm1::sredimisljenja()
 {
     Listbox6->clear();
     misljenja.first();
-    QList<QTreeWidgetItem*> rows;
-    try {
-        for (int n = 0, count = misljenja.recordCount(); n < count; ++n) {
-            pumpMessages();
-            rows.append(opinionRow(misljenja));
-            misljenja.next();
-        }
-    } catch (...) {
-        Listbox6->addTopLevelItems(rows);
-        throw;
+    // The rows read go into the list also when a read fails.
+    controls::PendingRows rows(Listbox6);
+    for (int n = 0, count = misljenja.recordCount(); n < count; ++n) {
+        pumpMessages();
+        rows.add(opinionRow(misljenja));
+        misljenja.next();
     }
-    Listbox6->addTopLevelItems(rows);
 }
 
 namespace {
@@ -403,13 +364,12 @@ void TForm1::SviDatumiClick()
 
 void TForm1::ListBox6DblClick()
 {
-    const QList<QTreeWidgetItem*> selected = Listbox6->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(Listbox6);
+    if (row == nullptr) {
         return;
     }
-    const QTreeWidgetItem* row = selected.first();
-    const QByteArray title = platform::fromScreen(row->text(0));
-    const QByteArray date = platform::fromScreen(row->text(1));
+    const QByteArray title = controls::rowText(row, 0);
+    const QByteArray date = controls::rowText(row, 1);
     // The title and the date name the opinion; the list may hold rows of another ministry than
     // the one chosen since, so the ministry link is off while the opinion is shown.
     const QByteArray ministryLink = misljenja.masterFields();

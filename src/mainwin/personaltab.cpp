@@ -25,7 +25,10 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+using controls::button;
+using controls::groupBox;
 using controls::label;
+using controls::reported;
 using platform::named;
 
 namespace {
@@ -58,24 +61,6 @@ QSpinBox* capacity(const char* name, const QByteArray& hint)
     return spin;
 }
 
-QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint)
-{
-    auto* b = named<QPushButton>(name);
-    platform::setCaption(b, caption);
-    platform::setHint(b, hint);
-    return b;
-}
-
-// A handler's table steps report their failure and the window goes on.
-template <typename Step> void reported(Step&& step)
-{
-    try {
-        step();
-    } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
-    }
-}
-
 } // namespace
 
 void TForm1::buildPersonalTab(QWidget* page)
@@ -83,13 +68,11 @@ void TForm1::buildPersonalTab(QWidget* page)
     auto* layout = new QHBoxLayout(page);
 
     auto* left = named<QSplitter>("Splitter1", Qt::Vertical);
-    auto* frequent = named<QGroupBox>("GroupBox15");
-    platform::setCaption(frequent, "^esto kori{}eni propisi");
+    QGroupBox* frequent = groupBox("GroupBox15", "^esto kori{}eni propisi");
     ListBox5 = named<QListWidget>("ListBox5");
     platform::setHint(ListBox5, "Poslednjih nekoliko otvaranih propisa  - dupli klik otvara propis");
     (new QVBoxLayout(frequent))->addWidget(ListBox5);
-    auto* recent = named<QGroupBox>("GroupBox16");
-    platform::setCaption(recent, "Poslednjih nekoliko pretraga");
+    QGroupBox* recent = groupBox("GroupBox16", "Poslednjih nekoliko pretraga");
     ListBox4 = named<QListWidget>("ListBox4");
     platform::setHint(ListBox4, "Poslednjih nekoliko pretraga - dupli klik rekreira pretragu");
     (new QVBoxLayout(recent))->addWidget(ListBox4);
@@ -98,20 +81,17 @@ void TForm1::buildPersonalTab(QWidget* page)
     layout->addWidget(left, 1);
 
     auto* right = new QVBoxLayout;
-    auto* newest = named<QGroupBox>("GroupBox7");
-    platform::setCaption(newest, "Propisi dobijeni poslednjim a`uriranjem ");
+    QGroupBox* newest = groupBox("GroupBox7", "Propisi dobijeni poslednjim a`uriranjem ");
     SpeedButton10 =
         button("SpeedButton10", "Lista najnovijih propisa", "Prikaz liste propisa iz poslednjeg a`uriranja");
     (new QVBoxLayout(newest))->addWidget(SpeedButton10);
     right->addWidget(newest);
 
-    auto* settings = named<QGroupBox>("GroupBox8");
-    platform::setCaption(settings, "Pode{avanja za pam}enje poslednjih pretraga");
-    platform::setHint(settings, "Izaberite koli~inu skoro kori{}enih propisa koji se pamte");
+    QGroupBox* settings = groupBox("GroupBox8", "Pode{avanja za pam}enje poslednjih pretraga",
+                                   "Izaberite koli~inu skoro kori{}enih propisa koji se pamte");
     auto* grid = new QGridLayout(settings);
     const QByteArray frequentHint = "Izaberite koli~inu skoro kori{}enih propisa koji se pamte";
-    QLabel* label53 = label("Label53", "Koliko poslednjih ~esto kori{}enih propisa se pamti");
-    platform::setHint(label53, frequentHint);
+    QLabel* label53 = label("Label53", "Koliko poslednjih ~esto kori{}enih propisa se pamti", frequentHint);
     SpinEdit2 = capacity("SpinEdit2", frequentHint);
     SpeedButton24 = button("SpeedButton24", "Obri{i list&u", "Obri{i listu");
     grid->addWidget(label53, 0, 0);

@@ -14,7 +14,6 @@
 #include "screentext.h"
 #include "searchwords.h"
 
-#include <climits>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -32,6 +31,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::edit;
 using controls::label;
 using controls::resultList;
@@ -42,8 +42,6 @@ using recentsearches::Scope;
 namespace {
 
 const QByteArray kAllGazettes = "Sva glasila";
-const QByteArray kShortQuery = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo celu "
-                               "bazu!\n\rNastaviti pretragu?";
 constexpr int kSearchPage = 2;
 // How often a running search shows its new hits and its progress; it lets messages run at least
 // this often too (pumpMessages).
@@ -75,52 +73,14 @@ QWidget* legendRow(int image, const QByteArray& text)
     return row;
 }
 
-// Hits wait here and join the list in batches: one model change per batch instead of one per
-// row keeps a search that finds thousands of regulations fast.
-class HitRows final {
-public:
-    explicit HitRows(QTreeWidget* list) : m_list(list) {}
-    ~HitRows() { flush(); }
-    HitRows(const HitRows&) = delete;
-    HitRows& operator=(const HitRows&) = delete;
-
-    void add(const data::SearchHit& hit)
-    {
-        auto* item = new QTreeWidgetItem(
-            {platform::toScreen(hit.title), platform::toScreen(hit.gazette), platform::toScreen(hit.numberYear)});
-        const int image = hit.archived ? images::Archived : hit.moreInfo ? images::MoreInfo : images::Document;
-        item->setIcon(0, images::ImageList1(image));
-        m_waiting.append(item);
-    }
-    void flush()
-    {
-        if (!m_waiting.isEmpty()) {
-            m_list->addTopLevelItems(m_waiting);
-            m_waiting.clear();
-        }
-    }
-
-private:
-    QTreeWidget* m_list;
-    QList<QTreeWidgetItem*> m_waiting;
-};
-
-// The progress bar takes an int; a search's progress (publications times words) may not fit.
-class Progress final {
-public:
-    explicit Progress(QProgressBar* bar) : m_bar(bar) {}
-    void start(qint64 total)
-    {
-        m_divisor = total / INT_MAX + 1;
-        m_bar->setRange(0, std::max(1, int(total / m_divisor)));
-        m_bar->setValue(0);
-    }
-    void show(qint64 progress) { m_bar->setValue(int(progress / m_divisor)); }
-
-private:
-    QProgressBar* m_bar;
-    qint64 m_divisor = 1;
-};
+QTreeWidgetItem* hitRow(const data::SearchHit& hit)
+{
+    auto* item = new QTreeWidgetItem(
+        {platform::toScreen(hit.title), platform::toScreen(hit.gazette), platform::toScreen(hit.numberYear)});
+    const int image = hit.archived ? images::Archived : hit.moreInfo ? images::MoreInfo : images::Document;
+    item->setIcon(0, images::ImageList1(image));
+    return item;
+}
 
 } // namespace
 
@@ -133,9 +93,7 @@ void TForm1::buildSearchTab(QWidget* page)
     Edit2 = edit("Edit2", KeyFilter::MapUpper);
     platform::setHint(Edit2, "Pretraga po klju~noj re~i");
     query->addWidget(Edit2, 1, 0);
-    SpeedButton1 = named<QPushButton>("SpeedButton1");
-    platform::setCaption(SpeedButton1, "Pre&tra`i");
-    platform::setHint(SpeedButton1, "Po~ni pretragu");
+    SpeedButton1 = button("SpeedButton1", "Pre&tra`i", "Po~ni pretragu");
     query->addWidget(SpeedButton1, 1, 1);
     auto* scope = new QHBoxLayout;
     RadioButton6 = named<QRadioButton>("RadioButton6");
@@ -157,8 +115,7 @@ void TForm1::buildSearchTab(QWidget* page)
     query->setColumnStretch(0, 1);
     top->addLayout(query, 3);
 
-    auto* legend = named<QGroupBox>("GroupBox6");
-    platform::setCaption(legend, "Legenda (obja{njenje izgleda ikonica)");
+    QGroupBox* legend = controls::groupBox("GroupBox6", "Legenda (obja{njenje izgleda ikonica)");
     auto* legendLayout = new QVBoxLayout(legend);
     legendLayout->addWidget(legendRow(images::Document, "Dokument (propis ili mi{ljenje)"));
     legendLayout->addWidget(legendRow(images::MoreInfo, "Dokument sa dodatnim informacijama"));
@@ -171,6 +128,10 @@ void TForm1::buildSearchTab(QWidget* page)
     ListBox2->setColumnWidth(0, 300);
     ListBox2->setColumnWidth(1, 250);
     ListBox2->setColumnWidth(2, 100);
+    // The title column follows the window's width (less 390) and the number/year column keeps
+    // its 100; the gazette's column takes what they leave, so the three always fit the list.
+    ListBox2->header()->setStretchLastSection(false);
+    ListBox2->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     auto* centred = new CentredColumn(ListBox2);
     for (int column : {1, 2}) {
         ListBox2->setItemDelegateForColumn(column, centred);
@@ -199,7 +160,7 @@ void TForm1::SpeedButton1Click()
         ~ReplayEnds() { replaying = false; }
     } replayEnds{ReplayingSearch};
 
-    if ((query.size() == 1 || query.size() == 2) && !platform::prompter().confirm(kShortQuery)) {
+    if (searchwords::isShortQuery(query) && !platform::prompter().confirm(searchwords::ShortQueryQuestion)) {
         return;
     }
     const Scope scope = RadioButton5->isChecked() ? Scope::TitlesAndTexts : Scope::Titles;
@@ -209,17 +170,17 @@ void TForm1::SpeedButton1Click()
         gazette = ComboBox4->currentData().toLongLong();
     }
 
-    Progress progress(ProgressBar1);
+    controls::ProgressScale progress(ProgressBar1);
     try {
         const BusyState busy(*this);
         ListBox2->clear();
-        HitRows rows(ListBox2);
+        controls::PendingRows rows(ListBox2);
         QElapsedTimer sinceShown;
         sinceShown.start();
         data::SearchHooks hooks;
         hooks.started = [&](qint64 total) { progress.start(total); };
         hooks.stopRequested = [this] { return takeStopRequest(); };
-        hooks.found = [&](const data::SearchHit& hit) { rows.add(hit); };
+        hooks.found = [&](const data::SearchHit& hit) { rows.add(hitRow(hit)); };
         hooks.tick = [&](qint64 done) {
             if (sinceShown.elapsed() >= kShowEveryMs) {
                 rows.flush();
@@ -240,7 +201,7 @@ void TForm1::SpeedButton1Click()
         }
     } catch (const engine::Error& e) {
         ProgressBar1->setValue(0);
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
         return;
     }
     ProgressBar1->setValue(0);
@@ -260,7 +221,7 @@ void TForm1::ListBox2DblClick()
         // The row's number/year is its second sub-item: the first is the gazette's name.
         openRegulation({platform::fromScreen(row->text(0)), platform::fromScreen(row->text(2))});
     } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
     }
 }
 

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using controls::button;
 using controls::edit;
 using controls::label;
 using platform::KeyFilter;
@@ -35,16 +36,6 @@ QFrame* panel(const char* name, const QByteArray& hint)
     frame->setFrameShape(QFrame::StyledPanel);
     platform::setHint(frame, hint);
     return frame;
-}
-
-QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint)
-{
-    auto* b = named<QPushButton>(name);
-    platform::setCaption(b, caption);
-    if (!hint.isEmpty()) {
-        platform::setHint(b, hint);
-    }
-    return b;
 }
 
 } // namespace
@@ -97,9 +88,9 @@ void TForm1::buildSettingsTab(QWidget* page)
     optionsLayout->addWidget(ComboBox2, 1, 1);
     optionsLayout->setColumnStretch(2, 1);
 
-    auto* proxy = named<QGroupBox>("GroupBox1");
-    platform::setCaption(proxy, "Pode{avanje proxy servera");
-    platform::setHint(proxy, "Parametri za povezivanje na internet (proverite pode{avanja u Internet Exploreru)");
+    QGroupBox* proxy =
+        controls::groupBox("GroupBox1", "Pode{avanje proxy servera",
+                           "Parametri za povezivanje na internet (proverite pode{avanja u Internet Exploreru)");
     auto* proxyLayout = new QGridLayout(proxy);
     CheckBox4 = named<QCheckBox>("CheckBox4");
     platform::setCaption(CheckBox4, "Koristi proxy server");

@@ -20,23 +20,23 @@ class ScreenPrompter final : public Prompter {
 public:
     void message(const QByteArray& text) override
     {
-        QMessageBox::information(dialogParent(), display::toUnicode(g_title), display::toUnicode(text));
+        QMessageBox::information(dialogParent(), display::toUnicode(g_title), screenMessage(text));
     }
 
     void error(const QByteArray& text) override
     {
-        QMessageBox::critical(dialogParent(), display::toUnicode(g_title), display::toUnicode(text));
+        QMessageBox::critical(dialogParent(), display::toUnicode(g_title), screenMessage(text));
     }
 
     bool confirm(const QByteArray& text) override
     {
-        return QMessageBox::question(dialogParent(), QStringLiteral("Potvrda"), display::toUnicode(text),
+        return QMessageBox::question(dialogParent(), QStringLiteral("Potvrda"), screenMessage(text),
                                      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
     }
 
     Answer warningYesNoCancel(const QByteArray& text) override
     {
-        switch (QMessageBox::warning(dialogParent(), QStringLiteral("Warning"), display::toUnicode(text),
+        switch (QMessageBox::warning(dialogParent(), QStringLiteral("Warning"), screenMessage(text),
                                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes)) {
         case QMessageBox::Yes: return Answer::Yes;
         case QMessageBox::No: return Answer::No;
@@ -49,7 +49,7 @@ public:
     {
         bool ok = false;
         const QString text = QInputDialog::getText(dialogParent(), display::toUnicode(caption),
-                                                   display::toUnicode(prompt), QLineEdit::Normal,
+                                                   screenMessage(prompt), QLineEdit::Normal,
                                                    display::toUnicode(value), &ok);
         if (!ok) {
             return std::nullopt;
@@ -61,6 +61,26 @@ public:
 Prompter* g_current = nullptr;
 
 } // namespace
+
+QString screenMessage(const QByteArray& text)
+{
+    QByteArray lines;
+    lines.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') {
+            lines += c;
+            continue;
+        }
+        lines += '\n';
+        // The other character of a pair belongs to the same line end.
+        const char other = c == '\r' ? '\n' : '\r';
+        if (i + 1 < text.size() && text[i + 1] == other) {
+            ++i;
+        }
+    }
+    return display::toUnicode(lines);
+}
 
 Prompter& prompter()
 {

@@ -5,6 +5,7 @@
 // screen.
 
 #include <QByteArray>
+#include <QString>
 #include <optional>
 
 namespace platform {
@@ -27,6 +28,11 @@ public:
     virtual std::optional<QByteArray> input(const QByteArray& caption, const QByteArray& prompt,
                                             const QByteArray& value) = 0;
 };
+
+// What the on-screen prompter shows for a YUSCII text: the text mapped for the screen, with each
+// line end one line break, whether it is written CR LF, LF CR (as some of the program's messages
+// are), LF or CR alone.
+QString screenMessage(const QByteArray& text);
 
 // The prompter in use: the on-screen one unless a test has installed its own.
 Prompter& prompter();

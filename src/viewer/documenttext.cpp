@@ -65,17 +65,4 @@ QByteArray lengthText(int characters)
     return "Du`ina teksta: " + QByteArray::number(characters) + " karaktera";
 }
 
-MarkResult markForQuickOpening(QByteArrayList& list, const QByteArray& title)
-{
-    constexpr int kTakesWhileAtMost = 7;
-    if (list.size() > kTakesWhileAtMost) {
-        return MarkResult::Full;
-    }
-    if (list.contains(title)) {
-        return MarkResult::AlreadyThere;
-    }
-    list.append(title);
-    return MarkResult::Added;
-}
-
 } // namespace viewer

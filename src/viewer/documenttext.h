@@ -1,10 +1,9 @@
 #pragma once
 
-// Rules of the viewer that need no window: the find in an upper-cased shadow copy of the text, the
-// articles list built from the text's paragraphs, and the quick-open mark.
+// Rules of the viewer that need no window: the find in an upper-cased shadow copy of the text and
+// the articles list built from the text's paragraphs.
 
 #include <QByteArray>
-#include <QByteArrayList>
 #include <QByteArrayView>
 #include <QList>
 
@@ -52,10 +51,5 @@ QList<ArticleHeading> articleHeadings(const QByteArray& text);
 
 // Panel 0 of the viewer's status bar for a text of `characters` characters.
 QByteArray lengthText(int characters);
-
-// The quick-open list takes a title while it holds at most 7 entries, so it grows to 8; a title
-// already there (compared exactly) is not added again.
-enum class MarkResult { Added, AlreadyThere, Full };
-MarkResult markForQuickOpening(QByteArrayList& list, const QByteArray& title);
 
 } // namespace viewer

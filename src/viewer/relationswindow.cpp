@@ -1,6 +1,7 @@
 #include "relationswindow.h"
 
 #include "appvalues.h"
+#include "controls.h"
 #include "error.h"
 #include "images.h"
 #include "mainwindow.h"
@@ -141,7 +142,7 @@ void Trelacije::showForViewerDocument()
     try {
         rows = fill(Form3 != nullptr && Form3->showsOpinion());
     } catch (const engine::Error& e) {
-        platform::prompter().error(e.message().toLocal8Bit());
+        controls::reportFailure(e);
         return;
     }
     if (rows == 0) {
@@ -164,14 +165,14 @@ void Trelacije::ListView1DblClick()
 
 void Trelacije::findDocument(bool fromButton)
 {
-    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
-    if (selected.isEmpty()) {
+    const QTreeWidgetItem* row = controls::chosenRow(ListView1);
+    if (row == nullptr) {
         if (fromButton) {
             platform::prompter().message("Morate izabrati dokument sa liste!");
         }
         return;
     }
-    const QByteArray title = platform::fromScreen(selected.first()->text(0));
+    const QByteArray title = controls::rowText(row, 0);
     if (m_listsOpinions) {
         platform::setFieldText(Form1->Edit8, title);
         Form1->PageControl1->setCurrentIndex(kOpinionsPage);

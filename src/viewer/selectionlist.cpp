@@ -24,6 +24,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using controls::reportFailure;
+using controls::rowText;
 using platform::named;
 
 Tselekt* selekt = nullptr;
@@ -32,11 +34,6 @@ namespace {
 
 enum Column { TitleColumn = 0, GazetteColumn = 1, NumberYearColumn = 2 };
 
-QByteArray columnText(const QTreeWidgetItem* row, int column)
-{
-    return platform::fromScreen(row->text(column));
-}
-
 QPushButton* button(const char* name, const QByteArray& caption)
 {
     auto* b = named<QPushButton>(name);
@@ -44,11 +41,6 @@ QPushButton* button(const char* name, const QByteArray& caption)
     // Enter belongs to the find field and the list, never to a default button of the dialog.
     b->setAutoDefault(false);
     return b;
-}
-
-void reportFailure(const engine::Error& e)
-{
-    platform::prompter().error(e.message().toLocal8Bit());
 }
 
 } // namespace
@@ -255,7 +247,7 @@ void Tselekt::SpeedButton1Click()
     QByteArrayList titles;
     titles.reserve(Listbox1->topLevelItemCount());
     for (int i = 0; i < Listbox1->topLevelItemCount(); ++i) {
-        titles.append(columnText(Listbox1->topLevelItem(i), TitleColumn));
+        titles.append(rowText(Listbox1->topLevelItem(i), TitleColumn));
     }
     // One selection for all rows, given at once: the details pane then runs once, not once for
     // every row whose state changes.
@@ -299,10 +291,10 @@ void Tselekt::change()
     if (row == nullptr) {
         return;
     }
-    const QByteArray title = columnText(row, TitleColumn);
+    const QByteArray title = rowText(row, TitleColumn);
     Memo1->setPlainText(
         platform::toScreen(title) + QLatin1Char('\n') +
-        platform::toScreen(columnText(row, GazetteColumn) + " (" + columnText(row, NumberYearColumn) + ")"));
+        platform::toScreen(rowText(row, GazetteColumn) + " (" + rowText(row, NumberYearColumn) + ")"));
     Memo1->moveCursor(QTextCursor::Start);
     if (title.isEmpty()) {
         return;
@@ -328,7 +320,7 @@ void Tselekt::Listbox1DblClick()
         return;
     }
     try {
-        Form1->openRegulation({columnText(row, TitleColumn), columnText(row, NumberYearColumn), false, true, true});
+        Form1->openRegulation({rowText(row, TitleColumn), rowText(row, NumberYearColumn), false, true, true});
     } catch (const engine::Error& e) {
         reportFailure(e);
     }
@@ -341,7 +333,7 @@ void Tselekt::SpeedButton3Click()
         return;
     }
     Form1->PageControl1->setCurrentIndex(5);
-    platform::setFieldText(Form1->Edit7, columnText(row, TitleColumn));
+    platform::setFieldText(Form1->Edit7, rowText(row, TitleColumn));
     QCoreApplication::processEvents();
     Form1->SpeedButton22->click();
     close();

@@ -209,25 +209,9 @@ void TForm3::SpeedButton6Click()
 
 void TForm3::selektOznacizabrzootvaranje1Click()
 {
-    if (Form1 == nullptr) {
-        return;
+    if (Form1 != nullptr) {
+        Form1->addToQuickOpen(platform::caption(this));
     }
-    const QByteArray title = platform::caption(this);
-    QByteArrayList entries;
-    for (int i = 0; i < Form1->ListBox8->count(); ++i) {
-        entries << platform::fromScreen(Form1->ListBox8->item(i)->text());
-    }
-    switch (viewer::markForQuickOpening(entries, title)) {
-    case viewer::MarkResult::Added:
-        Form1->ListBox8->addItem(platform::toScreen(title));
-        break;
-    case viewer::MarkResult::Full:
-        platform::prompter().message("Lista propisa oznacenih za brzo otvaranje je puna");
-        break;
-    case viewer::MarkResult::AlreadyThere:
-        break;
-    }
-    Form1->sredibrze();
 }
 
 void TForm3::SpeedButton9Click()

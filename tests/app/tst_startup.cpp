@@ -1,20 +1,20 @@
 #include "programfixture.h"
 
 #include "appvalues.h"
+#include "error.h"
 #include "fileversion.h"
 #include "hints.h"
 #include "listfiles.h"
 #include "richedit.h"
-#include "updaterwindow.h"
 #include "statusbar.h"
-#include "error.h"
 #include "table.h"
+#include "updaterwindow.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTreeWidget>
 
@@ -60,6 +60,7 @@ private slots:
     void listFilesKeepTheirLines();
     void clickBeforeTheBarIsFullWaits();
     void busyWindowCannotBeClosed();
+    void controlNamesAreUnique();
 };
 
 void TestStartup::init()
@@ -290,6 +291,43 @@ void TestStartup::busyWindowCannotBeClosed()
     QVERIFY(stayedOpen);
     QVERIFY(escapeSeen);
     QVERIFY(program.ended);
+}
+
+// Tests and the relations window find the main window's controls by name: no name may stand for
+// two of them. The windows over the main window (the viewer and the others) have names of their
+// own and are left out, as are the names Qt gives the parts of its controls.
+void TestStartup::controlNamesAreUnique()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const auto onMainWindow = [f](const QObject* o) {
+            for (const QObject* p = o; p != nullptr && p != f; p = p->parent()) {
+                if (p->isWidgetType() && static_cast<const QWidget*>(p)->isWindow()) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        const QStringList qtParts = {QStringLiteral("ScrollLeftButton"), QStringLiteral("ScrollRightButton")};
+        QMap<QString, int> count;
+        for (const QObject* child : f->findChildren<QObject*>()) {
+            const QString name = child->objectName();
+            if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")) && !qtParts.contains(name) &&
+                onMainWindow(child)) {
+                ++count[name];
+            }
+        }
+        QStringList twice;
+        for (auto it = count.cbegin(); it != count.cend(); ++it) {
+            if (it.value() > 1) {
+                twice << it.key();
+            }
+        }
+        QVERIFY2(twice.isEmpty(), qPrintable(twice.join(QLatin1String(", "))));
+        QVERIFY(count.size() > 150); // the walk found the controls of every tab
+    }));
 }
 
 QTEST_MAIN(TestStartup)

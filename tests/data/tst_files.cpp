@@ -1,42 +1,14 @@
+#include "filesizelimit.h"
+
 #include "configfile.h"
 #include "listfiles.h"
 
-#include <csignal>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <sys/resource.h>
 
-namespace {
-
-// Limits the size of files this process writes, which holds for root too; -1 leaves it alone.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        if (bytes != rlim_t(-1)) {
-            m_signal = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
-            rlimit limit = m_saved;
-            limit.rlim_cur = bytes;
-            setrlimit(RLIMIT_FSIZE, &limit);
-        }
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        if (m_signal != SIG_ERR) {
-            std::signal(SIGXFSZ, m_signal);
-        }
-    }
-
-private:
-    rlimit m_saved{};
-    void (*m_signal)(int) = SIG_ERR;
-};
-
-} // namespace
+using testsupport::FileSizeLimit;
 
 class TestFiles : public QObject {
     Q_OBJECT

@@ -5,9 +5,11 @@
 #include "filter.h"
 #include "opiniondates.h"
 #include "relations.h"
+#include "searchcopy.h"
+#include "searchtext.h"
 #include "sessionsetup.h"
 #include "tables.h"
-#include "uppersearch.h"
+#include "searchwords.h"
 #include "yuscii.h"
 
 #include <memory>
@@ -75,17 +77,21 @@ private slots:
 
     void cleanupTestCase() { m.reset(); }
 
-    // The text search finds a word exactly where the upper-cased copy of the text would hold it.
-    void upperSearchAgreesWithUpperCasedCopy()
+    // A text search finds a word exactly where the upper-cased text would hold it: the word is
+    // compared with the searchable form of the stored rich text, which the search copies hold.
+    void textSearchAgreesWithTheUpperCasedText()
     {
-        QVERIFY(uppersearch::contains("Zakon o {umama", "[UM"));
-        QVERIFY(uppersearch::contains("Zakon o [umama", "[UM"));
-        QVERIFY(!uppersearch::contains("Zakon o [umama", "{UM"));
-        QVERIFY(uppersearch::contains("~ak i `", "^AK I @"));
-        QVERIFY(uppersearch::contains("", ""));
-        QVERIFY(!uppersearch::contains("AB", "ABC"));
-        QVERIFY(uppersearch::contains("xyz", "XYZ"));
-        QVERIFY(!uppersearch::contains("abc\xe9", "ABC\xc9"));
+        const auto found = [](const QByteArray& text, const QByteArray& upperWord) {
+            return searchwords::contains(data::searchableText(demo::noteText(text)), upperWord);
+        };
+        QVERIFY(found("Zakon o {umama", "[UM"));
+        QVERIFY(found("Zakon o [umama", "[UM"));
+        QVERIFY(!found("Zakon o [umama", "{UM"));
+        QVERIFY(found("~ak i `", "^AK I @"));
+        QVERIFY(found("", ""));
+        QVERIFY(!found("AB", "ABC"));
+        QVERIFY(found("xyz", "XYZ"));
+        QVERIFY(!found("abc\xe9", "ABC\xc9"));
 
         const QByteArray alphabet = "aAbBzZ{[}]|\\~^`@wq 09\xe8";
         QRandomGenerator random(7);
@@ -105,8 +111,25 @@ private slots:
             } else {
                 word = yuscii::yupperW(randomText(random.bounded(1, 4)));
             }
-            QCOMPARE(uppersearch::contains(text, word), yuscii::yupperW(text).contains(word));
+            QCOMPARE(found(text, word), yuscii::yupperW(text).contains(word));
         }
+    }
+
+    // The opinions' file keeps the search copy of every opinion's Latin text, made by the rule the
+    // title-and-text search compares by, so the search reads it without parsing the text.
+    void opinionTextsHaveSearchCopies()
+    {
+        engine::Table& opinions = m->misljenja;
+        engine::SearchCopyReader copies(opinions, data::SearchedField);
+        QVERIFY(copies.stored());
+        opinions.setFilter({});
+        int compared = 0;
+        for (opinions.first(); !opinions.eof(); opinions.next(), ++compared) {
+            QCOMPARE(copies.text(opinions.field(0).value()),
+                     data::searchableText(opinions.fieldByName("Latinica").asBytes()));
+        }
+        QCOMPARE(compared, opinions.recordCount());
+        QVERIFY(compared >= 200);
     }
 
     void dateTextShowsValidDatesAsDates()

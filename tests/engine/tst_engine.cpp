@@ -267,6 +267,41 @@ private slots:
         QCOMPARE(ids(detail), QList<qint64>{3});
     }
 
+    // Whether the filter applies is given back too, also when the lookup fails: a lookup that
+    // switched filtering on does not leave a table filtered that was not, nor the other way round.
+    void lookupRestoresTheFilteringSwitch() {
+        Table t;
+        openOn(t, "People.db");
+        const int all = t.recordCount();
+        t.setFiltered(false);
+        t.setFilter("BG='1/2000' OR BG='46/1991'");
+        {
+            engine::LinkLookup lookup{&t};
+            t.setFilter("NAME='ZAKON O RADU'");
+            t.setFiltered(true);
+            QCOMPARE(t.recordCount(), 1);
+        }
+        QVERIFY(!t.filtered());
+        QCOMPARE(t.filter(), QByteArray("BG='1/2000' OR BG='46/1991'"));
+        QCOMPARE(t.recordCount(), all);
+
+        t.setFiltered(true);
+        const int selected = t.recordCount();
+        QVERIFY(selected < all);
+        try {
+            engine::LinkLookup lookup{&t};
+            t.setFiltered(false);
+            QCOMPARE(t.recordCount(), all);
+            t.setFilter("NEMA='1'"); // taken while filtering is off; the lookup fails on switching on
+            t.setFiltered(true);
+            QFAIL("the filter should have failed");
+        } catch (const engine::Error&) {
+        }
+        QVERIFY(t.filtered());
+        QCOMPARE(t.filter(), QByteArray("BG='1/2000' OR BG='46/1991'"));
+        QCOMPARE(t.recordCount(), selected);
+    }
+
     void editsAreDurable() {
         {
             Table t;

@@ -229,6 +229,46 @@ private slots:
         QVERIFY(reader.stored());
     }
 
+    // A key that is not an integer (the opinions' numbers are floating-point) finds its copy
+    // through the record it belongs to, also after the key or the text has changed.
+    void floatKeyReadsThroughItsRecord()
+    {
+        const engine::TableStructure notes{
+            {{"NO", FieldType::Float, 0}, {"TEXT", FieldType::FormattedText, 0}}, {"NO"}, {}};
+        engine::registerSearchCopy(QStringLiteral("Notes"), "TEXT", "1", makeCopy);
+        {
+            engine::TableFileWriter w(path("Notes.db"), notes, Password);
+            w.append({Value(1.0), "prva"});
+            w.append({Value(2.5), "druga"});
+            w.commit();
+        }
+        Table t;
+        t.setReadOnly(false);
+        openOn(t, "Notes.db");
+        g_made = 0;
+        SearchCopyReader reader(t, "TEXT");
+        QVERIFY(reader.stored());
+        QCOMPARE(reader.text(Value(2.5)), QByteArray("copy:DRUGA"));
+        t.first();
+        // As the opinions search asks: by the current record's own key.
+        QCOMPARE(reader.text(t.field(0).value()), QByteArray("copy:PRVA"));
+        QCOMPARE(reader.text(Value(3.0)), QByteArray());
+        QCOMPARE(g_made, 0);
+
+        t.edit();
+        t.field(0).setAsFloat(7);
+        t.post();
+        QCOMPARE(reader.text(Value(7.0)), QByteArray("copy:PRVA"));
+        QCOMPARE(reader.text(Value(1.0)), QByteArray());
+        for (t.first(); !t.eof() && t.field(0).asFloat() != 7; t.next()) {
+        }
+        t.edit();
+        t.field(1).setAsString("nova");
+        t.post();
+        QCOMPARE(reader.text(Value(7.0)), QByteArray("copy:NOVA"));
+        QCOMPARE(g_made, 1); // made once, by the post; read from the file after
+    }
+
     void fileWithoutCopiesIsReadAllTheSame()
     {
         {

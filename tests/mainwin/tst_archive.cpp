@@ -2,7 +2,9 @@
 // search, the version listing of a chain A to E, a link made one way only, and opening a version
 // whose title holds an apostrophe.
 
+#include "listtexts.h"
 #include "programfixture.h"
+#include "recordingwindows.h"
 
 #include "demo.h"
 #include "images.h"
@@ -10,11 +12,12 @@
 #include "session.h"
 #include "sessionsetup.h"
 #include "table.h"
-#include "upperwindows.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+
+using testsupport::rowsOf;
 
 namespace {
 
@@ -83,16 +86,6 @@ QByteArray archiveRow(int key)
     return arhiva->field(1).asString() + ',' + arhiva->field(2).asString();
 }
 
-QByteArrayList rowsOf(const QTreeWidget* list)
-{
-    QByteArrayList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        rows << platform::fromScreen(item->text(0)) + '|' + platform::fromScreen(item->text(1));
-    }
-    return rows;
-}
-
 // The images of a list's rows: 3 archived, 0 current.
 QList<int> imagesOf(const QTreeWidget* list)
 {
@@ -112,22 +105,6 @@ void choose(QTreeWidget* list, const QByteArray& row)
     QVERIFY2(index >= 0, row.constData());
     list->setCurrentItem(list->topLevelItem(index));
 }
-
-class ViewerDouble final : public mainwin::DocumentWindows {
-public:
-    ViewerDouble() : m_previous(mainwin::documentWindows()) { mainwin::setDocumentWindows(this); }
-    ~ViewerDouble() override { mainwin::setDocumentWindows(m_previous); }
-    void showRegulation(const QByteArray& title) override
-    {
-        shown << title + '|' + Form1->Zakoni.field(0).asString() + '|' + Form1->Zakoni.field(10).asString();
-    }
-    void showOpinion(const QByteArray&) override {}
-    void showSelectionList(const QList<mainwin::SelectionRow>&) override {}
-    QByteArrayList shown;
-
-private:
-    mainwin::DocumentWindows* m_previous;
-};
 
 } // namespace
 
@@ -255,7 +232,7 @@ void TestArchive::openingVersions()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        ViewerDouble viewer;
+        testsupport::RecordingWindows viewer;
         f->PageControl1->setCurrentIndex(5);
         choose(f->ListBox7, rowText(QuotedFirst));
         QCOMPARE(rowsOf(f->Listbox9), (QByteArrayList{rowText(QuotedFirst), rowText(QuotedSecond)}));
@@ -267,15 +244,15 @@ void TestArchive::openingVersions()
         QTest::mouseClick(f->Listbox9->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(f->Listbox9->viewport(), Qt::LeftButton, {}, at);
         const QByteArray secondNumberYear = rowText(QuotedSecond).mid(QuotedTitle.size() + 1);
-        QCOMPARE(viewer.shown,
+        QCOMPARE(viewer.lines(),
                  QByteArrayList{QuotedTitle + "|" + QByteArray::number(QuotedSecond) + "|" + secondNumberYear});
         QCOMPARE(f->Zakoni.masterFields(), QByteArray("ID_BROJA"));
         QCOMPARE(f->Zakoni.indexFieldNames(), QByteArray("ID_ZAKONA"));
 
         // Enter in the upper list opens its chosen row.
         QTest::keyClick(f->ListBox7, Qt::Key_Return);
-        QCOMPARE(viewer.shown.size(), 2);
-        QVERIFY(viewer.shown.last().startsWith(QuotedTitle + "|" + QByteArray::number(QuotedFirst) + "|"));
+        QCOMPARE(viewer.lines().size(), 2);
+        QVERIFY(viewer.lines().last().startsWith(QuotedTitle + "|" + QByteArray::number(QuotedFirst) + "|"));
     }));
     QVERIFY(program.prompter.asked().isEmpty());
 }

@@ -1,13 +1,14 @@
 // The areas tab on a generated collection: listing by area and type, the phrase search over the
 // listing, Escape during a listing, and opening a listed regulation.
 
+#include "listtexts.h"
 #include "programfixture.h"
+#include "recordingwindows.h"
 
 #include "demo.h"
 #include "images.h"
 #include "screentext.h"
 #include "table.h"
-#include "upperwindows.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include <QTreeWidget>
 
 using testsupport::Prompt;
+using testsupport::rowsOf;
 
 namespace {
 
@@ -53,17 +55,6 @@ QList<Regulation> readRegulations()
     return out;
 }
 
-// The rows of a list as "title|number/year".
-QByteArrayList rowsOf(const QTreeWidget* list)
-{
-    QByteArrayList rows;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        rows << platform::fromScreen(item->text(0)) + '|' + platform::fromScreen(item->text(1));
-    }
-    return rows;
-}
-
 QByteArrayList expectedRows(const QList<Regulation>& regs, const std::function<bool(const Regulation&)>& selects)
 {
     QByteArrayList rows;
@@ -84,23 +75,6 @@ qint64 image(int index)
 {
     return images::ImageList1(index).cacheKey();
 }
-
-// The viewer, as far as the openers see it: what was shown, and the regulation then current.
-class ViewerDouble final : public mainwin::DocumentWindows {
-public:
-    ViewerDouble() : m_previous(mainwin::documentWindows()) { mainwin::setDocumentWindows(this); }
-    ~ViewerDouble() override { mainwin::setDocumentWindows(m_previous); }
-    void showRegulation(const QByteArray& title) override
-    {
-        shown << title + '|' + Form1->Zakoni.field(0).asString() + '|' + Form1->Zakoni.field(10).asString();
-    }
-    void showOpinion(const QByteArray&) override {}
-    void showSelectionList(const QList<mainwin::SelectionRow>&) override {}
-    QByteArrayList shown;
-
-private:
-    mainwin::DocumentWindows* m_previous;
-};
 
 void selectNode(TForm1* f, QTreeWidgetItem* node)
 {
@@ -275,7 +249,7 @@ void TestAreas::openingAListedRegulation()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        ViewerDouble viewer;
+        testsupport::RecordingWindows viewer;
         f->PageControl1->setCurrentIndex(1);
         selectNode(f, f->TreeView1->topLevelItem(0));
         f->Glavna.setFilter("ID_BROJA='3'");
@@ -290,7 +264,7 @@ void TestAreas::openingAListedRegulation()
         // A double click is a press and then the double click.
         QTest::mouseClick(f->ListBox3->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(f->ListBox3->viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(viewer.shown, QByteArrayList{QByteArray(demo::ApostropheLawTitle) + "|2|3/2006"});
+        QCOMPARE(viewer.lines(), QByteArrayList{QByteArray(demo::ApostropheLawTitle) + "|2|3/2006"});
         // The tables are as the other tabs expect them, and the publications keep their filter.
         QCOMPARE(f->Zakoni.masterFields(), QByteArray("ID_BROJA"));
         QCOMPARE(f->Zakoni.indexFieldNames(), QByteArray("ID_ZAKONA"));
@@ -299,8 +273,8 @@ void TestAreas::openingAListedRegulation()
         // Enter does what the double click does.
         f->ListBox3->setCurrentItem(f->ListBox3->topLevelItem(0));
         QTest::keyClick(f->ListBox3, Qt::Key_Return);
-        QCOMPARE(viewer.shown.size(), 2);
-        QCOMPARE(viewer.shown.last(), QByteArray(demo::FirstLawTitle) + "|1|12/2005");
+        QCOMPARE(viewer.lines().size(), 2);
+        QCOMPARE(viewer.lines().last(), QByteArray(demo::FirstLawTitle) + "|1|12/2005");
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

@@ -2,6 +2,7 @@
 // whole program on a generated collection.
 
 #include "programfixture.h"
+#include "recordingwindows.h"
 
 #include "demo.h"
 #include "gazettetree.h"
@@ -10,7 +11,6 @@
 #include "sortrules.h"
 #include "table.h"
 #include "tables.h"
-#include "upperwindows.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -155,39 +155,6 @@ void addRows(QTreeWidget* list, const QList<QList<QByteArray>>& texts)
         }
     }
 }
-
-// Stands in for the viewer: records what the opening prepared.
-class RecordingWindows final : public mainwin::DocumentWindows {
-public:
-    struct Shown {
-        QByteArray title;
-        QByteArray currentTitle;
-        QByteArray currentNumberYear;
-        QByteArray masterFields;
-    };
-    QList<Shown> shown;
-
-    void showRegulation(const QByteArray& title) override
-    {
-        shown.append({title, Form1->Zakoni.fieldByName("Naziv_zakona").asString(),
-                      Form1->Zakoni.fieldByName("BG").asString(), Form1->Zakoni.masterFields()});
-    }
-    void showOpinion(const QByteArray&) override {}
-    void showSelectionList(const QList<mainwin::SelectionRow>&) override {}
-};
-
-// Puts the test double in place for its lifetime, then gives the viewer back.
-class WindowsSwap final {
-public:
-    explicit WindowsSwap(mainwin::DocumentWindows* windows) : m_saved(mainwin::documentWindows())
-    {
-        mainwin::setDocumentWindows(windows);
-    }
-    ~WindowsSwap() { mainwin::setDocumentWindows(m_saved); }
-
-private:
-    mainwin::DocumentWindows* m_saved;
-};
 
 } // namespace
 
@@ -432,8 +399,7 @@ void TestGazettes::listedRegulationOpens()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        RecordingWindows windows;
-        WindowsSwap swap(&windows);
+        testsupport::RecordingWindows windows;
         QTreeWidget* tree = f->TreeView2;
         QTreeWidget* list = f->ListView1;
         QTreeWidgetItem* gazette = tree->topLevelItem(FirstGazette);
@@ -453,16 +419,16 @@ void TestGazettes::listedRegulationOpens()
         list->clearSelection();
         list->setCurrentItem(nullptr);
         f->ListView1DblClick();
-        QVERIFY(windows.shown.isEmpty());
+        QVERIFY(windows.regulations.isEmpty());
 
         const QRect rect = list->visualItemRect(entry);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-        QCOMPARE(windows.shown.size(), 1);
-        QCOMPARE(windows.shown[0].title, QByteArray(demo::FirstLawTitle));
-        QCOMPARE(windows.shown[0].currentTitle, QByteArray(demo::FirstLawTitle));
-        QCOMPARE(windows.shown[0].currentNumberYear, QByteArray("12/2005"));
-        QVERIFY(windows.shown[0].masterFields.isEmpty());
+        QCOMPARE(windows.regulations.size(), 1);
+        QCOMPARE(windows.regulations[0].title, QByteArray(demo::FirstLawTitle));
+        QCOMPARE(windows.regulations[0].currentTitle, QByteArray(demo::FirstLawTitle));
+        QCOMPARE(windows.regulations[0].numberYear, QByteArray("12/2005"));
+        QVERIFY(windows.regulations[0].masterFields.isEmpty());
         // After the viewer: the regulations follow the publications again, whose filter is back.
         QCOMPARE(f->Zakoni.masterFields(), QByteArray("ID_BROJA"));
         QCOMPARE(f->Zakoni.indexFieldNames(), QByteArray("ID_ZAKONA"));
@@ -472,10 +438,10 @@ void TestGazettes::listedRegulationOpens()
         // Enter does what a double click does.
         list->setFocus();
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(windows.shown.size(), 2);
-        QCOMPARE(windows.shown[1].title, QByteArray(demo::FirstLawTitle));
+        QCOMPARE(windows.regulations.size(), 2);
+        QCOMPARE(windows.regulations[1].title, QByteArray(demo::FirstLawTitle));
         QTest::keyClick(list, Qt::Key_Enter);
-        QCOMPARE(windows.shown.size(), 3);
+        QCOMPARE(windows.regulations.size(), 3);
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

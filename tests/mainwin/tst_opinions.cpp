@@ -2,6 +2,7 @@
 // texts, the date search and its controls, the rows with their dates, and opening an opinion.
 
 #include "programfixture.h"
+#include "recordingwindows.h"
 
 #include "filter.h"
 #include "opiniondates.h"
@@ -10,7 +11,6 @@
 #include "searchwords.h"
 #include "sessionsetup.h"
 #include "table.h"
-#include "upperwindows.h"
 #include "yuscii.h"
 
 #include <algorithm>
@@ -31,27 +31,6 @@ namespace {
 
 const QByteArray kShortQuery = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo "
                                "celu bazu!\n\rNastaviti pretragu?";
-
-// Stands in for the viewer: records what the opinions table shows when an opinion is opened.
-class ViewerDouble final : public mainwin::DocumentWindows {
-public:
-    ViewerDouble() { mainwin::setDocumentWindows(this); }
-    ~ViewerDouble() override { mainwin::setDocumentWindows(nullptr); }
-    void showRegulation(const QByteArray&) override {}
-    void showSelectionList(const QList<mainwin::SelectionRow>&) override {}
-    void showOpinion(const QByteArray& title) override
-    {
-        captions << title;
-        filter = Form1->misljenja.filter();
-        shownNumber = Form1->misljenja.field(0).asString();
-        shownTitle = Form1->misljenja.field(2).asString();
-    }
-
-    QByteArrayList captions;
-    QByteArray filter;
-    QByteArray shownNumber;
-    QByteArray shownTitle;
-};
 
 struct Opinion {
     QByteArray number;
@@ -385,7 +364,7 @@ void TestOpinions::openingAnOpinion()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        ViewerDouble viewer;
+        testsupport::RecordingWindows viewer;
         const QList<Opinion> opinions = allOpinions();
         const Opinion& first = opinions[demo::landmark::OpinionTwoRegulations];
         f->PageControl1->setCurrentIndex(4);
@@ -395,7 +374,7 @@ void TestOpinions::openingAnOpinion()
         f->Listbox6->clearSelection();
         f->Listbox6->setCurrentItem(nullptr);
         emit f->Listbox6->itemDoubleClicked(f->Listbox6->topLevelItem(0), 0);
-        QVERIFY(viewer.captions.isEmpty());
+        QVERIFY(viewer.opinions.isEmpty());
 
         // After a date search, the date filter gives way to the opinion's own and is gone after.
         f->SviDatumi->setChecked(false);
@@ -406,10 +385,11 @@ void TestOpinions::openingAnOpinion()
         const QPoint at = f->Listbox6->visualItemRect(f->Listbox6->currentItem()).center();
         QTest::mouseClick(f->Listbox6->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(f->Listbox6->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(viewer.captions, QByteArrayList{first.title});
-        QCOMPARE(viewer.shownNumber, first.number);
-        QVERIFY(viewer.filter.startsWith("NAZIV_MISLJENJA= " + engine::quoted(first.title)));
-        QVERIFY(viewer.filter.endsWith(" AND DAN='05' AND MESEC='03' AND GODINA='2004'"));
+        QCOMPARE(viewer.opinions.size(), 1);
+        QCOMPARE(viewer.opinions[0].title, first.title);
+        QCOMPARE(viewer.opinions.last().number, first.number);
+        QVERIFY(viewer.opinions.last().filter.startsWith("NAZIV_MISLJENJA= " + engine::quoted(first.title)));
+        QVERIFY(viewer.opinions.last().filter.endsWith(" AND DAN='05' AND MESEC='03' AND GODINA='2004'"));
         QCOMPARE(f->misljenja.filter(), QByteArray());
 
         // Enter opens as the double click does, also a row of a ministry chosen away from since.
@@ -420,9 +400,9 @@ void TestOpinions::openingAnOpinion()
         chooseMinistry(f, 1);
         f->Listbox6->setFocus();
         QTest::keyClick(f->Listbox6, Qt::Key_Return);
-        QCOMPARE(viewer.captions.size(), 2);
-        QCOMPARE(viewer.shownNumber, third.number);
-        QCOMPARE(viewer.shownTitle, third.title);
+        QCOMPARE(viewer.opinions.size(), 2);
+        QCOMPARE(viewer.opinions.last().number, third.number);
+        QCOMPARE(viewer.opinions.last().currentTitle, third.title);
         QCOMPARE(f->misljenja.masterFields(), QByteArray("MINISTARSTVO"));
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
@@ -434,7 +414,7 @@ void TestOpinions::invalidStoredDate()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        ViewerDouble viewer;
+        testsupport::RecordingWindows viewer;
         {
             engine::Table t;
             t.setDatabaseName(data::DatabaseAlias);
@@ -465,7 +445,7 @@ void TestOpinions::invalidStoredDate()
         // And it opens by its row.
         selectRow(f, opinions[4].title, "31/02/2003");
         QTest::keyClick(f->Listbox6, Qt::Key_Enter);
-        QCOMPARE(viewer.shownNumber, QByteArray("4"));
+        QCOMPARE(viewer.opinions.last().number, QByteArray("4"));
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

@@ -2,6 +2,7 @@
 // quick-open list with its menu, the newest regulations, and the list files as they are read and
 // written.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -18,20 +19,13 @@
 #include <QTreeWidget>
 
 using testsupport::Prompt;
+using testsupport::RecordingWindows;
+using testsupport::lines;
 
 namespace {
 
 const QByteArray kFull = "Lista propisa oznacenih za brzo otvaranje je puna";
 const QByteArray kOpinion = "Za pristup misljenjima koristite deo Misljenja";
-
-QByteArrayList lines(const QListWidget* list)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->count(); ++i) {
-        out << platform::fromScreen(list->item(i)->text());
-    }
-    return out;
-}
 
 void setLines(QListWidget* list, const QByteArrayList& entries)
 {

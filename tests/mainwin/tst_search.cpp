@@ -2,6 +2,7 @@
 // two scopes, the gazette restriction, Escape, the recent searches and their replay, and opening
 // a hit.
 
+#include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
 
@@ -10,42 +11,30 @@
 #include "screentext.h"
 #include "yuscii.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
 
 using platform::Answer;
 using testsupport::Prompt;
+using testsupport::RecordingWindows;
+using testsupport::column;
+using testsupport::lines;
 
 namespace {
 
 const QByteArray kShortQuestion = "Vas tekst za pretragu je prekratak. Na ovaj nacin program ce vam izlistati gotovo "
                                   "celu bazu!\n\rNastaviti pretragu?";
-
-QByteArrayList column(const QTreeWidget* list, int c)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        out << platform::fromScreen(list->topLevelItem(i)->text(c));
-    }
-    return out;
-}
-
-QByteArrayList lines(const QListWidget* list)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->count(); ++i) {
-        out << platform::fromScreen(list->item(i)->text());
-    }
-    return out;
-}
 
 // Types nothing: puts the query into the field as a replay does, then presses Enter in it.
 void search(TForm1* f, const QByteArray& query, bool texts = false)
@@ -91,6 +80,7 @@ private slots:
     void recentListKeepsItsCapacity();
     void replayRunsTheEntryAgain();
     void openingAHit();
+    void resultListsFitTheWindow();
 };
 
 void TestSearch::titleSearchFromTheField()
@@ -380,6 +370,34 @@ void TestSearch::openingAHit()
         f->ListBox2->setCurrentItem(nullptr);
         f->ListBox2DblClick();
         QCOMPARE(windows.regulations.size(), 2);
+    }));
+}
+
+// At the screen sizes the program is used at, the columns of every result list fit the list's
+// width: no horizontal scroll bar for a few pixels.
+void TestSearch::resultListsFitTheWindow()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->setWindowState(Qt::WindowNoState);
+        const std::pair<int, QTreeWidget*> lists[] = {{0, f->ListView1}, {1, f->ListBox3}, {2, f->ListBox2},
+                                                      {4, f->Listbox6},  {5, f->ListBox7}, {5, f->Listbox9}};
+        for (const QSize size : {QSize(1366, 768), QSize(1024, 768), QSize(1920, 1080)}) {
+            f->resize(size);
+            QTRY_COMPARE(f->size(), size);
+            for (const auto& [page, list] : lists) {
+                f->PageControl1->setCurrentIndex(page);
+                QApplication::processEvents();
+                const QByteArray where = list->objectName().toLatin1() + " at " + QByteArray::number(size.width());
+                QVERIFY2(list->header()->length() <= list->viewport()->width(), where.constData());
+                QVERIFY2(!list->horizontalScrollBar()->isVisible(), where.constData());
+            }
+        }
+        // The search list's title column keeps its width, the window's less 390.
+        f->PageControl1->setCurrentIndex(2);
+        QCOMPARE(f->ListBox2->columnWidth(0), f->width() - 390);
     }));
 }
 

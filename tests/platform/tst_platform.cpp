@@ -1,5 +1,6 @@
 #include "clipboard.h"
 #include "fonts.h"
+#include "prompter.h"
 #include "paths.h"
 #include "registry.h"
 #include "fileversion.h"
@@ -16,6 +17,8 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QStatusTipEvent>
@@ -37,6 +40,7 @@ private slots:
     void generatedFontsLoad();
     void fileLookupIgnoresCase();
     void scriptedPrompterRecords();
+    void messageLinesBreakOnceAtEachLineEnd();
     void registryKeys();
     void namedMutexMarksOneInstance();
     void versionInfoBlocks();
@@ -213,6 +217,56 @@ void TestPlatform::scriptedPrompterRecords()
     QCOMPARE(platform::prompter().warningYesNoCancel("Sure?"), platform::Answer::Cancel);
     QCOMPARE(prompter.unexpected().size(), 1);
     QCOMPARE(prompter.texts(), QList<QByteArray>({"Gre{ka", "Nastaviti?", "Direktorijum podaci:", "Sure?"}));
+}
+
+namespace {
+
+// Clicks `button` of the message box the prompter shows next, and gives back the box's text.
+QString answerNextBox(const std::function<void()>& ask, QMessageBox::StandardButton button)
+{
+    QString shown;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            shown = box->text();
+            box->button(button)->click();
+        }
+    });
+    poll.start();
+    ask();
+    return shown;
+}
+
+} // namespace
+
+// Messages written with LF CR between their lines (as some of the program's are) show one break
+// there, not an empty line; every way of ending a line is one break, and two line ends in a row
+// are still an empty line.
+void TestPlatform::messageLinesBreakOnceAtEachLineEnd()
+{
+    QCOMPARE(platform::screenMessage("Prvi\n\rDrugi"), QStringLiteral("Prvi\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\r\nDrugi"), QStringLiteral("Prvi\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\nDrugi"), QStringLiteral("Prvi\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\rDrugi"), QStringLiteral("Prvi\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\n\r\n\rDrugi"), QStringLiteral("Prvi\n\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\r\n\r\nDrugi"), QStringLiteral("Prvi\n\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\n\nDrugi"), QStringLiteral("Prvi\n\nDrugi"));
+    QCOMPARE(platform::screenMessage("Prvi\r\rDrugi"), QStringLiteral("Prvi\n\nDrugi"));
+    QCOMPARE(platform::screenMessage("\n\rGre{ka\r\n"), QStringLiteral("\nGre\u0161ka\n"));
+    QCOMPARE(platform::screenMessage(""), QString());
+
+    // The boxes on screen show the lines so.
+    platform::setPrompter(nullptr);
+    QCOMPARE(answerNextBox([] { platform::prompter().message("Ne postoji ni jedan propis.\n\rOvu listu..."); },
+                           QMessageBox::Ok),
+             QStringLiteral("Ne postoji ni jedan propis.\nOvu listu..."));
+    bool confirmed = false;
+    QCOMPARE(answerNextBox([&] { confirmed = platform::prompter().confirm("Prekratak tekst!\n\rNastaviti?"); },
+                           QMessageBox::Ok),
+             QStringLiteral("Prekratak tekst!\nNastaviti?"));
+    QVERIFY(confirmed);
 }
 
 void TestPlatform::registryKeys()

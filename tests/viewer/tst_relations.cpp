@@ -2,6 +2,7 @@
 // regulations of an opinion, opened over the viewer, and "&Na|i dokument" carrying the chosen
 // title into the main window's search.
 
+#include "listtexts.h"
 #include "programfixture.h"
 
 #include "opiniondates.h"
@@ -16,6 +17,8 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTreeWidget>
+
+using testsupport::rowsOf;
 
 namespace {
 
@@ -36,16 +39,6 @@ QList<Opinion> opinionsByNumber()
     QList<Opinion> out;
     for (t.first(); !t.eof(); t.next()) {
         out.append({t.field(2).asString(), opiniondates::opinionDate(t)});
-    }
-    return out;
-}
-
-QByteArrayList rowTexts(const QTreeWidget* list)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        out << platform::fromScreen(list->topLevelItem(i)->text(0)) + '|' +
-                   platform::fromScreen(list->topLevelItem(i)->text(1));
     }
     return out;
 }
@@ -132,7 +125,7 @@ void TestRelations::regulationAndOpinionRelations()
         whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
                          [&] {
                              QVERIFY(showRelations([&] {
-                                 rows = rowTexts(relacije->ListView1);
+                                 rows = rowsOf(relacije->ListView1);
                                  captions = headers(relacije->ListView1);
                              }));
                          });
@@ -143,7 +136,7 @@ void TestRelations::regulationAndOpinionRelations()
         whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
                          [&] {
                              QVERIFY(showRelations([&] {
-                                 rows = rowTexts(relacije->ListView1);
+                                 rows = rowsOf(relacije->ListView1);
                                  captions = headers(relacije->ListView1);
                              }));
                          });
@@ -276,7 +269,7 @@ void TestRelations::ordinalUnchangedByTheOpinionsTab()
         f->misljenja.setFilter("GODINA>= '2010'");
         QByteArrayList rows;
         whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
-                         [&] { showRelations([&] { rows = rowTexts(relacije->ListView1); }); });
+                         [&] { showRelations([&] { rows = rowsOf(relacije->ListView1); }); });
         QCOMPARE(rows, (QByteArrayList{opinions[0].title + "|05/03/2004", opinions[1].title + '|' + opinions[1].date,
                                        opinions[2].title + '|' + opinions[2].date}));
         QCOMPARE(f->misljenja.masterFields(), QByteArray("MINISTARSTVO"));

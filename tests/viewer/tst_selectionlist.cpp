@@ -2,13 +2,14 @@
 // title text, sorting, the details pane with its earlier-version test, opening, the archive jump
 // and closing.
 
+#include "listtexts.h"
 #include "programfixture.h"
+#include "recordingwindows.h"
 
 #include "demo.h"
 #include "images.h"
 #include "screentext.h"
 #include "table.h"
-#include "upperwindows.h"
 
 #include <QHeaderView>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 
 using mainwin::SelectionRow;
+using testsupport::column;
 
 namespace {
 
@@ -35,15 +37,6 @@ QByteArray numberYear(int key)
     zakoni.setFiltered(true);
     zakoni.setFilter("ID_ZAKONA=" + QByteArray::number(key));
     return zakoni.field(10).asString();
-}
-
-QByteArrayList column(const QTreeWidget* list, int c)
-{
-    QByteArrayList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        out << platform::fromScreen(list->topLevelItem(i)->text(c));
-    }
-    return out;
 }
 
 QList<int> selectedRows(const QTreeWidget* list)
@@ -85,24 +78,6 @@ bool showWith(const QList<SelectionRow>& rows, const std::function<void()>& whil
     selekt->showRows(rows);
     return ran;
 }
-
-class ViewerDouble final : public mainwin::DocumentWindows {
-public:
-    ViewerDouble() : m_previous(mainwin::documentWindows()) { mainwin::setDocumentWindows(this); }
-    ~ViewerDouble() override { mainwin::setDocumentWindows(m_previous); }
-    void showRegulation(const QByteArray& title) override
-    {
-        shown << title + '|' + Form1->Zakoni.field(0).asString();
-        selectionListShown = selekt->isVisible();
-    }
-    void showOpinion(const QByteArray&) override {}
-    void showSelectionList(const QList<SelectionRow>&) override {}
-    QByteArrayList shown;
-    bool selectionListShown = false;
-
-private:
-    mainwin::DocumentWindows* m_previous;
-};
 
 } // namespace
 
@@ -248,7 +223,9 @@ void TestSelectionList::openingAndTheArchiveJump()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        ViewerDouble viewer;
+        testsupport::RecordingWindows viewer;
+        bool listShownUnderViewer = false;
+        viewer.whileShown = [&] { listShownUnderViewer = selekt->isVisible(); };
         const QByteArray headNumberYear = numberYear(demo::landmark::ChainOfFive[0]);
         const QList<SelectionRow> rows = {
             {demo::ApostropheLawTitle, Gazette, "3/2006"},
@@ -260,8 +237,10 @@ void TestSelectionList::openingAndTheArchiveJump()
             const QPoint at = selekt->Listbox1->visualItemRect(selekt->Listbox1->topLevelItem(0)).center();
             QTest::mouseClick(selekt->Listbox1->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(selekt->Listbox1->viewport(), Qt::LeftButton, {}, at);
-            QCOMPARE(viewer.shown, QByteArrayList{QByteArray(demo::ApostropheLawTitle) + "|2"});
-            QVERIFY(viewer.selectionListShown);
+            QCOMPARE(viewer.regulations.size(), 1);
+            QCOMPARE(viewer.regulations[0].title, QByteArray(demo::ApostropheLawTitle));
+            QCOMPARE(viewer.regulations[0].key, QByteArray("2"));
+            QVERIFY(listShownUnderViewer);
             QVERIFY(selekt->isVisible());
             QCOMPARE(f->Zakoni.filter(), QByteArray()); // the gazettes tab's refresh ran
             QCOMPARE(f->Zakoni.masterFields(), QByteArray("ID_BROJA"));
@@ -269,7 +248,8 @@ void TestSelectionList::openingAndTheArchiveJump()
             // Enter opens the chosen row: the head of the chain.
             clickRow(selekt->Listbox1, 1);
             QTest::keyClick(selekt->Listbox1, Qt::Key_Return);
-            QCOMPARE(viewer.shown.last(), ChainTitle + '|' + QByteArray::number(demo::landmark::ChainOfFive[0]));
+            QCOMPARE(viewer.regulations.last().title, ChainTitle);
+            QCOMPARE(viewer.regulations.last().key, QByteArray::number(demo::landmark::ChainOfFive[0]));
 
             // The archive jump: the archive tab searches the title, and the list closes.
             QVERIFY(selekt->SpeedButton3->isEnabled());

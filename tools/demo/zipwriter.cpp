@@ -63,6 +63,20 @@ void ZipWriter::write(const QByteArray& bytes)
     m_offset += quint32(bytes.size());
 }
 
+void ZipWriter::putSharedFields(QByteArray& out, const Entry& e)
+{
+    put16(out, 20); // version needed: deflate
+    put16(out, 0);  // flags
+    put16(out, e.method);
+    put16(out, DosTime);
+    put16(out, DosDate);
+    put32(out, e.crc);
+    put32(out, e.compressed);
+    put32(out, e.size);
+    put16(out, quint16(e.name.size()));
+    put16(out, 0); // extra field length
+}
+
 void ZipWriter::add(const QByteArray& name, const QByteArray& bytes)
 {
     Entry e;
@@ -79,16 +93,7 @@ void ZipWriter::add(const QByteArray& name, const QByteArray& bytes)
     e.compressed = quint32(data.size());
     QByteArray header;
     put32(header, 0x04034b50);
-    put16(header, 20);
-    put16(header, 0);
-    put16(header, e.method);
-    put16(header, DosTime);
-    put16(header, DosDate);
-    put32(header, e.crc);
-    put32(header, e.compressed);
-    put32(header, e.size);
-    put16(header, quint16(name.size()));
-    put16(header, 0);
+    putSharedFields(header, e);
     header += name;
     write(header);
     write(data);
@@ -101,21 +106,12 @@ void ZipWriter::commit()
     QByteArray directory;
     for (const Entry& e : m_entries) {
         put32(directory, 0x02014b50);
-        put16(directory, 20);
-        put16(directory, 20);
-        put16(directory, 0);
-        put16(directory, e.method);
-        put16(directory, DosTime);
-        put16(directory, DosDate);
-        put32(directory, e.crc);
-        put32(directory, e.compressed);
-        put32(directory, e.size);
-        put16(directory, quint16(e.name.size()));
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
-        put16(directory, 0);
-        put32(directory, 0x20);
+        put16(directory, 20); // version made by
+        putSharedFields(directory, e);
+        put16(directory, 0);    // comment length
+        put16(directory, 0);    // disk
+        put16(directory, 0);    // internal attributes
+        put32(directory, 0x20); // external attributes: an archived file
         put32(directory, e.offset);
         directory += e.name;
     }

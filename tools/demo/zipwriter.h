@@ -28,6 +28,9 @@ private:
         quint32 offset = 0;
     };
     void write(const QByteArray& bytes);
+    // The fields a local header and the central directory's header share, from the version needed
+    // to the extra field's length.
+    static void putSharedFields(QByteArray& out, const Entry& e);
 
     QSaveFile m_file;
     QList<Entry> m_entries;
