@@ -70,6 +70,10 @@ void waitForPaint(PaintWatch& watch, int before)
 
 int main(int argc, char** argv)
 {
+    // The program's fonts and files lie in the build's bin folder, not beside this benchmark.
+    if (qEnvironmentVariableIsEmpty("KORVELIN_TEST_BIN")) {
+        qputenv("KORVELIN_TEST_BIN", KORVELIN_BIN_FOLDER);
+    }
     QApplication app(argc, argv);
     ProgramFixture program(0);
     QElapsedTimer made;
