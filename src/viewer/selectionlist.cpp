@@ -2,6 +2,7 @@
 
 #include "appvalues.h"
 #include "controls.h"
+#include "documentwindows.h"
 #include "error.h"
 #include "hints.h"
 #include "mainwindow.h"
@@ -208,12 +209,7 @@ void Tselekt::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        // Minimising this window minimises the whole program.
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w != this && w->isVisible() && !w->isMinimized()) {
-                w->showMinimized();
-            }
-        }
+        minimiseProgram(this);
     }
 }
 
@@ -292,9 +288,8 @@ void Tselekt::change()
         return;
     }
     const QByteArray title = rowText(row, TitleColumn);
-    Memo1->setPlainText(
-        platform::toScreen(title) + QLatin1Char('\n') +
-        platform::toScreen(rowText(row, GazetteColumn) + " (" + rowText(row, NumberYearColumn) + ")"));
+    Memo1->setPlainText(platform::toScreen(title) + QLatin1Char('\n') +
+                        platform::toScreen(rowText(row, GazetteColumn) + " (" + rowText(row, NumberYearColumn) + ")"));
     Memo1->moveCursor(QTextCursor::Start);
     if (title.isEmpty()) {
         return;
