@@ -10,6 +10,7 @@
 #include "titlesearch.h"
 #include "versionchain.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,8 @@ using platform::KeyFilter;
 using platform::named;
 
 namespace {
+
+constexpr int kArchivePage = 5;
 
 // A bar between the two halves of the tab: dragging it changes the height of the panel above it,
 // which the window otherwise sets to half the tab on every resize.
@@ -204,6 +207,14 @@ void TForm1::SpeedButton22Click()
     } catch (const engine::Error& e) {
         reportFailure(e);
     }
+}
+
+void TForm1::searchArchiveFor(const QByteArray& title)
+{
+    PageControl1->setCurrentIndex(kArchivePage);
+    platform::setFieldText(Edit7, title);
+    QCoreApplication::processEvents();
+    SpeedButton22->click();
 }
 
 void TForm1::ListBox7SelectItem()

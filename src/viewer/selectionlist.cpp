@@ -21,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -327,10 +326,7 @@ void Tselekt::SpeedButton3Click()
     if (row == nullptr || Form1 == nullptr) {
         return;
     }
-    Form1->PageControl1->setCurrentIndex(5);
-    platform::setFieldText(Form1->Edit7, rowText(row, TitleColumn));
-    QCoreApplication::processEvents();
-    Form1->SpeedButton22->click();
+    Form1->searchArchiveFor(rowText(row, TitleColumn));
     close();
 }
 
