@@ -160,6 +160,7 @@ public:
     void scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each,
               ScanRange range = ScanRange::RecordSet) const;
     // Single records by key, without moving: keyreader.h.
+
     // The version of the open file's contents (an empty version, equal to none, when closed).
     FileVersion fileVersion() const;
 

@@ -10,6 +10,7 @@
 #include "titlesearch.h"
 #include "versionchain.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -33,6 +34,8 @@ using platform::KeyFilter;
 using platform::named;
 
 namespace {
+
+constexpr int kArchivePage = 5;
 
 // A bar between the two halves of the tab: dragging it changes the height of the panel above it,
 // which the window otherwise sets to half the tab on every resize.
@@ -206,6 +209,14 @@ void TForm1::SpeedButton22Click()
     }
 }
 
+void TForm1::searchArchiveFor(const QByteArray& title)
+{
+    PageControl1->setCurrentIndex(kArchivePage);
+    platform::setFieldText(Edit7, title);
+    QCoreApplication::processEvents();
+    SpeedButton22->click();
+}
+
 void TForm1::ListBox7SelectItem()
 {
     if (chosenRow(ListBox7) == nullptr) {
@@ -252,26 +263,27 @@ void TForm1::zbudziarhivu()
     Listbox9->addTopLevelItems(rows);
 }
 
+namespace {
+
+// Both lists open the chosen version by title and number/year; unlike the other lists, opening a
+// version neither refreshes the tabs nor adds to the frequently used list.
+void openChosenVersion(TForm1& form, const QTreeWidget* list)
+{
+    if (const QTreeWidgetItem* row = chosenRow(list)) {
+        controls::reported([&] { form.openRegulation({rowText(row, 0), rowText(row, 1), false, false, false}); });
+    }
+}
+
+} // namespace
+
 void TForm1::ListBox7DblClick()
 {
-    if (const QTreeWidgetItem* row = chosenRow(ListBox7)) {
-        try {
-            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
-        } catch (const engine::Error& e) {
-            reportFailure(e);
-        }
-    }
+    openChosenVersion(*this, ListBox7);
 }
 
 void TForm1::ListBox9DblClick()
 {
-    if (const QTreeWidgetItem* row = chosenRow(Listbox9)) {
-        try {
-            openRegulation({rowText(row, 0), rowText(row, 1), false, false, false});
-        } catch (const engine::Error& e) {
-            reportFailure(e);
-        }
-    }
+    openChosenVersion(*this, Listbox9);
 }
 
 bool TForm1::jelarhivski(const QByteArray& title)

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
@@ -134,6 +135,12 @@ void TForm1::ubacipooblastima()
 {
     ListBox3->clear();
     oblastcuvaj.clear();
+    // Also when a record cannot be read: the bar is emptied and the regulations are left
+    // unfiltered, as after every listing.
+    const auto finish = qScopeGuard([this] {
+        ProgressBar1->setValue(0);
+        controls::reported([this] { Zakoni.setFilter({}); });
+    });
     const int count = Zakoni.recordCount();
     if (count == 0) {
         platform::prompter().message("Nije pronadjen nijedan propis po ovom kriterijumu pretrage");
@@ -171,8 +178,6 @@ void TForm1::ubacipooblastima()
         }
         ComboBox3->setEnabled(true);
     }
-    ProgressBar1->setValue(0);
-    Zakoni.setFilter({});
 }
 
 void TForm1::ComboBox3Change()

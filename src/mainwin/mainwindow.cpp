@@ -25,8 +25,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -119,7 +119,8 @@ void TForm1::FormCreate()
 
     ComboBox1->addItem(platform::toScreen("Sve"));
 
-    for (const auto& [name, list] : {std::pair{kSearchesFile, ListBox4}, {kFrequentFile, ListBox5}, {kQuickFile, ListBox8}}) {
+    for (const auto& [name, list] :
+         {std::pair{kSearchesFile, ListBox4}, {kFrequentFile, ListBox5}, {kQuickFile, ListBox8}}) {
         setListLines(list, listfiles::load(programFile(name)));
     }
     najnoviji = listfiles::load(programFile(kNewestFile));
@@ -210,8 +211,6 @@ void TForm1::sortirajpoimenu(QListWidget* list)
     list->update();
 }
 
-
-
 void TForm1::PageControl1Change()
 {
     ProgressBar1->setValue(0);
@@ -290,20 +289,25 @@ void TForm1::setColumnWidths()
     Listbox6->setColumnWidth(0, w - 170);
 }
 
-
 void TForm1::FormResize()
 {
     setColumnWidths();
     sizeArchivePanel();
     placeHelpLabels(22, 27);
     switch (PageControl1->currentIndex()) {
-    case 6: RichEdit2->update(); break;
-    case 7: RichEdit3->update(); break;
-    case 8: Panel11->update(); break;
-    default: break;
+    case 6:
+        RichEdit2->update();
+        break;
+    case 7:
+        RichEdit3->update();
+        break;
+    case 8:
+        Panel11->update();
+        break;
+    default:
+        break;
     }
 }
-
 
 bool TForm1::event(QEvent* event)
 {
@@ -355,5 +359,3 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
-
-

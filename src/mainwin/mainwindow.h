@@ -155,7 +155,6 @@ private:
     bool m_treeView2Attached = false;
 
 public:
-
     // ---- Tab 1: areas (areastab.cpp) -----------------------------------------------------------
     QTreeWidget* TreeView1 = nullptr;
     QComboBox* ComboBox3 = nullptr;
@@ -179,8 +178,8 @@ public:
 
     // ---- Tab 2: search (searchtab.cpp) ---------------------------------------------------------
     QLineEdit* Edit2 = nullptr;
-    QComboBox* ComboBox4 = nullptr;      // "Sva glasila", then the gazettes, each with its key
-    QTreeWidget* ListBox2 = nullptr;     // the hits
+    QComboBox* ComboBox4 = nullptr;       // "Sva glasila", then the gazettes, each with its key
+    QTreeWidget* ListBox2 = nullptr;      // the hits
     QRadioButton* RadioButton6 = nullptr; // titles only
     QRadioButton* RadioButton5 = nullptr; // titles and texts
     QPushButton* SpeedButton1 = nullptr;  // runs the search; the relations window clicks it too
@@ -261,11 +260,14 @@ public:
     QTreeWidget* Listbox9 = nullptr;
     QTreeWidget* arhivacuvaj = nullptr; // the archive list as filled at start, kept hidden
     QWidget* Panel24 = nullptr;
-    QPushButton* SpeedButton22 = nullptr; // the archive search; the viewer and the selection list click it
+    QPushButton* SpeedButton22 = nullptr; // the archive search
     QLabel* Label40 = nullptr;
     QWidget* GroupBox17 = nullptr;
     QWidget* GroupBox14 = nullptr;
     void SpeedButton22Click();
+    // The jump of the viewer and the selection list: the archive tab shown, `title` put in Edit7
+    // and searched by clicking SpeedButton22.
+    void searchArchiveFor(const QByteArray& title);
     // A row chosen in ListBox7: its versions are listed in Listbox9.
     void ListBox7SelectItem();
     void arhivskiklik();
@@ -344,7 +346,6 @@ private:
     bool m_savingUserContract = false;
 
 public:
-
     // ---- Tab 7: settings (settingstab.cpp) -----------------------------------------------------
     QComboBox* ComboBox2 = nullptr;
     QCheckBox* CheckBox4 = nullptr;

@@ -88,8 +88,6 @@ void TForm1::firstActivation()
     }
 }
 
-
-
 void TForm1::poubacuj()
 {
     ProgressBar1->setMaximum(vrstezakona.recordCount() + oblasti.recordCount() + ministarstva.recordCount() +
@@ -194,8 +192,8 @@ void TForm1::proveripropise()
     const int opinions = misljenja.recordCount();
     const int contracts = ugovori.recordCount();
 
-    const QByteArray counts = QByteArray::number(regulations) + '/' + QByteArray::number(opinions) + '/' +
-                              QByteArray::number(contracts);
+    const QByteArray counts =
+        QByteArray::number(regulations) + '/' + QByteArray::number(opinions) + '/' + QByteArray::number(contracts);
     StatusBar1->setPanelText(0, "Propisa/Mi{ljenja/Ugovora: " + counts);
     platform::setCaption(Label27, counts);
 
@@ -228,6 +226,7 @@ void TForm1::osvezi()
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }

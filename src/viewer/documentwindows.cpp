@@ -4,9 +4,11 @@
 #include "documentwindows.h"
 #include "windows.h"
 
+#include "clipboard.h"
 #include "screentext.h"
 #include "upperwindows.h"
 
+#include <QApplication>
 #include <QPushButton>
 
 namespace {
@@ -27,7 +29,6 @@ public:
         Form3->setTextField("Latinica");
         platform::setCaption(Form3, title);
         Form3->setArticlesPanelWidth(TForm3::PanelCollapsed);
-        Form3->SpeedButton8->setEnabled(false);
         // Closing binds the text back to the regulations.
         Form3->showModal();
     }
@@ -41,4 +42,14 @@ ViewerWindows g_viewerWindows;
 void registerDocumentWindows(bool on)
 {
     mainwin::setDocumentWindows(on ? &g_viewerWindows : nullptr);
+}
+
+void minimiseProgram(const QWidget* minimised)
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != minimised && w->isVisible() && !w->isMinimized()) {
+            w->showMinimized();
+        }
+    }
+    platform::appclear();
 }

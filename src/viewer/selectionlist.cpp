@@ -2,6 +2,7 @@
 
 #include "appvalues.h"
 #include "controls.h"
+#include "documentwindows.h"
 #include "error.h"
 #include "hints.h"
 #include "mainwindow.h"
@@ -20,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -208,12 +208,7 @@ void Tselekt::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        // Minimising this window minimises the whole program.
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w != this && w->isVisible() && !w->isMinimized()) {
-                w->showMinimized();
-            }
-        }
+        minimiseProgram(this);
     }
 }
 
@@ -292,9 +287,8 @@ void Tselekt::change()
         return;
     }
     const QByteArray title = rowText(row, TitleColumn);
-    Memo1->setPlainText(
-        platform::toScreen(title) + QLatin1Char('\n') +
-        platform::toScreen(rowText(row, GazetteColumn) + " (" + rowText(row, NumberYearColumn) + ")"));
+    Memo1->setPlainText(platform::toScreen(title) + QLatin1Char('\n') +
+                        platform::toScreen(rowText(row, GazetteColumn) + " (" + rowText(row, NumberYearColumn) + ")"));
     Memo1->moveCursor(QTextCursor::Start);
     if (title.isEmpty()) {
         return;
@@ -332,10 +326,7 @@ void Tselekt::SpeedButton3Click()
     if (row == nullptr || Form1 == nullptr) {
         return;
     }
-    Form1->PageControl1->setCurrentIndex(5);
-    platform::setFieldText(Form1->Edit7, rowText(row, TitleColumn));
-    QCoreApplication::processEvents();
-    Form1->SpeedButton22->click();
+    Form1->searchArchiveFor(rowText(row, TitleColumn));
     close();
 }
 

@@ -21,7 +21,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTabWidget>
 
 using display::Script;
 
@@ -219,10 +218,7 @@ void TForm3::SpeedButton9Click()
     if (Form1 == nullptr) {
         return;
     }
-    Form1->PageControl1->setCurrentIndex(5);
-    platform::setFieldText(Form1->Edit7, platform::caption(this));
-    QCoreApplication::processEvents();
-    Form1->SpeedButton22->click();
+    Form1->searchArchiveFor(platform::caption(this));
     if (selekt != nullptr) {
         selekt->close();
     }

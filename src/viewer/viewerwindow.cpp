@@ -5,7 +5,6 @@
 #include "viewerwindow.h"
 
 #include "appvalues.h"
-#include "clipboard.h"
 #include "documentwindows.h"
 #include "filter.h"
 #include "findfield.h"
@@ -478,13 +477,7 @@ void TForm3::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) {
-        // Minimising the viewer minimises the whole program, as the main window does.
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (w != this && w->isVisible() && !w->isMinimized()) {
-                w->showMinimized();
-            }
-        }
-        platform::appclear();
+        minimiseProgram(this);
     }
 }
 

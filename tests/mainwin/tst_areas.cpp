@@ -7,6 +7,7 @@
 
 #include "demo.h"
 #include "images.h"
+#include "paths.h"
 #include "screentext.h"
 #include "table.h"
 
@@ -15,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <sqlite3.h>
 
 using testsupport::Prompt;
 using testsupport::rowsOf;
@@ -91,6 +93,7 @@ private slots:
     void escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed();
     void phraseSearchOverTheListing();
     void openingAListedRegulation();
+    void aListingThatFailsLeavesTheRegulationsUnfiltered();
 };
 
 void TestAreas::listsByAreaAndType()
@@ -275,6 +278,35 @@ void TestAreas::openingAListedRegulation()
         QTest::keyClick(f->ListBox3, Qt::Key_Return);
         QCOMPARE(viewer.lines().size(), 2);
         QCOMPARE(viewer.lines().last(), QByteArray(demo::FirstLawTitle) + "|1|12/2005");
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+void TestAreas::aListingThatFailsLeavesTheRegulationsUnfiltered()
+{
+    ProgramFixture program(40);
+    // A damaged version table: a later version that is no number cannot be read as one, so the
+    // listing fails at the first regulation that has a version record.
+    const QString versions = platform::findFileNoCase(program.path("Podatci"), "TB_Arhiva.db");
+    QVERIFY(!versions.isEmpty());
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(versions).constData(), &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db, "UPDATE records SET NASLEDJUJE_GA = 'x'", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(rc, SQLITE_OK);
+
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->PageControl1->setCurrentIndex(1);
+        // The first activation stumbles over the same record; only the listing is looked at.
+        program.prompter.clear();
+        selectNode(f, f->TreeView1->topLevelItem(0)->child(0));
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QCOMPARE(program.prompter.asked().first().kind, Prompt::Error);
+        QCOMPARE(f->Zakoni.filter(), QByteArray());
+        QCOMPARE(f->ProgressBar1->value(), 0);
+        QVERIFY(!f->isBusy());
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

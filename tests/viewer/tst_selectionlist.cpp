@@ -6,11 +6,14 @@
 #include "programfixture.h"
 #include "recordingwindows.h"
 
+#include "clipboard.h"
 #include "demo.h"
 #include "images.h"
 #include "screentext.h"
 #include "table.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -87,6 +90,7 @@ private slots:
     void rowsFindAndDetails();
     void sortingAndReopening();
     void openingAndTheArchiveJump();
+    void minimisingMinimisesTheProgramAndFlattensTheClipboard();
 };
 
 void TestSelectionList::rowsFindAndDetails()
@@ -265,6 +269,23 @@ void TestSelectionList::openingAndTheArchiveJump()
         QVERIFY(f->Listbox9->topLevelItemCount() >= 3);
         QCOMPARE(selekt->Listbox1->topLevelItemCount(), 0);
         QVERIFY(selekt->ReloadFlag);
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
+}
+
+void TestSelectionList::minimisingMinimisesTheProgramAndFlattensTheClipboard()
+{
+    ProgramFixture program(40);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        QVERIFY(showWith({{ChainTitle, Gazette, "1/2001"}}, [&] {
+            platform::copyToClipboard(ChainTitle);
+            selekt->showMinimized();
+            QTRY_VERIFY(Form1->isMinimized());
+            QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Zakon o porezu na dohodak gradjana"));
+            selekt->showMaximized();
+            Form1->showMaximized();
+        }));
     }));
     QVERIFY(program.prompter.asked().isEmpty());
 }
