@@ -68,8 +68,11 @@ bool TForm1::openRegulation(const RegulationToOpen& what)
     {
         const QByteArray savedFilter = Glavna.filter();
         // Whatever happens while the viewer is open, the regulations follow the publications again
-        // afterwards, in their order, and the publications get their filter back.
+        // afterwards, unfiltered (the viewer's closing empties the filter; a regulation that was
+        // not found or a step that threw leaves it to this), in their order, and the publications
+        // get their filter back.
         const Restore restore([this, savedFilter] {
+            Zakoni.setFilter({});
             Zakoni.setMasterFields("ID_BROJA");
             Glavna.setFilter(savedFilter);
             Zakoni.setIndexFieldNames("ID_ZAKONA");

@@ -154,10 +154,7 @@ void TForm1::PopupMenuItemsClick(int index)
         return;
     }
     // An opinion's title opens nothing and says nothing here; the list's own command explains.
-    reported([&] {
-        openRegulation({title, {}, true, false, false});
-        Zakoni.setFilter({});
-    });
+    reported([&] { openRegulation({title, {}, true, false, false}); });
 }
 
 void TForm1::dodajuceste(const QByteArray& title)
@@ -204,11 +201,7 @@ void TForm1::ListBox8DblClick()
     }
     const QByteArray title = platform::fromScreen(entry->text());
     reported([&] {
-        const bool shown = openRegulation({title, {}, true, false, false});
-        // Also when nothing was shown: the regulations are not left filtered to a title that
-        // no regulation has.
-        Zakoni.setFilter({});
-        if (!shown) {
+        if (!openRegulation({title, {}, true, false, false})) {
             platform::prompter().message("Za pristup misljenjima koristite deo Misljenja");
             const QList<QListWidgetItem*> same = ListBox8->findItems(platform::toScreen(title), Qt::MatchExactly);
             if (!same.isEmpty()) {
