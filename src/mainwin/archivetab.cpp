@@ -35,7 +35,6 @@ using platform::named;
 
 namespace {
 
-constexpr int kArchivePage = 5;
 
 // A bar between the two halves of the tab: dragging it changes the height of the panel above it,
 // which the window otherwise sets to half the tab on every resize.
@@ -211,7 +210,7 @@ void TForm1::SpeedButton22Click()
 
 void TForm1::searchArchiveFor(const QByteArray& title)
 {
-    PageControl1->setCurrentIndex(kArchivePage);
+    PageControl1->setCurrentIndex(mainpage::Archive);
     platform::setFieldText(Edit7, title);
     QCoreApplication::processEvents();
     SpeedButton22->click();

@@ -45,7 +45,6 @@ using platform::named;
 
 namespace {
 
-constexpr int kContractsTab = 6;
 constexpr int kUserContractsPage = 1;
 // Entry fields: 250 pixels wide on the tabs' pale yellow.
 constexpr int kFieldWidth = 250;
@@ -161,10 +160,10 @@ void TForm1::buildContractsTab(QWidget* page)
 
     // The user's edits are saved when the user leaves the tab, as when leaving the page.
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (m_onContractsTab && index != kContractsTab) {
+        if (m_onContractsTab && index != mainpage::Contracts) {
             saveUserContract();
         }
-        m_onContractsTab = index == kContractsTab;
+        m_onContractsTab = index == mainpage::Contracts;
     });
     // The list and the edit fields follow the table, whoever moves or changes it.
     connect(&KorisnickiUgovori, &engine::Table::recordSetChanged, this, [this] {

@@ -48,6 +48,11 @@ public:
 
 // The main window holds the collection's table objects itself (Form1->Zakoni), as every window
 // reaches them through it.
+// The pages of the main window's PageControl1, by index.
+namespace mainpage {
+enum Index { Gazettes = 0, Areas, Search, PersonalLists, Opinions, Archive, Contracts, Settings, Help };
+} // namespace mainpage
+
 class TForm1 final : public QMainWindow, public data::MainTables {
     Q_OBJECT
 public:

@@ -204,19 +204,19 @@ void TForm1::proveripropise()
 void TForm1::osvezi()
 {
     switch (PageControl1->currentIndex()) {
-    case 0:
+    case mainpage::Gazettes:
         ComboBox3->setEnabled(false);
         Zakoni.setMasterFields("ID_BROJA");
         Zakoni.setFilter({});
         Zakoni.setFiltered(true);
         Zakoni.setIndexFieldNames("ID_ZAKONA");
         break;
-    case 2:
+    case mainpage::Search:
         ComboBox3->setEnabled(false);
         Zakoni.setMasterFields({});
         RadioButton6->setChecked(true);
         break;
-    case 6: {
+    case mainpage::Contracts: {
         const bool third = ugovori.isActive() && ugovori.field(3).asInteger() == 3;
         for (QLineEdit* e : {Edit17, Edit18}) {
             e->setEnabled(third);

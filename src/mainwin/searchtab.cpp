@@ -42,7 +42,6 @@ using recentsearches::Scope;
 namespace {
 
 const QByteArray kAllGazettes = "Sva glasila";
-constexpr int kSearchPage = 2;
 // How often a running search shows its new hits and its progress; it lets messages run at least
 // this often too (pumpMessages).
 constexpr int kShowEveryMs = 20;
@@ -234,7 +233,7 @@ void TForm1::ListBox4DblClick()
     ReplayingSearch = true;
     const recentsearches::Replay replay = recentsearches::parse(platform::fromScreen(entry->text()));
     platform::setFieldText(Edit2, replay.query);
-    PageControl1->setCurrentIndex(kSearchPage);
+    PageControl1->setCurrentIndex(mainpage::Search);
     (replay.scope == Scope::TitlesAndTexts ? RadioButton5 : RadioButton6)->setChecked(true);
     SpeedButton1->click();
     // Also when the button took no click: the flag must not swallow the user's next entry.

@@ -27,11 +27,6 @@ using platform::named;
 
 Trelacije* relacije = nullptr;
 
-namespace {
-constexpr int kOpinionsPage = 4;
-constexpr int kSearchPage = 2;
-} // namespace
-
 Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("relacije"));
@@ -175,13 +170,13 @@ void Trelacije::findDocument(bool fromButton)
     const QByteArray title = controls::rowText(row, 0);
     if (m_listsOpinions) {
         platform::setFieldText(Form1->Edit8, title);
-        Form1->PageControl1->setCurrentIndex(kOpinionsPage);
+        Form1->PageControl1->setCurrentIndex(mainpage::Opinions);
         QCoreApplication::processEvents();
         Form1->show();
         Form1->SpeedButton14->click();
     } else {
         platform::setFieldText(Form1->Edit2, title);
-        Form1->PageControl1->setCurrentIndex(kSearchPage);
+        Form1->PageControl1->setCurrentIndex(mainpage::Search);
         Form1->show();
         QCoreApplication::processEvents();
         // A relation names a regulation by its title, so the titles are searched.
