@@ -7,11 +7,37 @@
 namespace engine {
 
 // Every failure of the database engine: a missing alias or table file, a wrong password, an
-// unknown field, a malformed filter, a failed write. The text says what and where.
+// unknown field, a malformed filter, a failed write. The text says what and where, for the log
+// and for developers; what the user is told is made from the kind and the file
+// (data::userMessage), so it can be said in the program's language and say what to do.
 class Error final : public std::runtime_error {
 public:
-    explicit Error(const QString& message) : std::runtime_error(message.toStdString()) {}
+    enum class Kind {
+        Other,     // a fault of the program's own (a bad filter, an unknown field), or not known
+        Missing,   // the table file is not there
+        NotATable, // the file is there but is no table file (random bytes, another kind of file)
+        Password,  // the file does not take the session's password
+        Damaged,   // the file is a table file but its contents are damaged or cut
+        Fields,    // the file's fields differ from the table's record type
+        DiskFull,  // a write found no room on the disk
+        ReadOnly,  // the file or its folder may not be written
+        Locked,    // another program holds the file
+    };
+
+    explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}
+    // `file` is the table file concerned (a path or a name), empty when none is.
+    Error(Kind kind, const QString& file, const QString& message)
+        : std::runtime_error(message.toStdString()), m_kind(kind), m_file(file)
+    {
+    }
+
     QString message() const { return QString::fromStdString(what()); }
+    Kind kind() const { return m_kind; }
+    const QString& file() const { return m_file; }
+
+private:
+    Kind m_kind;
+    QString m_file;
 };
 
 } // namespace engine

@@ -3,6 +3,7 @@
 #include "hints.h"
 #include "images.h"
 #include "prompter.h"
+#include "usermessages.h"
 
 #include <algorithm>
 #include <climits>
@@ -166,7 +167,7 @@ void sortByColumn(QTreeWidget* list, sortrules::Rule rule, int column)
 
 void reportFailure(const engine::Error& e)
 {
-    platform::prompter().error(e.message().toLocal8Bit());
+    platform::prompter().error(data::userMessage(e));
 }
 
 void PendingRows::flush()

@@ -1,0 +1,19 @@
+#pragma once
+
+// What the user is told of a failure: in the program's language (YUSCII, like every message),
+// naming the file concerned and saying what the user can do about it. The engine's own text,
+// meant for the log and for developers, is never what a message box shows.
+
+#include "error.h"
+
+#include <QByteArray>
+
+namespace data {
+
+// Two lines joined by CR LF: what happened, naming the table's file, and what to do.
+QByteArray userMessage(const engine::Error& e);
+
+// The file's name as the messages give it: the name alone, without its folder.
+QByteArray messageFileName(const QString& file);
+
+} // namespace data
