@@ -147,8 +147,7 @@ void TForm2::pocetak()
 
 void TForm2::installfonts()
 {
-    platform::ApplicationFontTable table;
-    const platform::FontNames names = platform::installFonts(table, platform::programFolder());
+    const platform::FontNames names = platform::makeFontsAvailable(platform::programFolder());
     appvalues::LatinFontName = names.latin;
     appvalues::CyrillicFontName = names.cyrillic;
     appvalues::UIFontName = names.ui;

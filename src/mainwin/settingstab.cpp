@@ -125,7 +125,7 @@ void TForm1::buildSettingsTab(QWidget* page)
 void TForm1::SpeedButton26Click()
 {
     if (platform::checkDefaultPrinter()) {
-        platform::printerEnvironment().printerSetup(this);
+        platform::printerEnvironment().choosePrinter(this);
     }
 }
 

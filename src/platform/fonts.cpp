@@ -1,9 +1,14 @@
 #include "fonts.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QHash>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
+
+#include <fontconfig/fontconfig.h>
 
 namespace platform {
 namespace {
@@ -54,6 +59,70 @@ void ApplicationFontTable::removeFontFile(const QString& path)
     }
 }
 
+DesktopFontTable::DesktopFontTable() : m_config(FcInitLoadConfigAndFonts()) {}
+
+DesktopFontTable::~DesktopFontTable()
+{
+    if (m_config != nullptr) {
+        FcConfigDestroy(m_config);
+    }
+}
+
+bool DesktopFontTable::hasFamily(const QString& family) const
+{
+    if (m_config == nullptr) {
+        // Nothing can be told about the desktop; giving it the files again does no harm.
+        return false;
+    }
+    const QByteArray name = family.toUtf8();
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.constData()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    FcFontSet* fonts = FcFontList(m_config, pattern, objects);
+    const bool found = fonts != nullptr && fonts->nfont > 0;
+    if (fonts != nullptr) {
+        FcFontSetDestroy(fonts);
+    }
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+void DesktopFontTable::addFontFile(const QString& path)
+{
+    QFile source(path);
+    if (!QDir().mkpath(folder()) || !source.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    // Written whole under another name and renamed into place: a desktop that scans the folder
+    // meanwhile never meets half a font.
+    QSaveFile target(QDir(folder()).filePath(QFileInfo(path).fileName()));
+    if (target.open(QIODevice::WriteOnly) && target.write(source.readAll()) == source.size() && target.commit()) {
+        m_added = true;
+    }
+}
+
+void DesktopFontTable::updateCache()
+{
+    if (!m_added || m_config == nullptr) {
+        return;
+    }
+    // Forced scans write the caches of the font folder (which now lists our folder) and of ours.
+    const QString fonts = QFileInfo(folder()).path();
+    for (const QString& dir : {fonts, folder()}) {
+        const QByteArray name = QFile::encodeName(dir);
+        if (FcCache* cache = FcDirCacheRead(reinterpret_cast<const FcChar8*>(name.constData()), FcTrue, m_config)) {
+            FcDirCacheUnload(cache);
+        }
+    }
+    m_added = false;
+}
+
+QString DesktopFontTable::folder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/fonts/Korvelin");
+}
+
 FontNames installFonts(FontTable& table, const QString& folder)
 {
     const QDir dir(folder);
@@ -77,6 +146,20 @@ void uninstallFonts(FontTable& table, const QString& folder)
             }
         }
     }
+}
+
+FontNames makeFontsAvailable(const QString& folder)
+{
+    // The process's own table is read before the desktop gets new files: the families it lacks
+    // are then loaded from the files beside the program, which stay while it runs.
+    QFontDatabase::families();
+    {
+        DesktopFontTable desktop;
+        installFonts(desktop, folder);
+        desktop.updateCache();
+    }
+    ApplicationFontTable program;
+    return installFonts(program, folder);
 }
 
 } // namespace platform

@@ -2,13 +2,35 @@
 
 #include "prompter.h"
 
+#include "display.h"
+
+#include <QDialogButtonBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 
 namespace platform {
 namespace {
+
+// The platform's print dialog, keeping its choice of printer and options, in the program's
+// language: titled for the step it is and its confirming button labelled for what it leads to.
+void label(QPrintDialog& dialog, const QByteArray& title, const QByteArray& confirm)
+{
+    dialog.setWindowTitle(display::toUnicode(title));
+    for (QDialogButtonBox* buttons : dialog.findChildren<QDialogButtonBox*>()) {
+        if (buttons->window() != &dialog) {
+            continue;
+        }
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok)) {
+            ok->setText(display::toUnicode(confirm));
+        }
+        if (QPushButton* cancel = buttons->button(QDialogButtonBox::Cancel)) {
+            cancel->setText(display::toUnicode("Otka`i"));
+        }
+    }
+}
 
 class SystemPrinterEnvironment final : public PrinterEnvironment {
 public:
@@ -25,12 +47,9 @@ public:
         return *m_printer;
     }
 
-    bool printerSetup(QWidget* parent) override
-    {
-        QPrintDialog dialog(&printer(), parent);
-        dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
-        return dialog.exec() == QDialog::Accepted;
-    }
+    bool printerSetup(QWidget* parent) override { return setup(parent, "Prikaz {tampe"); }
+
+    bool choosePrinter(QWidget* parent) override { return setup(parent, "Izaberi"); }
 
     std::optional<PrintRequest> printDialog(QWidget* parent, int minPage, int maxPage) override
     {
@@ -40,6 +59,7 @@ public:
         QPrintDialog dialog(&target, parent);
         dialog.setOptions(QAbstractPrintDialog::PrintPageRange);
         dialog.setMinMax(minPage, maxPage);
+        label(dialog, "[tampa", "[tampaj");
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }
@@ -65,6 +85,14 @@ public:
     }
 
 private:
+    bool setup(QWidget* parent, const QByteArray& confirm)
+    {
+        QPrintDialog dialog(&printer(), parent);
+        dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
+        label(dialog, "Pode{avanje {tampa~a", confirm);
+        return dialog.exec() == QDialog::Accepted;
+    }
+
     std::unique_ptr<QPrinter> m_printer;
 };
 
@@ -74,8 +102,13 @@ PrinterEnvironment* g_current = nullptr;
 
 PrinterEnvironment& printerEnvironment()
 {
+    return g_current ? *g_current : systemPrinterEnvironment();
+}
+
+PrinterEnvironment& systemPrinterEnvironment()
+{
     static SystemPrinterEnvironment system;
-    return g_current ? *g_current : system;
+    return system;
 }
 
 void setPrinterEnvironment(PrinterEnvironment* env)

@@ -5,9 +5,9 @@
 // start of a print job. Tests install an environment of their own that prints to files and
 // answers the dialogs, so no dialog ever waits for a user.
 
-#include <QString>
 #include <memory>
 #include <optional>
+#include <QString>
 
 class QPainter;
 class QPrinter;
@@ -33,8 +33,13 @@ public:
     virtual bool printersInstalled() const = 0;
     // The printer pages are laid out for and printed on; the dialogs below configure it.
     virtual QPrinter& printer() = 0;
-    // The printer set-up dialog; true when the user confirmed it.
+    // The printer set-up dialog of the steps before a print, whose confirming goes on to the print
+    // preview; true when the user confirmed it.
     virtual bool printerSetup(QWidget* parent) = 0;
+    // The same dialog opened only to choose the printer (the settings tab), whose confirming keeps
+    // the choice for the prints to come; true when the user confirmed it. Unless an environment
+    // tells the two apart, the set-up above.
+    virtual bool choosePrinter(QWidget* parent) { return printerSetup(parent); }
     // The print dialog offering the pages `minPage` to `maxPage` and a number of copies;
     // nullopt when the user cancelled it.
     virtual std::optional<PrintRequest> printDialog(QWidget* parent, int minPage, int maxPage) = 0;
@@ -45,6 +50,8 @@ public:
 
 // The environment in use: the system's printers unless a test has installed its own.
 PrinterEnvironment& printerEnvironment();
+// The system's printers and their dialogs, whatever environment is installed.
+PrinterEnvironment& systemPrinterEnvironment();
 // Installs `env` (not owned); nullptr goes back to the system's.
 void setPrinterEnvironment(PrinterEnvironment* env);
 

@@ -132,7 +132,7 @@ TPageSetupForm::TPageSetupForm(QWidget* parent) : QDialog(parent)
     }
     right->addLayout(buttons);
     connect(PrinterSetupBut, &QPushButton::clicked, this,
-            [this] { platform::printerEnvironment().printerSetup(this); });
+            [this] { platform::printerEnvironment().choosePrinter(this); });
     connect(OKBut, &QPushButton::clicked, this, &TPageSetupForm::accept);
     connect(CancelBut, &QPushButton::clicked, this, &TPageSetupForm::reject);
     connect(DefaultBut, &QPushButton::clicked, this, &TPageSetupForm::setDefaultClick);

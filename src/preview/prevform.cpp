@@ -7,6 +7,7 @@
 #include "prompter.h"
 #include "screentext.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -128,6 +129,13 @@ void TPreviewForm::buildToolBar()
     FitWidthBut = toolButton(bar, "FitWidthBut", "Fit to Width");
     FitWidthBut->setText(QStringLiteral("|<>|"));
     FitWidthBut->setCheckable(true);
+    // Their captions are drawings made of brackets and bars, which the interface font draws as
+    // the YUSCII letters (Š, Ć, đ): they keep the system's font.
+    QFont system = QApplication::font();
+    system.setFamily(system.family());
+    for (QToolButton* b : {FitPageBut, FitWidthBut}) {
+        b->setFont(system);
+    }
     ZoomCursorBut = toolButton(bar, "ZoomCursorBut", "Selects the Zoom Tool to zoom in or out");
     ZoomCursorBut->setIcon(QIcon(zoomCursor().pixmap()));
     ZoomCursorBut->setCheckable(true);

@@ -1,27 +1,29 @@
 #include "clipboard.h"
-#include "fonts.h"
-#include "prompter.h"
-#include "paths.h"
-#include "registry.h"
 #include "fileversion.h"
+#include "fonts.h"
 #include "hints.h"
-#include "singleinstance.h"
-#include "statusbar.h"
+#include "paths.h"
+#include "prompter.h"
+#include "registry.h"
 #include "screentext.h"
 #include "scriptedprompter.h"
+#include "singleinstance.h"
+#include "statusbar.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QStatusTipEvent>
 #include <QtTest>
 
 using platform::KeyFilter;
@@ -41,6 +43,8 @@ private slots:
     void fileLookupIgnoresCase();
     void scriptedPrompterRecords();
     void messageLinesBreakOnceAtEachLineEnd();
+    void boxesSpeakTheProgramsLanguage();
+    void inputBoxFitsItsTitle();
     void registryKeys();
     void namedMutexMarksOneInstance();
     void versionInfoBlocks();
@@ -168,8 +172,8 @@ void TestPlatform::fontsInstallMissingFamiliesOnly()
 
     FakeFontTable none;
     platform::installFonts(none, "/nowhere");
-    QCOMPARE(none.added, QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF", "Cir Helvetica Bold.TTF",
-                                      "Yuerife.FON"}));
+    QCOMPARE(none.added,
+             QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF", "Cir Helvetica Bold.TTF", "Yuerife.FON"}));
 }
 
 void TestPlatform::generatedFontsLoad()
@@ -184,7 +188,7 @@ void TestPlatform::generatedFontsLoad()
     QVERIFY(QFontDatabase::styles(names.latin).contains(QStringLiteral("Bold")));
     QVERIFY(QFontDatabase::styles(names.cyrillic).contains(QStringLiteral("Bold")));
     // The fonts carry the letters the screen shows.
-    QVERIFY(QFontMetrics(QFont(names.latin)).inFont(QChar(0x0161)));   // š
+    QVERIFY(QFontMetrics(QFont(names.latin)).inFont(QChar(0x0161)));    // š
     QVERIFY(QFontMetrics(QFont(names.cyrillic)).inFont(QChar(0x045A))); // њ
 }
 
@@ -211,7 +215,8 @@ void TestPlatform::scriptedPrompterRecords()
     prompter.answerInput(QByteArray("C:\\podatci"));
     platform::prompter().message("Gre{ka");
     QVERIFY(platform::prompter().confirm("Nastaviti?"));
-    QCOMPARE(platform::prompter().input("Naslov", "Direktorijum podaci:", "x"), std::optional<QByteArray>("C:\\podatci"));
+    QCOMPARE(platform::prompter().input("Naslov", "Direktorijum podaci:", "x"),
+             std::optional<QByteArray>("C:\\podatci"));
     QVERIFY(prompter.unexpected().isEmpty());
     // A question nobody scripted is cancelled and reported, never shown.
     QCOMPARE(platform::prompter().warningYesNoCancel("Sure?"), platform::Answer::Cancel);
@@ -237,6 +242,44 @@ QString answerNextBox(const std::function<void()>& ask, QMessageBox::StandardBut
     poll.start();
     ask();
     return shown;
+}
+
+// Runs `ask`; while the dialog it shows is open, hands that dialog to `handle`, which closes it.
+void whileDialog(const std::function<void()>& ask, const std::function<void(QDialog*)>& handle)
+{
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            handle(dialog);
+        }
+    });
+    poll.start();
+    ask();
+}
+
+QStringList buttonTexts(const QDialog* dialog)
+{
+    QStringList texts;
+    for (const QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->isVisible()) {
+            texts << button->text();
+        }
+    }
+    texts.sort();
+    return texts;
+}
+
+void clickButton(QDialog* dialog, const QString& text)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    }
+    QFAIL(qPrintable("no button " + text));
 }
 
 } // namespace
@@ -267,6 +310,82 @@ void TestPlatform::messageLinesBreakOnceAtEachLineEnd()
                            QMessageBox::Ok),
              QStringLiteral("Prekratak tekst!\nNastaviti?"));
     QVERIFY(confirmed);
+}
+
+// Every box and question is the program's own: its title and buttons are Serbian, and each button
+// gives its own answer.
+void TestPlatform::boxesSpeakTheProgramsLanguage()
+{
+    platform::setPrompter(nullptr);
+    const QString ok = QStringLiteral("U redu");
+    const QString cancel = QStringLiteral("Otkaži");
+    QStringList seen;
+    auto take = [&](const QString& click) {
+        return [&, click](QDialog* dialog) {
+            seen = buttonTexts(dialog);
+            seen.prepend(dialog->windowTitle());
+            clickButton(dialog, click);
+        };
+    };
+
+    whileDialog([] { platform::prompter().message("Printer nije detektovan"); }, take(ok));
+    QCOMPARE(seen, QStringList({"Korvelin", ok}));
+    whileDialog([] { platform::prompter().error("Gre{ka"); }, take(ok));
+    QCOMPARE(seen, QStringList({"Korvelin", ok}));
+
+    bool confirmed = true;
+    whileDialog([&] { confirmed = platform::prompter().confirm("Nastaviti?"); }, take(cancel));
+    QCOMPARE(seen, QStringList({"Potvrda", cancel, ok}));
+    QVERIFY(!confirmed);
+    whileDialog([&] { confirmed = platform::prompter().confirm("Nastaviti?"); }, take(ok));
+    QVERIFY(confirmed);
+
+    const QHash<QString, platform::Answer> answers = {
+        {"Da", platform::Answer::Yes}, {"Ne", platform::Answer::No}, {cancel, platform::Answer::Cancel}};
+    for (auto it = answers.begin(); it != answers.end(); ++it) {
+        platform::Answer answer = platform::Answer::Ok;
+        whileDialog([&] { answer = platform::prompter().warningYesNoCancel("Obrisati?"); }, take(it.key()));
+        QCOMPARE(seen, QStringList({"Upozorenje", "Da", "Ne", cancel}));
+        QCOMPARE(answer, it.value());
+    }
+
+    std::optional<QByteArray> typed;
+    whileDialog([&] { typed = platform::prompter().input("Naslov", "Naziv:", "Ugovor ~"); }, take(cancel));
+    QCOMPARE(seen, QStringList({"Naslov", cancel, ok}));
+    QCOMPARE(typed, std::nullopt);
+    whileDialog([&] { typed = platform::prompter().input("Naslov", "Naziv:", "Ugovor ~"); }, take(ok));
+    QCOMPARE(typed, std::optional<QByteArray>("Ugovor ~"));
+}
+
+// The name question of the contracts tab has a long title and a short answer field: the box is
+// wide enough for the title bar to show the title whole.
+void TestPlatform::inputBoxFitsItsTitle()
+{
+    platform::setPrompter(nullptr);
+    QWidget owner;
+    owner.resize(300, 200);
+    owner.show();
+    owner.activateWindow();
+    const QByteArray title = "Ugovor sa ovim imenom postoji u bazi!";
+    int width = 0;
+    QString shownTitle;
+    whileDialog(
+        [&] {
+            platform::prompter().input(title,
+                                       "Predlazemo da koristite naziv slican ovom:\r\nKorisnicki Ugovor (1/2/2024)",
+                                       "Korisnicki Ugovor (1/2/2024)");
+        },
+        [&](QDialog* dialog) {
+            width = dialog->width();
+            shownTitle = dialog->windowTitle();
+            dialog->reject();
+        });
+    QCOMPARE(shownTitle, QString::fromLatin1(title));
+    QFont bold = QApplication::font("QMdiSubWindowTitleBar");
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // The title, and room for the window manager's icon and three buttons.
+    QVERIFY2(width >= metrics.horizontalAdvance(shownTitle) + 4 * metrics.height(), qPrintable(QString::number(width)));
 }
 
 void TestPlatform::registryKeys()

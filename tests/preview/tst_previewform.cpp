@@ -1,3 +1,4 @@
+#include "appvalues.h"
 #include "hints.h"
 #include "pdfprinterenv.h"
 #include "prevform.h"
@@ -11,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
+#include <QRawFont>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusTipEvent>
@@ -41,6 +44,7 @@ private slots:
     void hintsStayOutWhileOpen();
     void previewIsModalAndStartsAsDesigned_data();
     void previewIsModalAndStartsAsDesigned();
+    void fitButtonsShowTheirBrackets();
 
 private:
     // A window of the given size showing `printer`'s document at the zoom item `item`.
@@ -390,6 +394,34 @@ void TestPreviewForm::previewIsModalAndStartsAsDesigned()
     QCOMPARE(title, QStringLiteral("Korvelin"));
     QVERIFY(maximized);
     QCOMPARE(printer.PageCount(), 2); // a preview consumes nothing
+}
+
+// The window is in the interface font, which draws the YUSCII codes as letters; the fit buttons'
+// captions are drawings of brackets and bars, and must not read "Š Ć" and "đ<>đ".
+void TestPreviewForm::fitButtonsShowTheirBrackets()
+{
+    const QString saved = appvalues::UIFontName;
+    appvalues::UIFontName = QStringLiteral("YU Sans Serif");
+    TPreviewPrinter printer;
+    drawPages(printer, 1);
+    const auto form = openForm(printer, QSize(800, 600), 0);
+    appvalues::UIFontName = saved;
+    QVERIFY(form);
+    auto drawsAlike = [](const QFont& font, QChar a, QChar b) {
+        const QRawFont raw = QRawFont::fromFont(font);
+        const QList<quint32> glyphs = raw.glyphIndexesForString(QString(a) + b);
+        return glyphs.size() == 2 && raw.pathForGlyph(glyphs[0]) == raw.pathForGlyph(glyphs[1]);
+    };
+    // The rest of the window speaks through the interface font, which is a YUSCII one.
+    QCOMPARE(QFontInfo(form->PrintBut->font()).family(), QStringLiteral("YU Sans Serif"));
+    QVERIFY(drawsAlike(form->PrintBut->font(), '[', QChar(0x0160)));
+    QCOMPARE(form->FitPageBut->text(), QStringLiteral("[ ]"));
+    QCOMPARE(form->FitWidthBut->text(), QStringLiteral("|<>|"));
+    for (const QToolButton* button : {form->FitPageBut, form->FitWidthBut}) {
+        QVERIFY(!drawsAlike(button->font(), '[', QChar(0x0160))); // Š
+        QVERIFY(!drawsAlike(button->font(), ']', QChar(0x0106))); // Ć
+        QVERIFY(!drawsAlike(button->font(), '|', QChar(0x0111))); // đ
+    }
 }
 
 QTEST_MAIN(TestPreviewForm)
