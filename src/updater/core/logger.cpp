@@ -2,8 +2,7 @@
 
 TLogger::TLogger(const QString& fileName) : m_file(fileName)
 {
-    m_file.setDirectWriteFallback(false);
-    m_opened = m_file.open(QIODevice::WriteOnly);
+    m_opened = m_file.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
 TLogger::~TLogger()
@@ -11,16 +10,21 @@ TLogger::~TLogger()
     try {
         close();
     } catch (const LogError&) {
-        // Nothing more can be told from a destructor; the lines written so far stay beside it.
+        // Nothing more can be told from a destructor; every line written is already in the file.
     }
 }
 
 void TLogger::Log(const QByteArray& text)
 {
-    const QMutexLocker locker(&m_lock);
-    const QByteArray line = text + "\r\n";
-    if (!m_opened || m_file.write(line) != line.size() || !m_file.flush()) {
-        throw LogError("Cannot write the update log " + m_file.fileName().toStdString());
+    {
+        const QMutexLocker locker(&m_lock);
+        const QByteArray line = text + "\r\n";
+        if (!m_opened || m_file.write(line) != line.size() || !m_file.flush()) {
+            throw LogError("Cannot write the update log " + m_file.fileName().toStdString());
+        }
+    }
+    if (const auto& hook = lineWritten()) {
+        hook(text);
     }
 }
 
@@ -31,12 +35,19 @@ void TLogger::close()
         return;
     }
     m_opened = false;
-    if (!m_file.commit()) {
-        throw LogError("Cannot save the update log " + m_file.fileName().toStdString());
+    m_file.close();
+    if (m_file.error() != QFileDevice::NoError) {
+        throw LogError("Cannot close the update log " + m_file.fileName().toStdString());
     }
 }
 
 QByteArray TLogger::stamped(const QByteArray& text, const QTime& time)
 {
     return '[' + time.toString(QStringLiteral("HH:mm:ss")).toLatin1() + ']' + text;
+}
+
+std::function<void(const QByteArray&)>& TLogger::lineWritten()
+{
+    static std::function<void(const QByteArray&)> hook;
+    return hook;
 }
