@@ -150,7 +150,9 @@ void Tupdater::takeProxyFromMainWindow()
     if (Form1 == nullptr || !Form1->CheckBox4->isChecked()) {
         return;
     }
-    m_account.proxyHost = Form1->Edit14->text().trimmed();
+    // The field shows YUSCII as letters ("@" as "Ž"); the address is what the field holds, as the
+    // main window saves it.
+    m_account.proxyHost = QString::fromLatin1(platform::fromScreen(Form1->Edit14->text())).trimmed();
     if (Form1->cfg.size() > 4 && LenientStrToInt(QString::fromLatin1(Form1->cfg[4])) != 0) {
         // A port that is no number leaves the proxy's usual port rather than stopping the
         // window's set-up.

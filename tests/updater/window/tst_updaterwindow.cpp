@@ -441,12 +441,13 @@ private slots:
         QFETCH(QByteArray, port);
         QFETCH(int, expected);
         ProgramFixture program(20);
-        program.writeFile("korvelin.cfg", "1\r\n2\r\nKoristi proxy\r\nproxy.example\r\n" + port +
+        // "@" is a YUSCII letter on the screen ("Ž"): the address keeps it as the file holds it.
+        program.writeFile("korvelin.cfg", "1\r\n2\r\nKoristi proxy\r\nkorisnik@proxy.example\r\n" + port +
                                               "\r\n10\r\n16\r\n14\r\n9/12/2019\r\n\r\n");
         QDir().mkpath(program.path("updates"));
         program.writeFile("updates/1.zip", "old download");
         program.start();
-        QCOMPARE(updater->account().proxyHost, QStringLiteral("proxy.example"));
+        QCOMPARE(updater->account().proxyHost, QStringLiteral("korisnik@proxy.example"));
         QCOMPARE(updater->account().proxyPort, expected);
         QVERIFY(QFile::exists(program.path("updates/001.zip")));
     }
