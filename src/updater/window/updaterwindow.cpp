@@ -1,11 +1,12 @@
 // The updater window's controls, its creation (the table utility, the fonts, the proxy of the
-// main window, the renames of short archive names) and the FTP client's events.
+// main window, the renames of short archive names), its closing and the FTP client's events.
 
 #include "updaterwindow.h"
 
 #include "appvalues.h"
 #include "lenient.h"
 #include "mainwindow.h"
+#include "prompter.h"
 #include "screentext.h"
 #include "statusbar.h"
 #include "updaterules.h"
@@ -186,6 +187,18 @@ void Tupdater::showUpdater()
 void Tupdater::SpeedButton4Click()
 {
     close();
+}
+
+// A window hidden while its run goes on would free the main window over tables being installed,
+// and a program closed meanwhile would save its lists before the install ended. So the run is
+// always seen to its end; the run itself pauses while the word is read.
+void Tupdater::reject()
+{
+    if (m_running) {
+        platform::prompter().message("A`uriranje je u toku. Prozor mo`e da se zatvori kada se a`uriranje zavr{i.");
+        return;
+    }
+    QDialog::reject();
 }
 
 void Tupdater::setStatus(const QByteArray& text)
