@@ -1,12 +1,14 @@
-// Installing an update archive must stay within twice the time of the sqlite3 command-line tool
-// doing the same work on the same files: an archive that changes 5,000 of 20,000 regulations and
-// adds 1,000, each touched table imported by key and then rebuilt. The tool runs
+// Installing an update archive must stay within 1.5 times the time of the sqlite3 command-line
+// tool doing the same work on the same files: an archive that changes 5,000 of 20,000 regulations
+// and adds 1,000, each touched table imported by key and then rebuilt. The tool runs
 // "INSERT OR REPLACE INTO records SELECT * FROM the update" and "VACUUM" on each table; we run the
 // updater's install (checks, one transaction per table, rebuild on a verified copy with a
-// backup). Both are measured here in one run, on fresh copies of the same files each time.
+// backup) and then give the archive its name in the download folder, which is what makes it count
+// as installed. Both are measured here in one run, on fresh copies of the same files each time.
 
 #include "demo.h"
 #include "install.h"
+#include "runfiles.h"
 #include "schema.h"
 #include "sessionsetup.h"
 #include "tables.h"
@@ -87,6 +89,13 @@ QString liveFileOf(const QString& program, const updates::ImportRow& row)
 
 double installOurs(const QString& program)
 {
+    // The downloaded archive, waiting for its install to complete.
+    const QString downloads = QDir(program).filePath(QStringLiteral("updates"));
+    QDir(downloads).removeRecursively();
+    QDir().mkpath(updates::pendingFolder(downloads));
+    QFile archive(updates::pendingFile(downloads, "001.zip"));
+    archive.open(QIODevice::WriteOnly);
+    archive.close();
     data::setUpSession(program);
     data::MainTables tables;
     tables.openAll();
@@ -99,9 +108,10 @@ double installOurs(const QString& program)
     steps.rebuild = [](engine::Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
     const auto start = std::chrono::steady_clock::now();
     const updates::InstallResult result = updates::installTables(updateTables(), steps);
+    const QString finished = result.ok() ? updates::finishFile(downloads, "001.zip") : QString();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    if (!result.ok()) {
-        std::fprintf(stderr, "install failed: %s\n", qPrintable(result.failure));
+    if (!result.ok() || !finished.isEmpty()) {
+        std::fprintf(stderr, "install failed: %s%s\n", qPrintable(result.failure), qPrintable(finished));
         std::abort();
     }
     return took.count();
@@ -183,8 +193,8 @@ int main(int argc, char** argv)
     if (g_ours > 0 && g_tool > 0) {
         const double ratio = g_ours / g_tool;
         std::printf("Install of %d changed and %d new of %d regulations with the rebuild of each touched table: "
-                    "ours %.2f s, sqlite3 %.2f s, ratio %.2f (target 2.00 or less): %s\n",
-                    Changed, Added, Regulations, g_ours, g_tool, ratio, ratio <= 2.0 ? "met" : "MISSED");
+                    "ours %.2f s, sqlite3 %.2f s, ratio %.2f (target 1.50 or less): %s\n",
+                    Changed, Added, Regulations, g_ours, g_tool, ratio, ratio <= 1.5 ? "met" : "MISSED");
         std::printf("Regulations the same after both: %s\n", regulationsDigest(folder(QStringLiteral("ours"))) ==
                                                                      regulationsDigest(folder(QStringLiteral("tool")))
                                                                  ? "yes"

@@ -3,9 +3,11 @@
 // Installing the tables of one extracted update archive into the live tables, and the lists
 // that go with it. No windows: the updater window supplies the table objects and the rebuild.
 
+#include "error.h"
 #include "table.h"
 
 #include <functional>
+#include <optional>
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
@@ -52,10 +54,13 @@ struct InstallSteps {
 };
 
 struct InstallResult {
-    bool importFailed = false;  // a row could not be imported: it and the rows after it were not
+    bool importFailed = false;  // a row could not be imported, or its table could not be verified
     bool rebuildFailed = false; // an imported table could not be rebuilt
-    QString failure;            // what failed first
-    QStringList installed;      // the files imported, in order
+    // Why a row could not be imported, naming the table file concerned: the live table, or the
+    // archived one in the extraction folder when that is what was wrong.
+    std::optional<engine::Error> error;
+    QString failure;       // what failed, for the log
+    QStringList installed; // the files imported, in order
     bool ok() const { return !importFailed && !rebuildFailed; }
 };
 
@@ -63,9 +68,18 @@ struct InstallResult {
 // made writable and opened, takes the archived records (appended, or updating those whose key
 // it holds) in one transaction, and is rebuilt; the opinions are imported in their key order
 // and get their own order back afterwards, also when their row fails. A row whose file is
-// absent is skipped and its table not touched. A row that cannot be imported (its file is not a
-// sound table of the target's kind, or the target cannot be opened) stops the install: the rows
-// before it stay installed, it and the rest are left as they were. Targets may be left closed.
+// absent is skipped and its table not touched. The first row that fails stops the install: its
+// file is not a sound table of the target's kind, the target cannot be opened or written, or the
+// imported table cannot be verified or rebuilt. The rows before it stay installed; a row whose
+// import went in but whose rebuild failed keeps its imported records. Installing the same tables
+// again gives what one whole install gives, so an install cut short at any point is completed by
+// installing again. Targets may be left closed.
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps);
+
+// What the user is told when an archive's install fails: "Azuriranje nije uspelo" and, on the
+// lines after it, the table and the reason. A table of the collection is told of as every engine
+// failure is (data::userMessage); an archived table, one in `extractionFolder`, as what the
+// archive brought wrong.
+QByteArray installFailureMessage(const engine::Error& e, const QString& extractionFolder);
 
 } // namespace updates

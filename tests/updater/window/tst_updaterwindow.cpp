@@ -1,8 +1,10 @@
 // The updater in a whole program against a real FTP server: the listing and its name rules, the
 // download, extraction and install in name order, news files, and each way a run can fail (a
 // refused command, a dropped connection, a wrong password, a silent server, a damaged archive,
-// a failing table), with what each leaves on disk and in the log. Also the install, rebuild and
-// verification the main window's commands use, and the proxy taken at start.
+// a failing table, a table that fails after its import), with what each leaves on disk and in
+// the log. A run is seen to its end: the window refuses every way of closing while it goes on.
+// Also the install, rebuild and verification the main window's commands use, and the proxy taken
+// at start.
 
 #include "programfixture.h"
 
@@ -10,6 +12,7 @@
 #include "demo.h"
 #include "error.h"
 #include "ftpserver.h"
+#include "logger.h"
 #include "mainwindow.h"
 #include "schema.h"
 #include "screentext.h"
@@ -19,6 +22,8 @@
 #include "updaterwindow.h"
 #include "upperwindows.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QDate>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -402,7 +407,154 @@ private slots:
             QCOMPARE(tabletest::countRecords(s.table("TB_Brojevi.db")), 60);
             QVERIFY(s.program.form1->Glavna.isActive() && s.program.form1->Zakoni.isActive());
         }));
-        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>{"Azuriranje nije uspelo"});
+        // The failure and, on a second line, the table and what was wrong with it.
+        QCOMPARE(s.program.prompter.texts().size(), 1);
+        QVERIFY2(s.program.prompter.texts()[0].startsWith("Azuriranje nije uspelo\r\nTabela tb_brojevi.db iz arhive "),
+                 s.program.prompter.texts()[0].constData());
+    }
+
+    // A table that fails after its import (its rebuild, or the opening of the tables afterwards)
+    // fails the archive as any failure does: the row and the message say so, the archive is
+    // offered again, the ones after it wait, and the date stays.
+    void failureAfterTheImportFailsTheArchive_data()
+    {
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("rebuild") << true;
+        QTest::newRow("opening again") << false;
+    }
+
+    void failureAfterTheImportFailsTheArchive()
+    {
+        QFETCH(bool, rebuild);
+        Setup s;
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        const QString areas = s.table("TB_Kategorije_Zakona.db");
+        const QString blocked = engine::rebuildFiles(s.table("TB_Zakoni.db")).copy + "/blocked";
+        QVERIFY(s.program.runMainWindow([&] {
+            if (rebuild) {
+                // The rebuild's copy cannot be written where a folder stands.
+                QVERIFY(QDir().mkpath(blocked));
+            } else {
+                // The areas are not in the archives: their table is only opened again after the
+                // install, and now it is no table.
+                s.program.form1->oblasti.close();
+                QVERIFY(QFile::rename(areas, areas + ".saved"));
+                writeBytes(areas, QByteArray("not a table ").repeated(400));
+            }
+            click();
+            click();
+            QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(1), QByteArray("Spremno"));
+            QCOMPARE(statusOf(2), QByteArray("Spremno"));
+            QCOMPARE(QDir(s.program.path("updates")).entryList(QDir::Files | QDir::Hidden), QStringList());
+            QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
+            QVERIFY(updater->SpeedButton1->isEnabled());
+
+            if (rebuild) {
+                QDir(blocked).removeRecursively();
+                QDir().rmdir(QFileInfo(blocked).path());
+            } else {
+                QFile::remove(areas);
+                QVERIFY(QFile::rename(areas + ".saved", areas));
+                s.program.form1->oblasti.open();
+            }
+            click();
+            QCOMPARE(rowNames(), (QStringList{"001.zip", "002.zip", "003.zip"}));
+            click();
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+            }
+        }));
+        const QList<QByteArray> texts = s.program.prompter.texts();
+        QCOMPARE(texts.size(), 1);
+        if (rebuild) {
+            QCOMPARE(texts[0], QByteArray("Greska u snimanju podataka azuriranih za bazu: Zakoni"));
+        } else {
+            QVERIFY2(texts[0].startsWith("Azuriranje nije uspelo\r\n") && texts[0].contains("TB_Kategorije_Zakona"),
+                     texts[0].constData());
+        }
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
+        QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
+    }
+
+    // While a click runs the window stays: the close button, Escape and the close box are each
+    // refused with a word why, in the listing and in the install; the main window stays blocked
+    // behind it, and no second run starts. When the run is over the window closes.
+    void closingDuringARunIsRefused_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Zatvori") << 0;
+        QTest::newRow("Escape") << 1;
+        QTest::newRow("close box") << 2;
+    }
+
+    void closingDuringARunIsRefused()
+    {
+        QFETCH(int, way);
+        Setup s;
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        const QByteArray refused = "A`uriranje je u toku. Prozor mo`e da se zatvori kada se a`uriranje zavr{i.";
+        // The close is tried as the run writes `line` to its log, from the event loop the run keeps
+        // going while it waits for the server or between tables.
+        QByteArray trigger;
+        int tries = 0;
+        const auto tryToClose = [&] {
+            ++tries;
+            QVERIFY(updater->running());
+            switch (way) {
+            case 0:
+                updater->SpeedButton4->click();
+                break;
+            case 1:
+                QTest::keyClick(updater, Qt::Key_Escape);
+                break;
+            default: {
+                QCloseEvent close;
+                QCoreApplication::sendEvent(updater->windowHandle(), &close);
+                break;
+            }
+            }
+            QVERIFY(updater->isVisible());
+            QCOMPARE(QApplication::activeModalWidget(), updater);
+            // Nor does a second click start another run over this one (its log would be emptied).
+            updater->SpeedButton1Click();
+            QVERIFY(s.logHas(trigger));
+        };
+        TLogger::lineWritten() = [&](const QByteArray& line) {
+            if (!trigger.isEmpty() && line.endsWith(trigger)) {
+                QTimer::singleShot(0, tryToClose);
+            }
+        };
+        QVERIFY(s.program.runMainWindow([&] {
+            bool done = false;
+            QTimer::singleShot(0, [&] {
+                trigger = " izlistavanje ftp-a...";
+                click();
+                QCOMPARE(tries, 1);
+                QCOMPARE(rowNames().size(), 3);
+                QVERIFY(updater->isVisible());
+                trigger = "Instalacija TB_Zakoni.DB";
+                click();
+                QCOMPARE(tries, 4); // once in each archive
+                QVERIFY(updater->isVisible());
+                for (int i = 0; i < 3; ++i) {
+                    QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+                }
+                trigger.clear();
+                updater->SpeedButton4->click(); // the run is over: the window closes
+                done = true;
+            });
+            mainwin::updateWindow()->showUpdater();
+            QVERIFY(done);
+            QVERIFY(!updater->isVisible());
+        }));
+        TLogger::lineWritten() = nullptr;
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>(4, refused));
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
     }
 
     void rebuildAndVerifyForTheMainWindow()
@@ -441,12 +593,13 @@ private slots:
         QFETCH(QByteArray, port);
         QFETCH(int, expected);
         ProgramFixture program(20);
-        program.writeFile("korvelin.cfg", "1\r\n2\r\nKoristi proxy\r\nproxy.example\r\n" + port +
+        // "@" is a YUSCII letter on the screen ("Ž"): the address keeps it as the file holds it.
+        program.writeFile("korvelin.cfg", "1\r\n2\r\nKoristi proxy\r\nkorisnik@proxy.example\r\n" + port +
                                               "\r\n10\r\n16\r\n14\r\n9/12/2019\r\n\r\n");
         QDir().mkpath(program.path("updates"));
         program.writeFile("updates/1.zip", "old download");
         program.start();
-        QCOMPARE(updater->account().proxyHost, QStringLiteral("proxy.example"));
+        QCOMPARE(updater->account().proxyHost, QStringLiteral("korisnik@proxy.example"));
         QCOMPARE(updater->account().proxyPort, expected);
         QVERIFY(QFile::exists(program.path("updates/001.zip")));
     }

@@ -10,6 +10,7 @@
 #include "tablefile.h"
 #include "tables.h"
 #include "tableutil.h"
+#include "usermessages.h"
 
 #include <memory>
 #include <QDir>
@@ -28,6 +29,7 @@ class TestInstall : public QObject {
     std::unique_ptr<Table> m_attachments;
     QByteArrayList m_newest;
     bool m_newestCalled = false;
+    QString m_rebuildFails; // the live table whose rebuild fails
 
     QString data() const { return m_dir->filePath("Podatci"); }
     QString extraction() const { return m_dir->filePath("update"); }
@@ -48,7 +50,10 @@ class TestInstall : public QObject {
         steps.target = [this](const updates::ImportRow& row) {
             return updates::targetAmong(*m_tables, *m_attachments, row);
         };
-        steps.rebuild = [](Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
+        steps.rebuild = [this](Table& t) {
+            return QFileInfo(t.filePath()).fileName() != m_rebuildFails &&
+                   engine::rebuildTableFile(t.filePath()).rebuilt;
+        };
         steps.newest = [this](Table& regulations) {
             m_newestCalled = true;
             m_newest = updates::newestTitles(regulations);
@@ -80,6 +85,7 @@ private slots:
         m_attachments->open();
         m_newest.clear();
         m_newestCalled = false;
+        m_rebuildFails.clear();
         QVERIFY(QDir().mkpath(extraction()));
     }
 
@@ -196,6 +202,12 @@ private slots:
         QVERIFY(r.importFailed);
         QVERIFY(!r.failure.isEmpty());
         QCOMPARE(r.installed.size(), 4);
+        // The user is told which table failed: the archive's, not one of the collection.
+        QVERIFY(r.error.has_value());
+        QCOMPARE(QFileInfo(r.error->file()).fileName(), QStringLiteral("tb_brojevi.db"));
+        const QByteArray message = updates::installFailureMessage(*r.error, extraction());
+        QVERIFY2(message.startsWith("Azuriranje nije uspelo\r\nTabela tb_brojevi.db iz arhive "), message.constData());
+        QVERIFY(!message.mid(24).contains("\r\n"));
         const QMap<QString, QByteArray> after = digests();
         for (const char* changed : {"TB_Datumi.db", "TB_grafika.db", "TB_Zakoni.db", "TB_Arhiva.db"}) {
             QVERIFY2(after[changed] != before[changed], changed);
@@ -205,6 +217,46 @@ private slots:
             QVERIFY2(after[same] == before[same], same);
         }
         QCOMPARE(m_newest.size(), 13); // the regulations came before the failure
+    }
+
+    // A table that cannot be rebuilt after its import stops the install there, as any failure:
+    // the archive is installed again as a whole.
+    void failedRebuildStopsTheInstall()
+    {
+        const QMap<QString, QByteArray> before = digests();
+        demo::writeUpdateTables(data(), extraction(), {1, 1, 8, 5, 3, 1}, 1);
+        m_rebuildFails = "TB_Zakoni.db";
+        updates::InstallResult r = install();
+        QVERIFY(r.rebuildFailed && !r.importFailed && !r.ok());
+        QCOMPARE(r.installed.size(), 3);
+        QVERIFY(!m_newestCalled);
+        const QMap<QString, QByteArray> after = digests();
+        QVERIFY(after["TB_Zakoni.db"] != before["TB_Zakoni.db"]); // imported, not rebuilt
+        for (const char* same : {"TB_Arhiva.db", "TB_Brojevi.db", "TB_link.db", "TB_Misljenja.db"}) {
+            QVERIFY2(after[same] == before[same], same);
+        }
+        // Installed again whole, it gives what one install gives.
+        m_rebuildFails.clear();
+        r = install();
+        QVERIFY(r.ok());
+        const QMap<QString, QByteArray> again = digests();
+        cleanup(); // a fresh collection, installed once
+        init();
+        demo::writeUpdateTables(data(), extraction(), {1, 1, 8, 5, 3, 1}, 1);
+        QVERIFY(install().ok());
+        QCOMPARE(digests(), again);
+    }
+
+    // A failure of a collection's table is told as every engine failure is; one of an archived
+    // table as what the archive brought.
+    void failureMessages()
+    {
+        const engine::Error live(engine::Error::Kind::DiskFull, QDir(data()).filePath("TB_Zakoni.db"), "disk full");
+        QCOMPARE(updates::installFailureMessage(live, extraction()),
+                 "Azuriranje nije uspelo\r\n" + data::userMessage(live));
+        const engine::Error archived(engine::Error::Kind::Damaged, QDir(extraction()).filePath("TB_Zakoni.DB"), "bad");
+        QCOMPARE(updates::installFailureMessage(archived, extraction() + "/"),
+                 QByteArray("Azuriranje nije uspelo\r\nTabela TB_Zakoni.DB iz arhive je o{te}ena."));
     }
 
     void tableThatIsNotOursFailsItsRow_data()

@@ -1,11 +1,12 @@
 // The updater window's controls, its creation (the table utility, the fonts, the proxy of the
-// main window, the renames of short archive names) and the FTP client's events.
+// main window, the renames of short archive names), its closing and the FTP client's events.
 
 #include "updaterwindow.h"
 
 #include "appvalues.h"
 #include "lenient.h"
 #include "mainwindow.h"
+#include "prompter.h"
 #include "screentext.h"
 #include "statusbar.h"
 #include "updaterules.h"
@@ -150,7 +151,9 @@ void Tupdater::takeProxyFromMainWindow()
     if (Form1 == nullptr || !Form1->CheckBox4->isChecked()) {
         return;
     }
-    m_account.proxyHost = Form1->Edit14->text().trimmed();
+    // The field shows YUSCII as letters ("@" as "Ž"); the address is what the field holds, as the
+    // main window saves it.
+    m_account.proxyHost = QString::fromLatin1(platform::fromScreen(Form1->Edit14->text())).trimmed();
     if (Form1->cfg.size() > 4 && LenientStrToInt(QString::fromLatin1(Form1->cfg[4])) != 0) {
         // A port that is no number leaves the proxy's usual port rather than stopping the
         // window's set-up.
@@ -184,6 +187,18 @@ void Tupdater::showUpdater()
 void Tupdater::SpeedButton4Click()
 {
     close();
+}
+
+// A window hidden while its run goes on would free the main window over tables being installed,
+// and a program closed meanwhile would save its lists before the install ended. So the run is
+// always seen to its end; the run itself pauses while the word is read.
+void Tupdater::reject()
+{
+    if (m_running) {
+        platform::prompter().message("A`uriranje je u toku. Prozor mo`e da se zatvori kada se a`uriranje zavr{i.");
+        return;
+    }
+    QDialog::reject();
 }
 
 void Tupdater::setStatus(const QByteArray& text)

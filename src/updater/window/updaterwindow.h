@@ -5,9 +5,12 @@
 // name order and extracts and installs each. The window also verifies and rebuilds tables, for
 // the install and for the main window's repair.
 //
-// The class is one; its work is split by concern: updaterwindow.cpp (controls, creation, FTP
-// events), updaterrun.cpp (the two-phase run, extraction), updaterinstall.cpp (install, verify,
-// rebuild).
+// While a click runs, the window does not close: the run goes on in it, seen, to its end, with the
+// main window disabled behind it.
+//
+// The class is one; its work is split by concern: updaterwindow.cpp (controls, creation, closing,
+// FTP events), updaterrun.cpp (the two-phase run, extraction), updaterinstall.cpp (install,
+// verify, rebuild).
 
 #include "dbeutil.h"
 #include "ftpclient.h"
@@ -56,10 +59,16 @@ public:
     bool raspakuj(const QByteArray& name);
     // 0: the next click lists the server; 1: it downloads and installs the listed files.
     int tag() const { return m_tag; }
+    // A click is running.
+    bool running() const { return m_running; }
+
+    // Escape, the close box and "&Zatvori" all come here: refused, with a word why, while a click
+    // runs.
+    void reject() override;
 
     // ---- Install, verification and rebuild (updaterinstall.cpp) ---------------------------------
     // Installs the extraction folder's tables into the live ones; true when nothing failed (the
-    // date of the last update is set only then).
+    // date of the last update is set only then). A failure is told to the user, naming the table.
     bool azur();
     void ubivalove();
     void popuninajnovije(engine::Table& regulations);
@@ -113,6 +122,9 @@ private:
     void phase1();
     bool downloadFile(const QByteArray& name);
     bool openArchive(const QString& path, const QByteArray& name);
+    QString pendingPath(const QByteArray& name) const;
+    bool finishFile(const QByteArray& name);
+    void clearLeftovers();
     void discardDownload(const QByteArray& name);
     void showNews(const QByteArray& name);
     void ftpFailed(const updates::FtpError& error, Stage stage);
@@ -127,6 +139,7 @@ private:
     engine::Table& attachmentsTable();
     engine::Table* importTarget(const updates::ImportRow& row);
     void reopenTables();
+    bool saveNewest();
 
     std::unique_ptr<TDBEUtil> m_dbeUtil;
     updates::FtpAccount m_account;
@@ -134,6 +147,7 @@ private:
     TLogger* m_log = nullptr; // while a click runs
     bool m_logFailed = false;
     int m_tag = 0;
+    bool m_running = false;
     // Stand-ins when the program has no main window or attachments window (tests of the window
     // alone); the program's own are used whenever they exist.
     std::unique_ptr<data::MainTables> m_ownTables;

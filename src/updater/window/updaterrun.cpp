@@ -6,7 +6,10 @@
 #include "error.h"
 #include "logger.h"
 #include "prompter.h"
+#include "runfiles.h"
 #include "screentext.h"
+#include "session.h"
+#include "sessionsetup.h"
 #include "statusbar.h"
 #include "updaterules.h"
 
@@ -54,6 +57,11 @@ void Tupdater::logBare(const QByteArray& text)
 
 void Tupdater::SpeedButton1Click()
 {
+    if (m_running) {
+        return; // the button is disabled while a click runs; nothing starts a second run
+    }
+    // The log is emptied as the click begins and takes every line as it happens: after a crash
+    // or a kill it holds the failed run up to its last step.
     TLogger log(updates::logFile());
     try {
         log.Log(TLogger::stamped(" LOG fajl otvoren"));
@@ -62,6 +70,15 @@ void Tupdater::SpeedButton1Click()
         platform::prompter().error(QByteArray(e.what()));
         return;
     }
+    struct Running {
+        Tupdater* window;
+        explicit Running(Tupdater* w) : window(w) { window->m_running = true; }
+        ~Running()
+        {
+            window->m_log = nullptr;
+            window->m_running = false;
+        }
+    } running(this);
     m_log = &log;
     m_logFailed = false;
     SpeedButton1->setEnabled(false);
@@ -70,10 +87,13 @@ void Tupdater::SpeedButton1Click()
     if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
         platform::prompter().message("Neuspesno kreiranje direktorijuma za azuriranje!");
         logLine(" Neuspesno kreiranje direktorijuma za azuriranje!");
-    } else if (m_tag == 0) {
-        phase0();
     } else {
-        phase1();
+        clearLeftovers();
+        if (m_tag == 0) {
+            phase0();
+        } else {
+            phase1();
+        }
     }
     m_log = nullptr;
     try {
@@ -83,6 +103,23 @@ void Tupdater::SpeedButton1Click()
     }
     if (m_logFailed) {
         platform::prompter().error("Cannot write the update log " + QFile::encodeName(updates::logFile()));
+    }
+}
+
+// What an earlier run cut short left is cleared before anything is listed or read: its download
+// is fetched and installed again, and its tables are whole again before they are read.
+void Tupdater::clearLeftovers()
+{
+    QString dataFolder;
+    try {
+        dataFolder = engine::session().aliasFolder(data::DatabaseAlias);
+    } catch (const engine::Error&) {
+        // No collection is set up: there are no tables to clear.
+    }
+    const QStringList removed =
+        updates::clearLeftovers(updates::downloadFolder(), updates::extractionFolder(), dataFolder);
+    for (const QString& name : removed) {
+        logLine(" uklonjen ostatak prekinutog azuriranja: " + QFile::encodeName(name));
     }
 }
 
@@ -166,7 +203,7 @@ void Tupdater::phase1()
                     logBare("Zip fajl - inatalacija");
                     setRowStatus(i, Installing);
                     logLine(" instalacija izmena...");
-                    ok = azur();
+                    ok = azur() && saveNewest() && finishFile(name);
                 }
                 if (!ok) {
                     discardDownload(name);
@@ -175,18 +212,12 @@ void Tupdater::phase1()
                 }
             } else {
                 showNews(name);
+                finishFile(name);
             }
             setRowStatus(i, Done);
         }
     } catch (const updates::FtpError& e) {
         ftpFailed(e, Stage::Downloading);
-        logLine(" ftp dc...");
-        m_ftp->disconnectFromServer();
-        logLine(" ftp dc ok");
-    } catch (const engine::Error& e) {
-        // The tables could not be opened again after an install.
-        platform::prompter().error(e.message().toLocal8Bit());
-        logLine(" " + e.message().toLocal8Bit());
         logLine(" ftp dc...");
         m_ftp->disconnectFromServer();
         logLine(" ftp dc ok");
@@ -199,11 +230,18 @@ void Tupdater::phase1()
     logLine(" LOG fajl zatvoren");
 }
 
-// The file goes to a temporary name in the download folder and takes its own name only when it
-// is complete, so a broken download is never taken for a downloaded file.
+QString Tupdater::pendingPath(const QByteArray& name) const
+{
+    return updates::pendingFile(updates::downloadFolder(), name);
+}
+
+// The file goes to the pending folder, under a temporary name there until it is complete; it
+// takes its name in the download folder, where the listing counts it as done, only once it has
+// been wholly processed.
 bool Tupdater::downloadFile(const QByteArray& name)
 {
-    QSaveFile file(QDir(updates::downloadFolder()).filePath(QFile::decodeName(name)));
+    QDir().mkpath(updates::pendingFolder(updates::downloadFolder()));
+    QSaveFile file(pendingPath(name));
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly)) {
         ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.errorString()), Stage::Downloading);
@@ -223,13 +261,26 @@ bool Tupdater::downloadFile(const QByteArray& name)
     return true;
 }
 
-// An archive that failed is not kept: the next run does not find it here and downloads and
-// installs it again.
+bool Tupdater::finishFile(const QByteArray& name)
+{
+    ZipArchive1.Close();
+    const QString why = updates::finishFile(updates::downloadFolder(), name);
+    if (!why.isEmpty()) {
+        logLine(" neuspelo upisivanje fajla " + name + " (" + why.toLocal8Bit() + ")");
+        platform::prompter().message("Azuriranje nije uspelo\r\nDatoteka " + name +
+                                     " ne mo`e da se upi{e u folder updates.");
+        return false;
+    }
+    logLine(" fajl " + name + " obradjen");
+    return true;
+}
+
+// An archive that failed is not kept: the next run does not find it and downloads and installs
+// it again.
 void Tupdater::discardDownload(const QByteArray& name)
 {
     ZipArchive1.Close();
-    const QString path = QDir(updates::downloadFolder()).filePath(QFile::decodeName(name));
-    if (QFile::remove(path)) {
+    if (QFile::remove(pendingPath(name))) {
         logLine(" brisanje neuspelog fajla " + name);
     } else {
         logLine(" neuspelo brisanje fajla " + name);
@@ -241,7 +292,7 @@ void Tupdater::showNews(const QByteArray& name)
     if (!platform::prompter().confirm("Zelite li sada da procitate vesti iz datoteke " + name + "?")) {
         return;
     }
-    QFile news(QDir(updates::downloadFolder()).filePath(QFile::decodeName(name)));
+    QFile news(pendingPath(name));
     if (news.open(QIODevice::ReadOnly)) {
         platform::prompter().message(news.readAll());
     }
@@ -322,7 +373,7 @@ bool Tupdater::openArchive(const QString& path, const QByteArray& name)
 
 bool Tupdater::raspakuj(const QByteArray& name)
 {
-    const QString path = QDir(updates::downloadFolder()).filePath(QFile::decodeName(name));
+    const QString path = pendingPath(name);
     const QString target = updates::extractionFolder();
     try {
         if (!openArchive(path, name)) {

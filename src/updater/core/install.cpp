@@ -4,8 +4,11 @@
 #include "error.h"
 #include "paths.h"
 #include "tables.h"
+#include "usermessages.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace updates {
 
@@ -81,6 +84,20 @@ engine::Table* targetAmong(data::MainTables& tables, engine::Table& attachments,
     throw engine::Error(QStringLiteral("No table object %1").arg(QLatin1String(row.target)));
 }
 
+namespace {
+
+// The failure of a row, naming the file it concerns: the engine's own when it names one, else
+// the file of the step that failed.
+engine::Error naming(const engine::Error& e, const QString& file)
+{
+    if (!e.file().isEmpty() || file.isEmpty()) {
+        return e;
+    }
+    return engine::Error(e.kind(), file, e.message());
+}
+
+} // namespace
+
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps)
 {
     InstallResult result;
@@ -92,9 +109,13 @@ InstallResult installTables(const QString& extractionFolder, const InstallSteps&
         if (steps.progress) {
             steps.progress(file);
         }
-        engine::Table* target = steps.target(row);
         const bool opinions = qstrcmp(row.target, OpinionsTarget) == 0 && !row.attachments;
+        engine::Table* target = nullptr;
+        // The file the current step works on, for a failure that does not name one.
+        QString current;
         try {
+            target = steps.target(row);
+            current = target->tableName();
             target->close();
             target->setReadOnly(false);
             if (opinions) {
@@ -115,27 +136,57 @@ InstallResult installTables(const QString& extractionFolder, const InstallSteps&
                 }
             } orderBack{target, opinions};
             target->open();
+            current = file;
             engine::Table source;
             source.setObjectName(QStringLiteral("updatetabela"));
             source.setReadOnly(true);
             source.setTableName(file);
             source.open();
+            current = target->filePath();
             engine::appendUpdate(*target, source);
             result.installed.append(file);
-            if (!steps.rebuild(*target) && !result.rebuildFailed) {
+            if (!steps.rebuild(*target)) {
                 result.rebuildFailed = true;
                 result.failure = QStringLiteral("%1 could not be rebuilt").arg(target->filePath());
+                break;
             }
             if (qstrcmp(row.target, RegulationsTarget) == 0 && steps.newest) {
                 steps.newest(source);
             }
         } catch (const engine::Error& e) {
             result.importFailed = true;
+            result.error = naming(e, current);
             result.failure = e.message();
             break;
         }
     }
     return result;
+}
+
+QByteArray installFailureMessage(const engine::Error& e, const QString& extractionFolder)
+{
+    QByteArray message = "Azuriranje nije uspelo\r\n";
+    const QFileInfo file(e.file());
+    const bool archived =
+        !e.file().isEmpty() && file.dir().isAbsolute() &&
+        QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(QDir(extractionFolder).absolutePath());
+    if (!archived) {
+        return message + data::userMessage(e);
+    }
+    const QByteArray table = "Tabela " + data::messageFileName(e.file()) + " iz arhive";
+    using Kind = engine::Error::Kind;
+    switch (e.kind()) {
+    case Kind::NotATable:
+        return message + "Datoteka " + data::messageFileName(e.file()) + " iz arhive nije tabela baze podataka.";
+    case Kind::Password:
+        return message + table + " je za{ti}ena drugom lozinkom.";
+    case Kind::Damaged:
+        return message + table + " je o{te}ena.";
+    case Kind::Fields:
+        return message + table + " nema polja koja program o~ekuje.";
+    default:
+        return message + table + " ne mo`e da se pro~ita.";
+    }
 }
 
 } // namespace updates

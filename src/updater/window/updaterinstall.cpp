@@ -5,6 +5,7 @@
 
 #include "appvalues.h"
 #include "error.h"
+#include "listfiles.h"
 #include "logger.h"
 #include "mainwindow.h"
 #include "prompter.h"
@@ -13,6 +14,7 @@
 #include "tables.h"
 #include "updaterules.h"
 
+#include <optional>
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
@@ -106,32 +108,77 @@ bool Tupdater::azur()
         QCoreApplication::processEvents();
     };
     const updates::InstallResult result = updates::installTables(updates::extractionFolder(), steps);
-    if (result.importFailed) {
-        platform::prompter().message("Azuriranje nije uspelo");
-    }
     if (!result.ok()) {
         logLine(" " + result.failure.toUtf8());
     }
-    reopenTables();
+    // A failed rebuild has told its own message, naming the table; any other failure is told here.
+    std::optional<engine::Error> failure = result.error;
+    // The tables are opened again whatever happened, so the main window has them; one that does
+    // not open fails the archive like any other failure.
+    try {
+        reopenTables();
+    } catch (const engine::Error& e) {
+        logLine(" " + e.message().toUtf8());
+        if (!failure && !result.rebuildFailed) {
+            failure = e;
+        }
+    }
+    try {
+        if (Form1 != nullptr) {
+            Form1->proveripropise();
+        }
+    } catch (const engine::Error& e) {
+        logLine(" " + e.message().toUtf8());
+    }
+    if (failure) {
+        platform::prompter().message(updates::installFailureMessage(*failure, updates::extractionFolder()));
+        return false;
+    }
+    if (!result.ok()) {
+        return false;
+    }
     // Only a complete install moves the date; a failed archive is installed again by the next run.
-    if (result.ok()) {
-        const QString separator(QLatin1Char(appvalues::DateSeparator));
-        appvalues::LastUpdateDate =
-            QDate::currentDate().toString(QStringLiteral("dd") + separator + "MM" + separator + "yyyy").toLatin1();
-    }
-    if (Form1 != nullptr) {
-        Form1->proveripropise();
-    }
-    return result.ok();
+    const QString separator(QLatin1Char(appvalues::DateSeparator));
+    appvalues::LastUpdateDate =
+        QDate::currentDate().toString(QStringLiteral("dd") + separator + "MM" + separator + "yyyy").toLatin1();
+    return true;
 }
 
 void Tupdater::reopenTables()
 {
     data::MainTables& m = mainTables();
+    std::optional<engine::Error> first;
     for (engine::Table* t : {&attachmentsTable(), &m.Glavna, &m.misljenja, &m.arhiva, &m.ministarstva, &m.link,
                              &m.Zakoni, &m.oblasti, &m.vrstezakona, &m.ugovori, &m.Glasnici}) {
-        t->open();
+        try {
+            t->open();
+        } catch (const engine::Error& e) {
+            // The others are still opened; the first failure is told, naming its table.
+            if (!first) {
+                first = e.file().isEmpty() ? engine::Error(e.kind(), t->tableName(), e.message()) : e;
+            }
+        }
     }
+    if (first) {
+        throw *first;
+    }
+}
+
+// The newest list is part of the install: saved before the archive counts as installed, it holds
+// the same titles however the program ends afterwards.
+bool Tupdater::saveNewest()
+{
+    if (Form1 == nullptr) {
+        return true;
+    }
+    const QString why = listfiles::save(updates::newestListFile(), Form1->najnoviji);
+    if (!why.isEmpty()) {
+        logLine(" neuspelo snimanje novo.lst (" + why.toLocal8Bit() + ")");
+        platform::prompter().message("Azuriranje nije uspelo\r\nDatoteka novo.lst ne mo`e da se snimi.");
+        return false;
+    }
+    logLine(" snimljen novo.lst");
+    return true;
 }
 
 bool Tupdater::Rebuild(engine::Table& table)
