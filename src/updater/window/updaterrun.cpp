@@ -34,6 +34,13 @@ const char* const ListingFailed = "Gre{ka u preuzimanju liste datoteka";
 const char* const DownloadFailed = "Gre{ka u preuzimanju datoteka";
 const char* const UnpackFailed = "Greska u otpakivanju!";
 
+// The log beside the program cannot be written: the folder is read-only or the disk is full.
+QByteArray logFailureMessage()
+{
+    return "Dnevnik a`uriranja " + QFile::encodeName(updates::logFile()) +
+           " ne mo`e da se upi{e.\r\nProverite prava pristupa folderu programa i prostor na disku.";
+}
+
 } // namespace
 
 void Tupdater::logLine(const QByteArray& text)
@@ -66,8 +73,8 @@ void Tupdater::SpeedButton1Click()
     try {
         log.Log(TLogger::stamped(" LOG fajl otvoren"));
         log.Log({});
-    } catch (const LogError& e) {
-        platform::prompter().error(QByteArray(e.what()));
+    } catch (const LogError&) {
+        platform::prompter().error(logFailureMessage());
         return;
     }
     struct Running {
@@ -102,7 +109,7 @@ void Tupdater::SpeedButton1Click()
         m_logFailed = true;
     }
     if (m_logFailed) {
-        platform::prompter().error("Cannot write the update log " + QFile::encodeName(updates::logFile()));
+        platform::prompter().error(logFailureMessage());
     }
 }
 

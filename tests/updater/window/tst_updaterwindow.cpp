@@ -310,7 +310,8 @@ private slots:
         const QList<testsupport::Prompt>& asked = s.program.prompter.asked();
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].kind, testsupport::Prompt::Error);
-        QVERIFY(asked[0].text.contains("log.txt"));
+        QVERIFY(asked[0].text.startsWith("Dnevnik a`uriranja "));
+        QVERIFY(asked[0].text.contains("log.txt ne mo`e da se upi{e."));
         QCOMPARE(asked[1].text, QByteArray("Neuspesno kreiranje direktorijuma za azuriranje!"));
         QVERIFY(s.logHas("] Neuspesno kreiranje direktorijuma za azuriranje!\r\n"));
     }
