@@ -32,6 +32,7 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -604,8 +605,19 @@ void TForm1::showUserContract()
     DBEdit1->setModified(false);
     DBRichEdit4->document()->setModified(false);
     if (any) {
+        highlightUserContract();
+    }
+}
+
+void TForm1::highlightUserContract()
+{
+    if (!KorisnickiUgovori.isActive()) {
+        return;
+    }
+    if (QTreeWidgetItem* row = DBGrid13->topLevelItem(KorisnickiUgovori.recNo())) {
+        // Made current, the row is also the only one selected.
         const QSignalBlocker quiet(DBGrid13);
-        DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+        DBGrid13->setCurrentItem(row);
     }
 }
 
@@ -637,10 +649,13 @@ void TForm1::DBGrid13Change()
     if (row < 0 || !KorisnickiUgovori.isActive() || row == KorisnickiUgovori.recNo()) {
         return;
     }
-    // Moving to another contract saves the one left; when that fails the list stays on it.
+    // Moving to another contract saves the one left; when that fails the list goes back to it, so
+    // the highlighted row is the contract that the editor shows and that "Obri{i" deletes. A
+    // click is still under way here and goes on to highlight the row it hit once this returns:
+    // the list is put back again when the click is done.
     if (!saveUserContract()) {
-        const QSignalBlocker quiet(DBGrid13);
-        DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+        highlightUserContract();
+        QTimer::singleShot(0, this, [this] { highlightUserContract(); });
         return;
     }
     {

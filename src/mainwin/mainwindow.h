@@ -343,6 +343,8 @@ private:
     void printContract(richtext::RichEdit* edit);
     bool userContractEdited() const;
     void showUserContract();
+    // The list's row of the current user contract made current and highlighted, alone.
+    void highlightUserContract();
     void fillUserContractsGrid();
     void DBGrid13Change();
     QByteArray m_contractModel; // the chosen model's text, as plain YUSCII
