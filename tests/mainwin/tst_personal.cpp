@@ -232,7 +232,7 @@ void TestPersonal::removingAndEmptying()
         QVERIFY(program.prompter.asked().isEmpty());
         f->ListBox8->clear();
         f->addToQuickOpen("X");
-        f->ListBox8->takeItem(0);
+        delete f->ListBox8->takeItem(0);
         f->addToQuickOpen("Y"); // rebuilds the menu from the list as it is
         QCOMPARE(menu(f->PopupMenu1).size(), 3);
         f->ListBox8->clear();
