@@ -6,6 +6,7 @@
 #include "hints.h"
 #include "listfiles.h"
 #include "paths.h"
+#include "personallists.h"
 #include "prompter.h"
 #include "publisher.h"
 #include "richedit.h"
@@ -119,11 +120,18 @@ void TForm1::FormCreate()
 
     ComboBox1->addItem(platform::toScreen("Sve"));
 
-    for (const auto& [name, list] :
-         {std::pair{kSearchesFile, ListBox4}, {kFrequentFile, ListBox5}, {kQuickFile, ListBox8}}) {
-        setListLines(list, listfiles::load(programFile(name)));
+    // A line longer than any entry of its list is dropped as it is read (see personallists::entries).
+    const struct {
+        const char* file;
+        QListWidget* list;
+        int limit;
+    } lists[] = {{kSearchesFile, ListBox4, personallists::longestSearchEntry()},
+                 {kFrequentFile, ListBox5, personallists::longestTitle()},
+                 {kQuickFile, ListBox8, personallists::longestTitle()}};
+    for (const auto& [file, list, limit] : lists) {
+        setListLines(list, personallists::entries(listfiles::load(programFile(file)), limit));
     }
-    najnoviji = listfiles::load(programFile(kNewestFile));
+    najnoviji = personallists::entries(listfiles::load(programFile(kNewestFile)), personallists::longestTitle());
 
     sredibrze();
 
