@@ -78,7 +78,8 @@ public:
     void poubacuj();
     void ubacipoglasnicima();
     void sredicombo5();
-    void GreskaUSnimanju();
+    // The failed save's message; each of `failures` ("file: reason") follows on a line of its own.
+    void GreskaUSnimanju(const QByteArrayList& failures = {});
     // Switches a list's sorting on or off; nothing in the program invokes it.
     void sortirajpoimenu(QListWidget* list);
 
