@@ -480,6 +480,9 @@ void TForm1::nadjitekstugovora(const QByteArray& word)
 
 void TForm1::SpeedButton18Click()
 {
+    if (!tablesReady({&KorisnickiUgovori})) {
+        return;
+    }
     DBRichEdit4->setEnabled(true);
     DBEdit1->setEnabled(true);
     const QByteArray model = platform::fromScreen(ComboBox5->currentText());
@@ -551,6 +554,8 @@ void TForm1::PageControl3Change()
         saveUserContract();
     }
     if (m_contractsPage == kUserContractsPage) {
+        // A page left empty because the user's contracts could not be opened says why.
+        tablesReady({&KorisnickiUgovori});
         DBRichEdit4->setEnabled(KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty());
         DBEdit1->setEnabled(DBRichEdit4->isEnabled());
     }
@@ -689,6 +694,9 @@ void TForm1::SpeedButton4Click()
 
 void TForm1::SpeedButton29Click()
 {
+    if (!tablesReady({&ugovori, &KorisnickiUgovori})) {
+        return;
+    }
     if (!saveUserContract()) {
         return;
     }

@@ -7,6 +7,8 @@
 #include "regulationsearch.h"
 #include "tables.h"
 
+#include <functional>
+#include <initializer_list>
 #include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -75,7 +77,12 @@ public:
     void dohints(const QByteArray& hint);
     void osvezi();
     void proveripropise();
+    // Fills the lists whose tables are open; what fails while one is read is kept for the start
+    // message and the others are still filled.
     void poubacuj();
+    // True when every one of `tables` is open. Otherwise the user is told that the command needs
+    // the first closed one, and why it could not be opened; false.
+    bool tablesReady(std::initializer_list<const engine::Table*> tables);
     void ubacipoglasnicima();
     void sredicombo5();
     // The failed save's message; each of `failures` ("file: reason") follows on a line of its own.
@@ -159,6 +166,9 @@ public:
 private:
     QMetaObject::Connection m_treeView2Change;
     bool m_treeView2Attached = false;
+    // The listing was refused (a table it needs is closed) since the last click in the tree: the
+    // click that chose the node has been answered already.
+    bool m_gazetteListRefused = false;
 
 public:
     // ---- Tab 1: areas (areastab.cpp) -----------------------------------------------------------
@@ -431,6 +441,10 @@ private:
     void PopupMenuItemsClick(int index);
     void loadHelpText();
     void firstActivation();
+    // Runs a step of filling the lists when all its tables are open (the start message names those
+    // that are not); a failure while reading them is kept for that message.
+    void fillStep(std::initializer_list<const engine::Table*> tables, const std::function<void()>& step);
+    QList<engine::Error> m_fillFailures;
 
     StartupHost* m_startup = nullptr;
     class QEventLoop* m_modalLoop = nullptr;
