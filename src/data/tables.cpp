@@ -134,11 +134,10 @@ QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
     if (reasons.isEmpty()) {
         return {};
     }
-    const QByteArray head = reasons.size() == 1
-                                ? "Jedna tabela baze podataka nije mogla da se otvori, pa delovi programa kojima je "
-                                  "potrebna ne}e raditi:"
-                                : "Neke tabele baze podataka nisu mogle da se otvore, pa delovi programa kojima su "
-                                  "potrebne ne}e raditi:";
+    const QByteArray head = reasons.size() == 1 ? "Jedna tabela baze podataka nije mogla da se otvori ili pro~ita, pa "
+                                                  "delovi programa kojima je potrebna ne}e raditi:"
+                                                : "Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa "
+                                                  "delovi programa kojima su potrebne ne}e raditi:";
     return head + "\r\n" + reasons.join("\r\n") +
            "\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje ponovo "
            "pokrenite program.";

@@ -136,6 +136,7 @@ private slots:
     void oneTableCannotBeOpened_data();
     void oneTableCannotBeOpened();
     void everyFailedTableIsNamedOnce();
+    void tableDamagedInTheMiddle();
 
 private:
     void startMessageNamesTheTable(ProgramFixture& program, const QString& file);
@@ -369,6 +370,36 @@ void TestDamaged::everyFailedTableIsNamedOnce()
             QCOMPARE(text.count(file), reason.count(file));
         }
         QVERIFY(text.contains(kRepair));
+        program.prompter.clear();
+    }));
+}
+
+// The regulations' file opens but pages in its middle are damaged: what can be filled is filled,
+// and the failure to read it is told once, at start.
+void TestDamaged::tableDamagedInTheMiddle()
+{
+    ProgramFixture program(400);
+    {
+        QFile file(program.path(QStringLiteral("Podatci/TB_Zakoni.db")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 middle = file.size() / 2;
+        QVERIFY(file.seek(middle - middle % 4096));
+        QCOMPARE(file.write(QByteArray(8 * 4096, '\x5a')), 8 * 4096);
+    }
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QCOMPARE(program.prompter.asked().first().kind, Prompt::Error);
+        QVERIFY(program.prompter.texts()[0].contains(kRepair));
+        // The lists of the sound tables are whole; the regulations' list holds what could be read.
+        QCOMPARE(f->TreeView2->topLevelItemCount(), countRecords(QStringLiteral("TB_Glasnici.db")));
+        QCOMPARE(f->TreeView1->topLevelItem(0)->childCount() + 1,
+                 countRecords(QStringLiteral("TB_Kategorije_Zakona.db")));
+        QCOMPARE(f->ComboBox3->count(), countRecords(QStringLiteral("TB_Tipovi_Zakona.db")));
+        QCOMPARE(f->ComboBox1->count(), countRecords(QStringLiteral("TB_Ministarstva.db")) + 1);
+        QCOMPARE(f->DBGrid13->topLevelItemCount(), countRecords(QStringLiteral("TB_Korisnicki.db")));
+        QVERIFY(f->ListBox2->topLevelItemCount() < countRecords(QStringLiteral("TB_Brojevi.db")));
         program.prompter.clear();
     }));
 }
