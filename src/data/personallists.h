@@ -34,4 +34,16 @@ QuickAdd addQuickOpen(const QByteArrayList& titles, const QByteArray& title);
 // The change applied to a list held as lines (what the tests and the list files see).
 void apply(QByteArrayList& list, Change change, const QByteArray& entry);
 
+// The longest title a list can be given: the size of the longer of the regulations' and the
+// opinions' title fields. The frequently opened, quick-open and newest lists hold titles.
+int longestTitle();
+// The longest entry a search can leave in the recent searches: its query as long as the longest
+// title and made of apostrophes (each doubled in the entry), with the longer scope and the
+// largest count.
+int longestSearchEntry();
+// The lines of a list file as its list takes them: a line longer than `limit` can be no entry of
+// the list (only a damaged or foreign file holds one) and is dropped, lest a list box spend
+// seconds laying it out; the other lines keep their order, empty ones too.
+QByteArrayList entries(QByteArrayList lines, int limit);
+
 } // namespace personallists

@@ -1,6 +1,11 @@
 #include "tables.h"
 
+#include "schema.h"
 #include "sessionsetup.h"
+#include "usermessages.h"
+
+#include <QFileInfo>
+#include <QSet>
 
 namespace data {
 
@@ -18,7 +23,8 @@ struct Setup {
     bool caseInsensitive = false;
 };
 
-void set(engine::Table& t, const Setup& s) {
+void set(engine::Table& t, const Setup& s)
+{
     t.setObjectName(QString::fromLatin1(s.name));
     t.setDatabaseName(DatabaseAlias);
     t.setTableName(QString::fromLatin1(s.file));
@@ -33,7 +39,8 @@ void set(engine::Table& t, const Setup& s) {
 
 } // namespace
 
-MainTables::MainTables() {
+MainTables::MainTables()
+{
     set(Glavna, {"Glavna", "TB_Brojevi.db", "", nullptr, "", "", true, true, true});
     set(Zakoni, {"Zakoni", "TB_Zakoni.db", "ID_ZAKONA", &Glavna, "ID_BROJA", "ID_ZAKONA", true, true, true});
     // The master fields stay empty until the main window's first activation sets them.
@@ -56,19 +63,95 @@ MainTables::MainTables() {
     set(link, {"link", "TB_link.db", "", nullptr, "", "", false, false, false});
 }
 
-QList<engine::Table*> MainTables::openingOrder() {
+QList<engine::Table*> MainTables::openingOrder()
+{
     return {&Glavna,       &Glasnici, &Zakoni, &lookbrojevi, &lookglasnici,      &lookzakoni,
             &vrstezakona,  &oblasti,  &arhiva, &ugovori,     &KorisnickiUgovori, &misljenja,
             &ministarstva, &Table1,   &link};
 }
 
-void MainTables::openAll() {
+void MainTables::openAll()
+{
     for (engine::Table* t : openingOrder()) {
         t->open();
     }
 }
 
-SelectionTables::SelectionTables() {
+namespace {
+
+// The table's file as the collection names it, whatever case the object spells it in: two objects
+// over one file are named alike.
+QString collectionFileName(const engine::Table& t)
+{
+    for (const TableFile& f : tableFiles()) {
+        if (f.fileName.compare(t.tableName(), Qt::CaseInsensitive) == 0) {
+            return f.fileName;
+        }
+    }
+    return t.tableName();
+}
+
+} // namespace
+
+QList<OpenFailure> MainTables::openEach()
+{
+    m_openFailures.clear();
+    for (engine::Table* t : openingOrder()) {
+        try {
+            t->open();
+        } catch (const engine::Error& e) {
+            // The user is told of the table by its file, which the error may not name itself.
+            const QString file = collectionFileName(*t);
+            const bool same =
+                e.file().isEmpty() || QFileInfo(e.file()).fileName().compare(file, Qt::CaseInsensitive) == 0;
+            m_openFailures.append({t, engine::Error(e.kind(), same ? file : e.file(), e.message())});
+        }
+    }
+    return m_openFailures;
+}
+
+const engine::Error* MainTables::openFailure(const engine::Table& table) const
+{
+    for (const OpenFailure& f : m_openFailures) {
+        if (f.table == &table) {
+            return &f.error;
+        }
+    }
+    return nullptr;
+}
+
+QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
+{
+    // Two objects over one file fail alike: the file is named once.
+    QSet<QByteArray> named;
+    QByteArrayList reasons;
+    for (const OpenFailure& f : failures) {
+        if (!named.contains(messageFileName(f.error.file()).toLower())) {
+            named.insert(messageFileName(f.error.file()).toLower());
+            reasons << userMessage(f.error);
+        }
+    }
+    if (reasons.isEmpty()) {
+        return {};
+    }
+    const QByteArray head = reasons.size() == 1 ? "Jedna tabela baze podataka nije mogla da se otvori ili pro~ita, pa "
+                                                  "delovi programa kojima je potrebna ne}e raditi:"
+                                                : "Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa "
+                                                  "delovi programa kojima su potrebne ne}e raditi:";
+    return head + "\r\n" + reasons.join("\r\n") +
+           "\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje ponovo "
+           "pokrenite program.";
+}
+
+QByteArray closedTableMessage(const engine::Table& table, const engine::Error* failure)
+{
+    const QByteArray file = messageFileName(failure != nullptr ? failure->file() : collectionFileName(table));
+    const QByteArray what = "Ovaj deo programa ne mo`e da radi bez tabele " + file + ", koja nije otvorena.";
+    return what + "\r\n" + (failure != nullptr ? userMessage(*failure) : QByteArray("Ponovo pokrenite program."));
+}
+
+SelectionTables::SelectionTables()
+{
     set(selzakoni, {"selzakoni", "TB_Zakoni.DB", "ID_ZAKONA", nullptr, "", "", true, true, false});
     set(selbrojevi,
         {"selbrojevi", "TB_Brojevi.DB", "ID_BROJA", &selzakoni, "ID_ZAKONA", "ID_BROJA", true, false, false});
@@ -76,7 +159,8 @@ SelectionTables::SelectionTables() {
                       false, false});
 }
 
-void SelectionTables::openAll() {
+void SelectionTables::openAll()
+{
     selzakoni.open();
     selbrojevi.open();
     selglasnici.open();
@@ -86,26 +170,31 @@ namespace {
 AttachmentTables* g_attachmentTables = nullptr;
 }
 
-AttachmentTables::AttachmentTables(engine::Table& zakoni) {
+AttachmentTables::AttachmentTables(engine::Table& zakoni)
+{
     set(Table1, {"Table1", "TB_grafika.DB", "ID_ZAKONA", &zakoni, "ID_ZAKONA", "ID_ZAKONA", false, false, false});
     g_attachmentTables = this;
 }
 
-AttachmentTables::~AttachmentTables() {
+AttachmentTables::~AttachmentTables()
+{
     if (g_attachmentTables == this) {
         g_attachmentTables = nullptr;
     }
 }
 
-AttachmentTables* attachmentTables() {
+AttachmentTables* attachmentTables()
+{
     return g_attachmentTables;
 }
 
-ViewerTables::ViewerTables() {
+ViewerTables::ViewerTables()
+{
     set(Table1, {"Table1", "TB_grafika.db", "", nullptr, "", "", false, false, false});
 }
 
-bool hasAdditionalInfo(const QByteArray& note) {
+bool hasAdditionalInfo(const QByteArray& note)
+{
     return note.size() > NoteInfoThreshold;
 }
 

@@ -4,11 +4,18 @@
 // master link, read-only flag, filtering and case option; window code only wires them to its
 // controls. Object names are the ones the windows use (Glavna, Zakoni, ...).
 
+#include "error.h"
 #include "table.h"
 
 #include <QList>
 
 namespace data {
+
+// A table object that could not be opened, and why; the error names the table's file.
+struct OpenFailure {
+    const engine::Table* table;
+    engine::Error error;
+};
 
 // The main window's fifteen.
 struct MainTables {
@@ -34,8 +41,25 @@ struct MainTables {
 
     // In the order the main window opens them on its first activation.
     QList<engine::Table*> openingOrder();
+    // Opens them in that order; throws at the first that fails.
     void openAll();
+    // Opens every one that opens, in that order; the others stay closed. Returns their failures,
+    // which are also kept for openFailure.
+    QList<OpenFailure> openEach();
+    // Why `table` stayed closed at the last openEach; null when it opened or was not tried.
+    const engine::Error* openFailure(const engine::Table& table) const;
+
+private:
+    QList<OpenFailure> m_openFailures;
 };
+
+// What the user is told at start when tables stayed closed or could not be read (a failure with
+// no table object): each table's file once, with what happened and what to do, then that the
+// repair may mend it.
+QByteArray openFailuresMessage(const QList<OpenFailure>& failures);
+// What a command that needs `table` says when it is closed: that it cannot work without it, and
+// why it could not be opened (`failure`, when known).
+QByteArray closedTableMessage(const engine::Table& table, const engine::Error* failure);
 
 // The selection list's chain selzakoni -> selbrojevi -> selglasnici.
 struct SelectionTables {

@@ -35,7 +35,6 @@ using platform::named;
 
 namespace {
 
-
 // A bar between the two halves of the tab: dragging it changes the height of the panel above it,
 // which the window otherwise sets to half the tab on every resize.
 class SplitterBar final : public QFrame {
@@ -181,6 +180,10 @@ void TForm1::buildArchiveTab(QWidget* page)
 
 void TForm1::SpeedButton22Click()
 {
+    // The list searched was filled from these at start; without them it is empty.
+    if (!tablesReady({&Glavna, &Zakoni, &arhiva})) {
+        return;
+    }
     try {
         BusyState busy(*this);
         Listbox9->clear();

@@ -113,6 +113,10 @@ void TForm1::TreeView1Change()
         return;
     }
     QTreeWidgetItem* node = selected.first();
+    // The version records tell which regulations are archived: those are not listed.
+    if (!tablesReady({&Zakoni, &arhiva})) {
+        return;
+    }
     try {
         BusyState busy(*this);
         Zakoni.setMasterFields({});
@@ -172,7 +176,7 @@ void TForm1::ubacipooblastima()
         }
         pending.flush();
         // The publication of the last regulation walked stays current, as its row was read last.
-        if (!lastKey.isEmpty()) {
+        if (!lastKey.isEmpty() && Glavna.isActive()) {
             Glavna.setFilter("ID_BROJA=" + engine::quoted(lastKey));
             Glavna.first();
         }

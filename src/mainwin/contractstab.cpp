@@ -32,6 +32,7 @@
 #include <QTabWidget>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -479,6 +480,9 @@ void TForm1::nadjitekstugovora(const QByteArray& word)
 
 void TForm1::SpeedButton18Click()
 {
+    if (!tablesReady({&KorisnickiUgovori})) {
+        return;
+    }
     DBRichEdit4->setEnabled(true);
     DBEdit1->setEnabled(true);
     const QByteArray model = platform::fromScreen(ComboBox5->currentText());
@@ -550,6 +554,8 @@ void TForm1::PageControl3Change()
         saveUserContract();
     }
     if (m_contractsPage == kUserContractsPage) {
+        // A page left empty because the user's contracts could not be opened says why.
+        tablesReady({&KorisnickiUgovori});
         DBRichEdit4->setEnabled(KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty());
         DBEdit1->setEnabled(DBRichEdit4->isEnabled());
     }
@@ -604,8 +610,19 @@ void TForm1::showUserContract()
     DBEdit1->setModified(false);
     DBRichEdit4->document()->setModified(false);
     if (any) {
+        highlightUserContract();
+    }
+}
+
+void TForm1::highlightUserContract()
+{
+    if (!KorisnickiUgovori.isActive()) {
+        return;
+    }
+    if (QTreeWidgetItem* row = DBGrid13->topLevelItem(KorisnickiUgovori.recNo())) {
+        // Made current, the row is also the only one selected.
         const QSignalBlocker quiet(DBGrid13);
-        DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+        DBGrid13->setCurrentItem(row);
     }
 }
 
@@ -637,10 +654,13 @@ void TForm1::DBGrid13Change()
     if (row < 0 || !KorisnickiUgovori.isActive() || row == KorisnickiUgovori.recNo()) {
         return;
     }
-    // Moving to another contract saves the one left; when that fails the list stays on it.
+    // Moving to another contract saves the one left; when that fails the list goes back to it, so
+    // the highlighted row is the contract that the editor shows and that "Obri{i" deletes. A
+    // click is still under way here and goes on to highlight the row it hit once this returns:
+    // the list is put back again when the click is done.
     if (!saveUserContract()) {
-        const QSignalBlocker quiet(DBGrid13);
-        DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+        highlightUserContract();
+        QTimer::singleShot(0, this, [this] { highlightUserContract(); });
         return;
     }
     {
@@ -674,6 +694,9 @@ void TForm1::SpeedButton4Click()
 
 void TForm1::SpeedButton29Click()
 {
+    if (!tablesReady({&ugovori, &KorisnickiUgovori})) {
+        return;
+    }
     if (!saveUserContract()) {
         return;
     }

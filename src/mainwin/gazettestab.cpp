@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QScopeGuard>
 #include <QTreeWidget>
+#include <utility>
 
 using controls::reportFailure;
 using controls::resultList;
@@ -137,6 +138,10 @@ void TForm1::ubacipoglasnicima()
 
 void TForm1::TreeView2Expanded(QTreeWidgetItem* node)
 {
+    if (!tablesReady({&Glasnici, &Glavna})) {
+        node->setExpanded(false);
+        return;
+    }
     detachTreeView2Change();
     try {
         Zakoni.setFilter({});
@@ -214,6 +219,10 @@ void TForm1::TreeView2Change(QTreeWidgetItem* node)
     if (node == nullptr) {
         return;
     }
+    if (!tablesReady({&Glasnici, &Glavna, &Zakoni, &arhiva})) {
+        m_gazetteListRefused = true;
+        return;
+    }
     try {
         engine::LinkLookup restore({&Glasnici});
         engine::LinkLookup::unlink(Glasnici);
@@ -264,9 +273,11 @@ void TForm1::TreeView2Click()
     }
     // Clicking the node that is already selected fills a list left empty, as after start-up.
     QTreeWidgetItem* node = TreeView2->currentItem();
-    if (node != nullptr && ListView1->topLevelItemCount() == 0 && m_treeView2Attached) {
+    const bool refused = std::exchange(m_gazetteListRefused, false);
+    if (node != nullptr && ListView1->topLevelItemCount() == 0 && m_treeView2Attached && !refused) {
         TreeView2Change(node);
     }
+    m_gazetteListRefused = false;
     letPaintRun();
 }
 

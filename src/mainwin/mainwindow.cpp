@@ -6,6 +6,7 @@
 #include "hints.h"
 #include "listfiles.h"
 #include "paths.h"
+#include "personallists.h"
 #include "prompter.h"
 #include "publisher.h"
 #include "richedit.h"
@@ -119,11 +120,18 @@ void TForm1::FormCreate()
 
     ComboBox1->addItem(platform::toScreen("Sve"));
 
-    for (const auto& [name, list] :
-         {std::pair{kSearchesFile, ListBox4}, {kFrequentFile, ListBox5}, {kQuickFile, ListBox8}}) {
-        setListLines(list, listfiles::load(programFile(name)));
+    // A line longer than any entry of its list is dropped as it is read (see personallists::entries).
+    const struct {
+        const char* file;
+        QListWidget* list;
+        int limit;
+    } lists[] = {{kSearchesFile, ListBox4, personallists::longestSearchEntry()},
+                 {kFrequentFile, ListBox5, personallists::longestTitle()},
+                 {kQuickFile, ListBox8, personallists::longestTitle()}};
+    for (const auto& [file, list, limit] : lists) {
+        setListLines(list, personallists::entries(listfiles::load(programFile(file)), limit));
     }
-    najnoviji = listfiles::load(programFile(kNewestFile));
+    najnoviji = personallists::entries(listfiles::load(programFile(kNewestFile)), personallists::longestTitle());
 
     sredibrze();
 
@@ -198,11 +206,15 @@ void TForm1::setViewerHintPanel(platform::PanelStatusBar* bar)
     m_viewerStatusBar = bar;
 }
 
-void TForm1::GreskaUSnimanju()
+void TForm1::GreskaUSnimanju(const QByteArrayList& failures)
 {
-    platform::prompter().message("Snimanje nije uspelo!\r\n"
-                                 "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
-                                 "Pokrenite instalaciju ponovo.");
+    QByteArray text = "Snimanje nije uspelo!\r\n"
+                      "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
+                      "Pokrenite instalaciju ponovo.";
+    for (const QByteArray& failure : failures) {
+        text += "\r\n" + failure;
+    }
+    platform::prompter().message(text);
 }
 
 void TForm1::sortirajpoimenu(QListWidget* list)
@@ -254,19 +266,26 @@ void TForm1::saveListsAndConfig()
     for (const char* name : {kSearchesFile, kFrequentFile, kQuickFile, configfile::FileName, kNewestFile}) {
         const QString path = programFile(name);
         if (QFile::exists(path) && !platform::makeWritable(path)) {
-            GreskaUSnimanju();
+            GreskaUSnimanju({QByteArray(name) + ": nije mogu}e ukloniti za{titu od upisa"});
         }
     }
-    // Every file is saved, each on its own: a failure is shown and the others are still written.
-    bool failed = false;
-    failed |= !listfiles::save(programFile(kSearchesFile), listLines(ListBox4)).isEmpty();
-    failed |= !listfiles::save(programFile(kFrequentFile), listLines(ListBox5)).isEmpty();
-    failed |= !listfiles::save(programFile(kQuickFile), listLines(ListBox8)).isEmpty();
-    failed |= !listfiles::save(programFile(kNewestFile), najnoviji).isEmpty();
+    // Every file is saved, each on its own: the others are still written when one fails, and the
+    // message names each that failed, with the system's reason (a full disk, no permission).
+    QByteArrayList failures;
+    const auto save = [&failures](const char* name, const QByteArrayList& lines) {
+        const QString reason = listfiles::save(programFile(name), lines);
+        if (!reason.isEmpty()) {
+            failures << QByteArray(name) + ": " + reason.toLocal8Bit();
+        }
+    };
+    save(kSearchesFile, listLines(ListBox4));
+    save(kFrequentFile, listLines(ListBox5));
+    save(kQuickFile, listLines(ListBox8));
+    save(kNewestFile, najnoviji);
     cfg = configfile::write(currentSettings(), appvalues::LastUpdateDate, appvalues::DataVersion);
-    failed |= !listfiles::save(programFile(configfile::FileName), cfg).isEmpty();
-    if (failed) {
-        GreskaUSnimanju();
+    save(configfile::FileName, cfg);
+    if (!failures.isEmpty()) {
+        GreskaUSnimanju(failures);
     }
 }
 

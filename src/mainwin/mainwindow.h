@@ -7,6 +7,8 @@
 #include "regulationsearch.h"
 #include "tables.h"
 
+#include <functional>
+#include <initializer_list>
 #include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -75,10 +77,16 @@ public:
     void dohints(const QByteArray& hint);
     void osvezi();
     void proveripropise();
+    // Fills the lists whose tables are open; what fails while one is read is kept for the start
+    // message and the others are still filled.
     void poubacuj();
+    // True when every one of `tables` is open. Otherwise the user is told that the command needs
+    // the first closed one, and why it could not be opened; false.
+    bool tablesReady(std::initializer_list<const engine::Table*> tables);
     void ubacipoglasnicima();
     void sredicombo5();
-    void GreskaUSnimanju();
+    // The failed save's message; each of `failures` ("file: reason") follows on a line of its own.
+    void GreskaUSnimanju(const QByteArrayList& failures = {});
     // Switches a list's sorting on or off; nothing in the program invokes it.
     void sortirajpoimenu(QListWidget* list);
 
@@ -158,6 +166,9 @@ public:
 private:
     QMetaObject::Connection m_treeView2Change;
     bool m_treeView2Attached = false;
+    // The listing was refused (a table it needs is closed) since the last click in the tree: the
+    // click that chose the node has been answered already.
+    bool m_gazetteListRefused = false;
 
 public:
     // ---- Tab 1: areas (areastab.cpp) -----------------------------------------------------------
@@ -343,6 +354,8 @@ private:
     void printContract(richtext::RichEdit* edit);
     bool userContractEdited() const;
     void showUserContract();
+    // The list's row of the current user contract made current and highlighted, alone.
+    void highlightUserContract();
     void fillUserContractsGrid();
     void DBGrid13Change();
     QByteArray m_contractModel; // the chosen model's text, as plain YUSCII
@@ -428,6 +441,10 @@ private:
     void PopupMenuItemsClick(int index);
     void loadHelpText();
     void firstActivation();
+    // Runs a step of filling the lists when all its tables are open (the start message names those
+    // that are not); a failure while reading them is kept for that message.
+    void fillStep(std::initializer_list<const engine::Table*> tables, const std::function<void()>& step);
+    QList<engine::Error> m_fillFailures;
 
     StartupHost* m_startup = nullptr;
     class QEventLoop* m_modalLoop = nullptr;

@@ -12,6 +12,7 @@
 #include "screentext.h"
 #include "statusbar.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -58,15 +59,14 @@ void TForm1::firstActivation()
     }
     RichEdit2->setFont(QFont(appvalues::LatinFontName));
 
-    try {
-        openAll();
-        QCoreApplication::processEvents();
-        ubacipoglasnicima();
-        poubacuj();
-    } catch (const engine::Error& e) {
-        // The window stays usable for what needs no tables; the failure says what is missing.
-        controls::reportFailure(e);
-    }
+    // A table that cannot be opened takes only what needs it out of use: every other table is
+    // opened and every list whose tables opened is filled. The user is told of them all at once
+    // when the window is ready.
+    QList<data::OpenFailure> failures = openEach();
+    m_fillFailures.clear();
+    QCoreApplication::processEvents();
+    fillStep({&Glasnici}, [this] { ubacipoglasnicima(); });
+    poubacuj();
     // Only now: filling the tree selected its nodes, and that must not list anything. The lists'
     // headers start sorting at the same time, as nothing can be clicked while the window is busy.
     attachTreeView2Change();
@@ -86,6 +86,36 @@ void TForm1::firstActivation()
     if (m_startup != nullptr) {
         m_startup->stopSplashTimer();
     }
+    for (const engine::Error& e : std::as_const(m_fillFailures)) {
+        failures.append({nullptr, e});
+    }
+    m_fillFailures.clear();
+    if (!failures.isEmpty()) {
+        platform::prompter().error(data::openFailuresMessage(failures));
+    }
+}
+
+void TForm1::fillStep(std::initializer_list<const engine::Table*> tables, const std::function<void()>& step)
+{
+    if (!std::all_of(tables.begin(), tables.end(), [](const engine::Table* t) { return t->isActive(); })) {
+        return;
+    }
+    try {
+        step();
+    } catch (const engine::Error& e) {
+        m_fillFailures.append(e);
+    }
+}
+
+bool TForm1::tablesReady(std::initializer_list<const engine::Table*> tables)
+{
+    for (const engine::Table* t : tables) {
+        if (!t->isActive()) {
+            platform::prompter().error(data::closedTableMessage(*t, openFailure(*t)));
+            return false;
+        }
+    }
+    return true;
 }
 
 void TForm1::poubacuj()
@@ -95,80 +125,96 @@ void TForm1::poubacuj()
     ProgressBar1->setValue(5);
     auto step = [this] { ProgressBar1->setValue(ProgressBar1->value() + 1); };
 
-    sredicombo5();
+    fillStep({&ugovori}, [this] { sredicombo5(); });
 
     ComboBox3->clear();
-    vrstezakona.first();
-    for (int i = 0, n = vrstezakona.recordCount(); i < n; ++i) {
-        ComboBox3->addItem(platform::toScreen(vrstezakona.field(1).asString()));
-        step();
-        vrstezakona.next();
-    }
+    fillStep({&vrstezakona}, [&] {
+        vrstezakona.first();
+        for (int i = 0, n = vrstezakona.recordCount(); i < n; ++i) {
+            ComboBox3->addItem(platform::toScreen(vrstezakona.field(1).asString()));
+            step();
+            vrstezakona.next();
+        }
+    });
     ComboBox3->setCurrentIndex(ComboBox3->count() > 0 ? 0 : -1);
 
     TreeView1->clear();
-    oblasti.first();
-    QTreeWidgetItem* root = nullptr;
-    for (int i = 0, n = oblasti.recordCount(); i < n; ++i) {
-        const QString name = platform::toScreen(oblasti.field(1).asString());
-        if (root == nullptr) {
-            root = new QTreeWidgetItem(TreeView1, {name});
-            root->setIcon(0, images::ImageList1(images::AreasRoot));
-        } else {
-            new QTreeWidgetItem(root, {name});
-            root->child(root->childCount() - 1)->setIcon(0, images::ImageList1(images::Document));
-            step();
+    fillStep({&oblasti}, [&] {
+        oblasti.first();
+        QTreeWidgetItem* root = nullptr;
+        for (int i = 0, n = oblasti.recordCount(); i < n; ++i) {
+            const QString name = platform::toScreen(oblasti.field(1).asString());
+            if (root == nullptr) {
+                root = new QTreeWidgetItem(TreeView1, {name});
+                root->setIcon(0, images::ImageList1(images::AreasRoot));
+            } else {
+                new QTreeWidgetItem(root, {name});
+                root->child(root->childCount() - 1)->setIcon(0, images::ImageList1(images::Document));
+                step();
+            }
+            oblasti.next();
         }
-        oblasti.next();
-    }
+    });
 
-    ministarstva.first();
-    for (int i = 0, n = ministarstva.recordCount(); i < n; ++i) {
-        ComboBox1->addItem(platform::toScreen(ministarstva.field(1).asString()));
-        step();
-        ministarstva.next();
-    }
+    fillStep({&ministarstva}, [&] {
+        ministarstva.first();
+        for (int i = 0, n = ministarstva.recordCount(); i < n; ++i) {
+            ComboBox1->addItem(platform::toScreen(ministarstva.field(1).asString()));
+            step();
+            ministarstva.next();
+        }
+    });
     ComboBox1->setCurrentIndex(0);
 
     misljenja.setMasterFields({});
 
     ComboBox4->clear();
     ComboBox4->addItem(platform::toScreen("Sva glasila"));
-    for (int i = 0, n = Glasnici.recordCount(); i < n; ++i) {
-        QCoreApplication::processEvents();
-        Glasnici.first();
-        Glasnici.moveBy(i);
-        // Each gazette keeps its key: the search restricts by it, not by the item's position.
-        ComboBox4->addItem(platform::toScreen(Glasnici.field(1).asString()), Glasnici.field(0).asInteger());
-        step();
-    }
+    fillStep({&Glasnici}, [&] {
+        for (int i = 0, n = Glasnici.recordCount(); i < n; ++i) {
+            QCoreApplication::processEvents();
+            Glasnici.first();
+            Glasnici.moveBy(i);
+            // Each gazette keeps its key: the search restricts by it, not by the item's position.
+            ComboBox4->addItem(platform::toScreen(Glasnici.field(1).asString()), Glasnici.field(0).asInteger());
+            step();
+        }
+    });
 
     Glasnici.setMasterFields("ID_GLASNIKA");
 
     ListBox2->clear();
     ListBox7->clear();
-    Glavna.first();
-    for (int i = 0, n = Glavna.recordCount(); i < n; ++i) {
-        const QByteArray title = Zakoni.field(5).asString();
-        const QByteArray numberYear = Zakoni.field(10).asString();
-        const qint64 later = arhiva.field(2).asInteger();
-        const qint64 earlier = arhiva.field(1).asInteger();
-        int image = data::hasAdditionalInfo(Zakoni.field(8).asBytes()) ? images::MoreInfo : images::Document;
-        if (later != 0) {
-            image = images::Archived;
+    // The search list needs the gazettes too; the archive list does without them.
+    const bool gazettes = Glasnici.isActive();
+    fillStep({&Glavna, &Zakoni, &arhiva}, [&] {
+        Glavna.first();
+        for (int i = 0, n = Glavna.recordCount(); i < n; ++i) {
+            const QByteArray title = Zakoni.field(5).asString();
+            const QByteArray numberYear = Zakoni.field(10).asString();
+            const qint64 later = arhiva.field(2).asInteger();
+            const qint64 earlier = arhiva.field(1).asInteger();
+            int image = data::hasAdditionalInfo(Zakoni.field(8).asBytes()) ? images::MoreInfo : images::Document;
+            if (later != 0) {
+                image = images::Archived;
+            }
+            if (gazettes) {
+                addRow(ListBox2, image, {title, Glasnici.field(1).asString(), numberYear});
+            }
+            if (later > 0 && earlier >= 0) {
+                addRow(ListBox7, images::Archived, {title, numberYear});
+            } else if (later == 0 && earlier > 0) {
+                addRow(ListBox7, images::Document, {title, numberYear});
+            }
+            step();
+            Glavna.next();
         }
-        addRow(ListBox2, image, {title, Glasnici.field(1).asString(), numberYear});
-        if (later > 0 && earlier >= 0) {
-            addRow(ListBox7, images::Archived, {title, numberYear});
-        } else if (later == 0 && earlier > 0) {
-            addRow(ListBox7, images::Document, {title, numberYear});
-        }
-        step();
-        Glavna.next();
-    }
+    });
 
-    Glavna.setFilter({});
-    Glavna.first();
+    fillStep({&Glavna}, [this] {
+        Glavna.setFilter({});
+        Glavna.first();
+    });
     // The archive search narrows the list shown from this full copy; it is taken only here, where
     // the list is whole (a recount after a search would otherwise keep the narrowed list).
     arhivacuvaj->clear();

@@ -64,6 +64,9 @@ private:
 
 bool TForm1::openRegulation(const RegulationToOpen& what)
 {
+    if (!tablesReady({&Zakoni})) {
+        return false;
+    }
     bool shown = false;
     {
         const QByteArray savedFilter = Glavna.filter();
@@ -102,6 +105,9 @@ bool TForm1::openRegulation(const RegulationToOpen& what)
 
 void TForm1::openOpinion(const QByteArray& title, const QByteArray& date)
 {
+    if (!tablesReady({&misljenja})) {
+        return;
+    }
     const Restore restore([this] { misljenja.setFilter({}); });
     misljenja.setFilter("NAZIV_MISLJENJA= " + engine::quoted(title) + " AND DAN=" + engine::quoted(date.mid(0, 2)) +
                         " AND MESEC=" + engine::quoted(date.mid(3, 2)) +

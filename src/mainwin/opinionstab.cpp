@@ -198,6 +198,9 @@ void TForm1::buildOpinionsTab(QWidget* page)
 void TForm1::izbormistara()
 {
     Edit8->clear();
+    if (!tablesReady({&ministarstva})) {
+        return;
+    }
     try {
         // Item 0 is "Sve", all ministries.
         if (ComboBox1->currentIndex() > 0) {
@@ -218,6 +221,9 @@ void TForm1::izbormistara()
 
 void TForm1::SpeedButton14Click()
 {
+    if (!tablesReady({&misljenja})) {
+        return;
+    }
     // The rows found go into the list however the scan ends.
     controls::PendingRows found(Listbox6);
     try {
@@ -283,6 +289,9 @@ void TForm1::SpeedButton14Click()
 
 void TForm1::SpeedButton13Click()
 {
+    if (!tablesReady({&misljenja})) {
+        return;
+    }
     try {
         const BusyState busy(*this);
         const QByteArray filter = SviDatumi->isChecked()

@@ -196,7 +196,8 @@ void TForm1::ListBox5DblClick()
 void TForm1::ListBox8DblClick()
 {
     const QListWidgetItem* entry = chosen(ListBox8);
-    if (entry == nullptr) {
+    // Without the regulations no title can be told from an opinion's: the entry stays.
+    if (entry == nullptr || !tablesReady({&Zakoni})) {
         return;
     }
     const QByteArray title = platform::fromScreen(entry->text());
@@ -235,6 +236,9 @@ void TForm1::SpeedButton10Click()
     if (najnoviji.isEmpty()) {
         platform::prompter().message("Ne postoji ni jedan propis u listi najnovijih.\n\r"
                                      "Ovu listu mozete koristit tek nakon prvog azuriranja.");
+        return;
+    }
+    if (!tablesReady({&lookzakoni, &lookbrojevi, &lookglasnici})) {
         return;
     }
     QList<mainwin::SelectionRow> rows;

@@ -172,6 +172,9 @@ void TForm1::SpeedButton1Click()
     controls::ProgressScale progress(ProgressBar1);
     try {
         const BusyState busy(*this);
+        if (!tablesReady({&Glavna, &Zakoni, &arhiva, &Glasnici})) {
+            return;
+        }
         ListBox2->clear();
         controls::PendingRows rows(ListBox2);
         QElapsedTimer sinceShown;

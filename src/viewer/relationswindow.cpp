@@ -133,9 +133,15 @@ int Trelacije::fill(bool opinionShown)
 
 void Trelacije::showForViewerDocument()
 {
+    const bool opinionShown = Form3 != nullptr && Form3->showsOpinion();
+    if (!Form1->tablesReady(opinionShown
+                                ? std::initializer_list<const engine::Table*>{&Form1->link, &Form1->lookzakoni}
+                                : std::initializer_list<const engine::Table*>{&Form1->link, &Form1->misljenja})) {
+        return;
+    }
     int rows = 0;
     try {
-        rows = fill(Form3 != nullptr && Form3->showsOpinion());
+        rows = fill(opinionShown);
     } catch (const engine::Error& e) {
         controls::reportFailure(e);
         return;

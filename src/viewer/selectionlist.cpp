@@ -334,7 +334,8 @@ void Tselekt::SpeedButton3Click()
 
 bool Tselekt::jelimastariji(const QByteArray& title)
 {
-    if (Form1 == nullptr) {
+    // Without the regulations or their version records no version is known.
+    if (Form1 == nullptr || !Form1->Zakoni.isActive() || !Form1->arhiva.isActive()) {
         return false;
     }
     const versionchain::Links links = versionchain::linksByTitle(Form1->Zakoni, Form1->arhiva, title);

@@ -344,6 +344,10 @@ bool TForm3::hasVersions()
     }
     // The shown regulation's own version record: a lookup by title would test the first
     // regulation of that title, which may be another version than the one shown.
+    // Without the version records no version is known: the jump to the archive is not offered.
+    if (!Form1->arhiva.isActive()) {
+        return false;
+    }
     const QByteArray key = Form1->Zakoni.field(0).asString();
     if (key.isEmpty()) {
         return false;
@@ -367,7 +371,8 @@ void TForm3::FormActivate()
         const QByteArray caption = platform::caption(this);
         if (caption != LastTitle) {
             Edit1->setYuscii({});
-            {
+            // An opinion is shown also when the regulations could not be opened.
+            if (Form1->Zakoni.isActive()) {
                 engine::Table& zakoni = Form1->Zakoni;
                 const engine::LinkLookup keep({&zakoni});
                 engine::LinkLookup::unlink(zakoni, true);
@@ -399,7 +404,7 @@ void TForm3::FormActivate()
             SpeedButton4->setEnabled(false);
             setNotesHeight(0);
         }
-        const bool moreInfo = data::hasAdditionalInfo(Form1->Zakoni.field(8).asBytes());
+        const bool moreInfo = Form1->Zakoni.isActive() && data::hasAdditionalInfo(Form1->Zakoni.field(8).asBytes());
         if (moreInfo && !showsOpinion()) {
             SpeedButton4->setEnabled(true);
             setNotesHeight(NotesShown);

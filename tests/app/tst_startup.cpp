@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "programfixture.h"
 
 #include "appvalues.h"
@@ -58,6 +59,7 @@ private slots:
     void missingInstallerIsReported();
     void faultyConfigDoesNotStopStartup();
     void listFilesKeepTheirLines();
+    void failedSaveOnClosingNamesFileAndReason();
     void clickBeforeTheBarIsFullWaits();
     void busyWindowCannotBeClosed();
     void controlNamesAreUnique();
@@ -253,6 +255,33 @@ void TestStartup::listFilesKeepTheirLines()
     QCOMPARE(program.readFile("pretrage.ini"), QByteArray("ZAKON\r\nPOREZ NA\r\nDOBIT\r\n"));
     QCOMPARE(program.readFile("brzi.ini"), QByteArray("Zakon o ra~unovodstvu\r\nO'B\r\n"));
     QCOMPARE(program.readFile("novo.lst"), QByteArray("Zakon o {umama\r\n"));
+}
+
+// Closing on a full disk: the files that could not be written are named, each with the system's
+// reason on a line of its own, and they keep what they held.
+void TestStartup::failedSaveOnClosingNamesFileAndReason()
+{
+    ProgramFixture program(5);
+    program.writeFile("cesti.ini", "Zakon o radu\r\n");
+    program.start();
+    constexpr rlim_t kFull = 8; // the empty lists still fit
+    std::optional<testsupport::FileSizeLimit> full;
+    QVERIFY(program.runMainWindow([&] {
+        program.form1->dodajuceste("Zakon o {umama");
+        full.emplace(kFull);
+    }));
+    const QString reason = listfiles::save(program.path("probe.txt"), {"longer than the limit"});
+    full.reset();
+    QVERIFY(program.ended);
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(program.prompter.texts(),
+             QByteArrayList{"Snimanje nije uspelo!\r\n"
+                            "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
+                            "Pokrenite instalaciju ponovo.\r\n"
+                            "cesti.ini: " +
+                            reason.toLocal8Bit() + "\r\nkorvelin.cfg: " + reason.toLocal8Bit()});
+    QCOMPARE(program.readFile("cesti.ini"), QByteArray("Zakon o radu\r\n"));
+    QVERIFY(!QFile::exists(program.path("korvelin.cfg")));
 }
 
 void TestStartup::clickBeforeTheBarIsFullWaits()

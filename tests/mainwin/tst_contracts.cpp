@@ -1,3 +1,4 @@
+#include "filesizelimit.h"
 #include "programfixture.h"
 
 #include "contractfill.h"
@@ -118,6 +119,24 @@ void selectUserContract(TForm1* f, int row)
     f->DBGrid13->setCurrentItem(f->DBGrid13->topLevelItem(row));
 }
 
+// A click on the row of the user contracts' list, as the user gives it.
+void clickUserContract(TForm1* f, int row)
+{
+    const QRect rect = f->DBGrid13->visualItemRect(f->DBGrid13->topLevelItem(row));
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(f->DBGrid13->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// The rows the list highlights.
+QList<int> highlightedRows(const TForm1* f)
+{
+    QList<int> rows;
+    for (QTreeWidgetItem* item : f->DBGrid13->selectedItems()) {
+        rows << f->DBGrid13->indexOfTopLevelItem(item);
+    }
+    return rows;
+}
+
 // Closes the print preview once it shows; `seen` tells it did.
 void closePreviewWhenShown(bool& seen)
 {
@@ -144,6 +163,7 @@ private slots:
     void editsAreSavedOnLeaving();
     void editBeforeClosingIsKept();
     void failedSaveIsShownAndKept();
+    void failedMoveKeepsListEditorAndRecordTogether();
     void deleting();
     void printing();
 
@@ -460,6 +480,67 @@ void TestContracts::failedSaveIsShownAndKept()
         f->KorisnickiUgovori.open();
     });
     QVERIFY(storedUserContracts()[0].text.startsWith("Sacuvati "));
+}
+
+void TestContracts::failedMoveKeepsListEditorAndRecordTogether()
+{
+    QList<UserContract> before;
+    run([&](TForm1* f) {
+        auto& prompter = m_program->prompter;
+        f->PageControl3->setCurrentIndex(1);
+        before = storedUserContracts();
+        QVERIFY(before.size() >= 3);
+        QCOMPARE(f->DBGrid13->topLevelItemCount(), before.size());
+
+        // Each round: the first contract edited, the second clicked on a full disk.
+        const auto editThenFailToMove = [&](const QByteArray& edit) {
+            clickUserContract(f, 0);
+            QCOMPARE(f->KorisnickiUgovori.recNo(), 0);
+            f->DBRichEdit4->select(0, 0);
+            QTest::keyClicks(f->DBRichEdit4, edit);
+            prompter.clear();
+            {
+                const testsupport::FileSizeLimit full(1);
+                clickUserContract(f, 1);
+                QTRY_COMPARE(prompter.asked().size(), 1);
+                QCOMPARE(prompter.asked().first().kind, Prompt::Error);
+                // Let whatever the click left behind run while the disk is still full.
+                QTest::qWait(20);
+            }
+            // The list goes back to the contract whose save failed; editor and record stay on it.
+            QCOMPARE(highlightedRows(f), QList<int>{0});
+            QCOMPARE(f->DBGrid13->indexOfTopLevelItem(f->DBGrid13->currentItem()), 0);
+            QCOMPARE(f->KorisnickiUgovori.recNo(), 0);
+            QVERIFY(f->DBRichEdit4->yusciiText().startsWith(edit));
+            QCOMPARE(platform::fromScreen(f->DBEdit1->text()), storedNames()[0]);
+            QCOMPARE(prompter.asked().size(), 1);
+        };
+
+        // Deleted at once: the highlighted contract, the one whose save failed, goes with its edit.
+        editThenFailToMove("Izgubljena izmena ");
+        QTest::mouseClick(f->SpeedButton4, Qt::LeftButton);
+        QList<UserContract> stored = storedUserContracts();
+        QCOMPARE(stored.size(), before.size() - 1);
+        QCOMPARE(stored[0].name, before[1].name);
+        QCOMPARE(stored[0].text, before[1].text);
+        QCOMPARE(highlightedRows(f), QList<int>{0});
+
+        // Space back, the user moves on: the edit is saved and the contract now highlighted goes.
+        editThenFailToMove("Sacuvana izmena ");
+        clickUserContract(f, 1);
+        QCOMPARE(highlightedRows(f), QList<int>{1});
+        QCOMPARE(f->KorisnickiUgovori.recNo(), 1);
+        QTest::mouseClick(f->SpeedButton4, Qt::LeftButton);
+        QCOMPARE(prompter.asked().size(), 1);
+    });
+    const QList<UserContract> stored = storedUserContracts();
+    QCOMPARE(stored.size(), before.size() - 2);
+    QCOMPARE(stored[0].name, before[1].name);
+    QVERIFY(stored[0].text.startsWith("Sacuvana izmena " + before[1].text.left(10)));
+    for (int i = 1; i < stored.size(); ++i) {
+        QCOMPARE(stored[i].name, before[i + 2].name);
+        QCOMPARE(stored[i].text, before[i + 2].text);
+    }
 }
 
 void TestContracts::deleting()

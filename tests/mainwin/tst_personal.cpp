@@ -7,6 +7,9 @@
 #include "recordingwindows.h"
 
 #include "demo.h"
+#include "personallists.h"
+#include "recentsearches.h"
+#include "schema.h"
 #include "screentext.h"
 
 #include <QAction>
@@ -18,9 +21,9 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+using testsupport::lines;
 using testsupport::Prompt;
 using testsupport::RecordingWindows;
-using testsupport::lines;
 
 namespace {
 
@@ -77,6 +80,7 @@ private slots:
     void removingAndEmptying();
     void newestRegulations();
     void listFilesWithOddLineEnds();
+    void overlongLinesAreDropped();
 };
 
 void TestPersonal::frequentListKeepsItsCapacity()
@@ -232,7 +236,7 @@ void TestPersonal::removingAndEmptying()
         QVERIFY(program.prompter.asked().isEmpty());
         f->ListBox8->clear();
         f->addToQuickOpen("X");
-        f->ListBox8->takeItem(0);
+        delete f->ListBox8->takeItem(0);
         f->addToQuickOpen("Y"); // rebuilds the menu from the list as it is
         QCOMPARE(menu(f->PopupMenu1).size(), 3);
         f->ListBox8->clear();
@@ -296,6 +300,48 @@ void TestPersonal::listFilesWithOddLineEnds()
              QByteArray("Zakon o radu\r\nZakon o {umama\r\n\r\nZakon o ra~unovodstvu\r\n"));
     QCOMPARE(program.readFile("pretrage.ini"), QByteArray("'ZAKON' - po naslovima (nadjeno 3 propisa)\r\n'O''B' - po "
                                                           "naslovima i tekstovima (nadjeno 1 propisa)\r\n"));
+}
+
+// Each list file with a 10 MB line: the line is dropped as the file is read, the other lines stay,
+// the tab opens at once, and the files are written back without it.
+void TestPersonal::overlongLinesAreDropped()
+{
+    // No title the tables can hold is too long for the lists.
+    for (const auto& [table, field] :
+         {std::pair{"TB_Zakoni.db", "Naziv_zakona"}, {"TB_Misljenja.db", "NAZIV_MISLJENJA"}}) {
+        const engine::TableStructure& structure = data::tableFile(QLatin1String(table)).structure;
+        const int size = structure.fields.value(structure.indexOf(field)).size;
+        QVERIFY2(size > 0 && size <= personallists::longestTitle(), field);
+    }
+    const QByteArray huge(10 * 1024 * 1024, 'Z');
+    const QByteArray longest(personallists::longestTitle(), 'T');
+    const QByteArray longestSearch = recentsearches::entry(QByteArray(personallists::longestTitle(), '\''),
+                                                           recentsearches::Scope::TitlesAndTexts, 123456789);
+    QVERIFY(longestSearch.size() <= personallists::longestSearchEntry());
+    const QByteArray search = "'ZAKON' - po naslovima (nadjeno 3 propisa)";
+
+    ProgramFixture program;
+    program.writeFile("cesti.ini", "Zakon o radu\r\n" + huge + "\r\n" + longest + "\r\n" + longest + "T\r\n\r\n" +
+                                       demo::ForestLawTitle + "\r\n");
+    program.writeFile("brzi.ini", huge + "\r\n" + demo::FirstLawTitle + "\r\n");
+    program.writeFile("pretrage.ini", search + "\r\n" + huge + "\r\n" + longestSearch + "\r\n");
+    program.writeFile("novo.lst", huge + "\n" + demo::ForestLawTitle + "\n" + huge);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->PageControl1->setCurrentIndex(3);
+        QCOMPARE(lines(f->ListBox5), (QByteArrayList{"Zakon o radu", longest, "", demo::ForestLawTitle}));
+        QCOMPARE(lines(f->ListBox8), QByteArrayList{demo::FirstLawTitle});
+        QCOMPARE(menu(f->PopupMenu1).size(), 3);
+        QCOMPARE(lines(f->ListBox4), (QByteArrayList{search, longestSearch}));
+        QCOMPARE(f->najnoviji, QByteArrayList{demo::ForestLawTitle});
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
+    QCOMPARE(program.readFile("cesti.ini"),
+             "Zakon o radu\r\n" + longest + "\r\n\r\n" + QByteArray(demo::ForestLawTitle) + "\r\n");
+    QCOMPARE(program.readFile("brzi.ini"), QByteArray(demo::FirstLawTitle) + "\r\n");
+    QCOMPARE(program.readFile("pretrage.ini"), search + "\r\n" + longestSearch + "\r\n");
+    QCOMPARE(program.readFile("novo.lst"), QByteArray(demo::ForestLawTitle) + "\r\n");
 }
 
 QTEST_MAIN(TestPersonal)

@@ -1,0 +1,408 @@
+// A collection with one table that cannot be opened (missing, not a database, under another
+// password, cut in half): every other table is opened and every list whose tables opened is
+// filled; the start message names the table with the reason in the user's words and offers the
+// repair; the commands that need the table say so when used; the user's contracts work whenever
+// their own file is sound.
+
+#include "programfixture.h"
+
+#include "error.h"
+#include "listtexts.h"
+#include "richedit.h"
+#include "schema.h"
+#include "screentext.h"
+#include "table.h"
+#include "tablefile.h"
+#include "usermessages.h"
+#include "viewerwindow.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+using testsupport::Prompt;
+
+namespace {
+
+const QByteArray kRepair = "Popravka na kartici Pode{avanja";
+
+void breakTable(const ProgramFixture& program, const QString& table, const QString& fault)
+{
+    const QString path = program.path(QStringLiteral("Podatci/%1.db").arg(table));
+    QFile file(path);
+    if (fault == QLatin1String("missing")) {
+        QVERIFY(file.remove());
+    } else if (fault == QLatin1String("not a database")) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QByteArray bytes(64 * 1024, 0);
+        QRandomGenerator random(7);
+        for (char& c : bytes) {
+            c = char(random.bounded(256));
+        }
+        QCOMPARE(file.write(bytes), bytes.size());
+    } else if (fault == QLatin1String("other password")) {
+        QVERIFY(file.remove());
+        engine::createTableFile(path, data::tableFile(table + QStringLiteral(".db")).structure, "drugalozinka");
+    } else {
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(file.size() / 2));
+    }
+}
+
+int countRecords(const QString& file)
+{
+    engine::Table t;
+    t.setDatabaseName("ZAKONI");
+    t.setTableName(file);
+    t.open();
+    return t.recordCount();
+}
+
+// What opening the file fails with, as the user is to be told it; the engine's own text beside.
+std::pair<QByteArray, QByteArray> openingFailure(const QString& file)
+{
+    engine::Table t;
+    t.setDatabaseName("ZAKONI");
+    t.setTableName(file);
+    try {
+        t.open();
+    } catch (const engine::Error& e) {
+        const engine::Error named = e.file().isEmpty() ? engine::Error(e.kind(), file, e.message()) : e;
+        return {data::userMessage(named), e.what()};
+    }
+    return {};
+}
+
+struct UserContract {
+    QByteArray name;
+    QByteArray rtf;
+};
+
+QList<UserContract> storedUserContracts()
+{
+    engine::Table t;
+    t.setDatabaseName("ZAKONI");
+    t.setTableName(QStringLiteral("TB_Korisnicki.db"));
+    t.open();
+    QList<UserContract> out;
+    for (int i = 0, n = t.recordCount(); i < n; ++i) {
+        out.append({t.field(0).asString(), t.field(1).asBytes()});
+        t.next();
+    }
+    return out;
+}
+
+void clickRow(QTreeWidget* list, QTreeWidgetItem* row)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    const QRect rect = list->visualItemRect(row);
+    QVERIFY(rect.isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// Calls `open`, which shows the viewer modally; once it is up, runs `inside`, then closes it.
+bool whileViewerShown(const std::function<void()>& open, const std::function<void(TForm3*)>& inside)
+{
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        TForm3* viewer = nullptr;
+        if (QTest::qWaitFor(
+                [&] {
+                    viewer = qobject_cast<TForm3*>(QApplication::activeModalWidget());
+                    return viewer != nullptr && viewer->isVisible();
+                },
+                5000)) {
+            ran = true;
+            inside(viewer);
+            viewer->close();
+        }
+    });
+    open();
+    return ran;
+}
+
+} // namespace
+
+class TestDamaged : public QObject {
+    Q_OBJECT
+private slots:
+    void oneTableCannotBeOpened_data();
+    void oneTableCannotBeOpened();
+    void everyFailedTableIsNamedOnce();
+    void tableDamagedInTheMiddle();
+
+private:
+    void startMessageNamesTheTable(ProgramFixture& program, const QString& file);
+    void userContractsWork(TForm1* f);
+    void relationsSaySo(ProgramFixture& program, TForm1* f);
+    void gazettesAndSearchSaySo(ProgramFixture& program, TForm1* f);
+    void regulationsSaySo(ProgramFixture& program, TForm1* f);
+    void userContractsSaySo(ProgramFixture& program, TForm1* f);
+};
+
+void TestDamaged::oneTableCannotBeOpened_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("fault");
+    for (const char* table : {"TB_link", "TB_Glasnici", "TB_Zakoni", "TB_Korisnicki"}) {
+        for (const char* fault : {"missing", "not a database", "other password", "cut in half"}) {
+            QTest::newRow((QByteArray(table) + ", " + fault).constData())
+                << QString::fromLatin1(table) << QString::fromLatin1(fault);
+        }
+    }
+}
+
+void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file)
+{
+    const auto [reason, engineText] = openingFailure(file);
+    QVERIFY2(!reason.isEmpty(), "the damaged table opened");
+    QCOMPARE(program.prompter.asked().size(), 1);
+    const Prompt start = program.prompter.asked().first();
+    QCOMPARE(start.kind, Prompt::Error);
+    QVERIFY2(start.text.contains(reason), start.text.constData());
+    QVERIFY(start.text.contains(file.toLatin1()));
+    QVERIFY(start.text.contains(kRepair));
+    QVERIFY(!start.text.contains(engineText));
+    // The sound tables are not named.
+    for (const data::TableFile& t : data::tableFiles()) {
+        if (t.fileName.compare(file, Qt::CaseInsensitive) != 0) {
+            QVERIFY2(!start.text.contains(t.fileName.toLatin1()), qPrintable(t.fileName));
+        }
+    }
+    program.prompter.clear();
+}
+
+// The user edits a contract and moves to another: the edit is in the file.
+void TestDamaged::userContractsWork(TForm1* f)
+{
+    f->PageControl1->setCurrentIndex(mainpage::Contracts);
+    f->PageControl3->setCurrentIndex(1);
+    const QList<UserContract> before = storedUserContracts();
+    QCOMPARE(f->DBGrid13->topLevelItemCount(), before.size());
+    QVERIFY(f->DBRichEdit4->isEnabled());
+    clickRow(f->DBGrid13, f->DBGrid13->topLevelItem(0));
+    QTest::keyClicks(f->DBEdit1, " (izmenjen)");
+    clickRow(f->DBGrid13, f->DBGrid13->topLevelItem(1));
+    QCOMPARE(storedUserContracts()[0].name, before[0].name + " (izmenjen)");
+    f->PageControl1->setCurrentIndex(mainpage::Gazettes);
+}
+
+void TestDamaged::relationsSaySo(ProgramFixture& program, TForm1* f)
+{
+    // The viewer shows a regulation; its relations need the relations table.
+    f->PageControl1->setCurrentIndex(mainpage::Search);
+    f->ListBox2->setCurrentItem(f->ListBox2->topLevelItem(0));
+    QByteArray said;
+    QVERIFY(whileViewerShown([&] { QTest::keyClick(f->ListBox2, Qt::Key_Return); },
+                             [&](TForm3* viewer) {
+                                 QVERIFY(!viewer->DBRichEdit1->yusciiText().isEmpty());
+                                 QTest::mouseClick(viewer->SpeedButton10, Qt::LeftButton);
+                                 said = program.prompter.texts().value(0);
+                             }));
+    QCOMPARE(program.prompter.asked().size(), 1);
+    QVERIFY(said.startsWith("Ovaj deo programa ne mo`e da radi bez tabele TB_link.db"));
+    QVERIFY(said.contains(openingFailure(QStringLiteral("TB_link.db")).first));
+    program.prompter.clear();
+}
+
+void TestDamaged::gazettesAndSearchSaySo(ProgramFixture& program, TForm1* f)
+{
+    const QByteArray expected = openingFailure(QStringLiteral("TB_Glasnici.db")).first;
+    QCOMPARE(f->ComboBox4->count(), 1); // "Sva glasila" alone
+    f->PageControl1->setCurrentIndex(mainpage::Search);
+    QTest::keyClicks(f->Edit2, "ZAKON");
+    QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+    QCOMPARE(program.prompter.asked().size(), 1);
+    QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_Glasnici.db"));
+    QVERIFY(program.prompter.texts()[0].contains(expected));
+    QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+    QCOMPARE(f->ListBox4->count(), 0); // no search ran, none is remembered
+    // The newest regulations name their gazettes.
+    program.prompter.clear();
+    f->najnoviji = {"Zakon o radu"};
+    f->PageControl1->setCurrentIndex(mainpage::PersonalLists);
+    QTest::mouseClick(f->SpeedButton10, Qt::LeftButton);
+    QCOMPARE(program.prompter.asked().size(), 1);
+    QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_Glasnici.db"));
+    program.prompter.clear();
+}
+
+void TestDamaged::regulationsSaySo(ProgramFixture& program, TForm1* f)
+{
+    const QByteArray expected = openingFailure(QStringLiteral("TB_Zakoni.db")).first;
+    const auto saidOnce = [&] {
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_Zakoni.db"));
+        QVERIFY(program.prompter.texts()[0].contains(expected));
+        program.prompter.clear();
+    };
+    // The gazettes are there and open to their years; a gazette's regulations need the table.
+    f->PageControl1->setCurrentIndex(mainpage::Gazettes);
+    QTreeWidgetItem* gazette = f->TreeView2->topLevelItem(0);
+    gazette->setExpanded(true);
+    QVERIFY(gazette->childCount() > 0);
+    QVERIFY(!gazette->child(0)->text(0).isEmpty());
+    QVERIFY(program.prompter.asked().isEmpty());
+    clickRow(f->TreeView2, gazette->child(0));
+    saidOnce();
+    QCOMPARE(f->ListView1->topLevelItemCount(), 0);
+    // An area's regulations.
+    f->PageControl1->setCurrentIndex(mainpage::Areas);
+    clickRow(f->TreeView1, f->TreeView1->topLevelItem(0)->child(0));
+    saidOnce();
+    // The search.
+    f->PageControl1->setCurrentIndex(mainpage::Search);
+    QTest::keyClicks(f->Edit2, "ZAKON");
+    QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+    saidOnce();
+    // A frequently opened title.
+    f->PageControl1->setCurrentIndex(mainpage::PersonalLists);
+    f->ListBox5->addItem(QStringLiteral("Zakon o radu"));
+    f->ListBox5->setCurrentRow(0);
+    QTest::keyClick(f->ListBox5, Qt::Key_Return);
+    saidOnce();
+    // The opinions do without the regulations.
+    f->PageControl1->setCurrentIndex(mainpage::Opinions);
+    QTest::keyClicks(f->Edit8, "MI{LJENJE");
+    QTest::mouseClick(f->SpeedButton14, Qt::LeftButton);
+    QVERIFY(program.prompter.asked().isEmpty());
+    QCOMPARE(f->Listbox6->topLevelItemCount(), countRecords(QStringLiteral("TB_Misljenja.db")));
+    // An opinion shows in the viewer; the regulations related to it need the table.
+    f->Listbox6->setCurrentItem(f->Listbox6->topLevelItem(0));
+    QVERIFY(whileViewerShown([&] { QTest::keyClick(f->Listbox6, Qt::Key_Return); },
+                             [&](TForm3* viewer) {
+                                 QVERIFY(viewer->showsOpinion());
+                                 QVERIFY(!viewer->DBRichEdit1->yusciiText().isEmpty());
+                                 QVERIFY(program.prompter.asked().isEmpty());
+                                 QTest::mouseClick(viewer->SpeedButton10, Qt::LeftButton);
+                             }));
+    saidOnce();
+}
+
+void TestDamaged::userContractsSaySo(ProgramFixture& program, TForm1* f)
+{
+    const QByteArray expected = openingFailure(QStringLiteral("TB_Korisnicki.db")).first;
+    f->PageControl1->setCurrentIndex(mainpage::Contracts);
+    QTest::mouseClick(f->SpeedButton18, Qt::LeftButton); // copy the filled model
+    QCOMPARE(program.prompter.asked().size(), 1);
+    QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_Korisnicki.db"));
+    QVERIFY(program.prompter.texts()[0].contains(expected));
+    QCOMPARE(f->PageControl3->currentIndex(), 0);
+    program.prompter.clear();
+    f->PageControl3->setCurrentIndex(1);
+    QCOMPARE(program.prompter.asked().size(), 1);
+    QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_Korisnicki.db"));
+    QCOMPARE(f->DBGrid13->topLevelItemCount(), 0);
+    QVERIFY(!f->DBRichEdit4->isEnabled() && !f->DBEdit1->isEnabled());
+    program.prompter.clear();
+}
+
+void TestDamaged::oneTableCannotBeOpened()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, fault);
+    const QString file = table + QStringLiteral(".db");
+    ProgramFixture program;
+    breakTable(program, table, fault);
+    program.start();
+    bool checked = false;
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        startMessageNamesTheTable(program, file);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        // Every list whose tables opened is filled.
+        const bool gazettes = table != QLatin1String("TB_Glasnici");
+        const bool regulations = table != QLatin1String("TB_Zakoni");
+        const int publications = countRecords(QStringLiteral("TB_Brojevi.db"));
+        QCOMPARE(f->TreeView2->topLevelItemCount(), gazettes ? countRecords(QStringLiteral("TB_Glasnici.db")) : 0);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), gazettes && regulations ? publications : 0);
+        QCOMPARE(f->ListBox7->topLevelItemCount() > 0, regulations);
+        QCOMPARE(f->TreeView1->topLevelItemCount(), 1);
+        QCOMPARE(f->ComboBox3->count(), countRecords(QStringLiteral("TB_Tipovi_Zakona.db")));
+        QCOMPARE(f->ComboBox1->count(), countRecords(QStringLiteral("TB_Ministarstva.db")) + 1);
+        QCOMPARE(f->ComboBox5->count(), countRecords(QStringLiteral("TB_Ugovori.db")));
+        QVERIFY(f->StatusBar1->panelText(0).startsWith("Propisa/Mi{ljenja/Ugovora: "));
+
+        if (table == QLatin1String("TB_link")) {
+            relationsSaySo(program, f);
+        } else if (table == QLatin1String("TB_Glasnici")) {
+            gazettesAndSearchSaySo(program, f);
+        } else if (table == QLatin1String("TB_Zakoni")) {
+            regulationsSaySo(program, f);
+        } else {
+            userContractsSaySo(program, f);
+        }
+        if (table != QLatin1String("TB_Korisnicki")) {
+            userContractsWork(f);
+        }
+        QVERIFY(program.prompter.asked().isEmpty());
+        checked = !QTest::currentTestFailed();
+    }));
+    QVERIFY(checked);
+    QVERIFY(program.ended);
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// Several tables that cannot be opened: one message names each file once (two table objects
+// over one file fail alike).
+void TestDamaged::everyFailedTableIsNamedOnce()
+{
+    ProgramFixture program;
+    breakTable(program, QStringLiteral("TB_link"), QStringLiteral("missing"));
+    breakTable(program, QStringLiteral("TB_Zakoni"), QStringLiteral("other password"));
+    breakTable(program, QStringLiteral("TB_Arhiva"), QStringLiteral("not a database"));
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        QCOMPARE(program.prompter.asked().size(), 1);
+        const QByteArray text = program.prompter.texts()[0];
+        for (const char* file : {"TB_link.db", "TB_Zakoni.db", "TB_Arhiva.db"}) {
+            const QByteArray reason = openingFailure(QString::fromLatin1(file)).first;
+            QVERIFY2(text.contains(reason), file);
+            QCOMPARE(text.count(file), reason.count(file));
+        }
+        QVERIFY(text.contains(kRepair));
+        program.prompter.clear();
+    }));
+}
+
+// The regulations' file opens but pages in its middle are damaged: what can be filled is filled,
+// and the failure to read it is told once, at start.
+void TestDamaged::tableDamagedInTheMiddle()
+{
+    ProgramFixture program(400);
+    {
+        QFile file(program.path(QStringLiteral("Podatci/TB_Zakoni.db")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 middle = file.size() / 2;
+        QVERIFY(file.seek(middle - middle % 4096));
+        QCOMPARE(file.write(QByteArray(8 * 4096, '\x5a')), 8 * 4096);
+    }
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QCOMPARE(program.prompter.asked().first().kind, Prompt::Error);
+        QVERIFY(program.prompter.texts()[0].contains(kRepair));
+        // The lists of the sound tables are whole; the regulations' list holds what could be read.
+        QCOMPARE(f->TreeView2->topLevelItemCount(), countRecords(QStringLiteral("TB_Glasnici.db")));
+        QCOMPARE(f->TreeView1->topLevelItem(0)->childCount() + 1,
+                 countRecords(QStringLiteral("TB_Kategorije_Zakona.db")));
+        QCOMPARE(f->ComboBox3->count(), countRecords(QStringLiteral("TB_Tipovi_Zakona.db")));
+        QCOMPARE(f->ComboBox1->count(), countRecords(QStringLiteral("TB_Ministarstva.db")) + 1);
+        QCOMPARE(f->DBGrid13->topLevelItemCount(), countRecords(QStringLiteral("TB_Korisnicki.db")));
+        QVERIFY(f->ListBox2->topLevelItemCount() < countRecords(QStringLiteral("TB_Brojevi.db")));
+        program.prompter.clear();
+    }));
+}
+
+QTEST_MAIN(TestDamaged)
+#include "tst_damaged.moc"
