@@ -10,6 +10,12 @@
 
 namespace listfiles {
 
+// The list files beside the program, in the order they are loaded.
+inline constexpr const char* SearchesFile = "pretrage.ini"; // recent searches
+inline constexpr const char* FrequentFile = "cesti.ini";    // frequently opened regulations
+inline constexpr const char* QuickFile = "brzi.ini";        // regulations marked for quick opening
+inline constexpr const char* NewestFile = "novo.lst";       // titles of the last update
+
 QByteArrayList splitLines(const QByteArray& bytes);
 QByteArray joinLines(const QByteArrayList& lines);
 

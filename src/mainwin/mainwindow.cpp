@@ -36,11 +36,10 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-// The list files beside the program and the lists they fill, in the order they are loaded.
-const char* const kSearchesFile = "pretrage.ini";
-const char* const kFrequentFile = "cesti.ini";
-const char* const kQuickFile = "brzi.ini";
-const char* const kNewestFile = "novo.lst";
+using listfiles::FrequentFile;
+using listfiles::NewestFile;
+using listfiles::QuickFile;
+using listfiles::SearchesFile;
 
 QString programFile(const char* name)
 {
@@ -125,13 +124,13 @@ void TForm1::FormCreate()
         const char* file;
         QListWidget* list;
         int limit;
-    } lists[] = {{kSearchesFile, ListBox4, personallists::longestSearchEntry()},
-                 {kFrequentFile, ListBox5, personallists::longestTitle()},
-                 {kQuickFile, ListBox8, personallists::longestTitle()}};
+    } lists[] = {{SearchesFile, ListBox4, personallists::longestSearchEntry()},
+                 {FrequentFile, ListBox5, personallists::longestTitle()},
+                 {QuickFile, ListBox8, personallists::longestTitle()}};
     for (const auto& [file, list, limit] : lists) {
         setListLines(list, personallists::entries(listfiles::load(programFile(file)), limit));
     }
-    najnoviji = personallists::entries(listfiles::load(programFile(kNewestFile)), personallists::longestTitle());
+    najnoviji = personallists::entries(listfiles::load(programFile(NewestFile)), personallists::longestTitle());
 
     sredibrze();
 
@@ -263,7 +262,7 @@ void TForm1::sizeArchivePanel()
 
 void TForm1::saveListsAndConfig()
 {
-    for (const char* name : {kSearchesFile, kFrequentFile, kQuickFile, configfile::FileName, kNewestFile}) {
+    for (const char* name : {SearchesFile, FrequentFile, QuickFile, configfile::FileName, NewestFile}) {
         const QString path = programFile(name);
         if (QFile::exists(path) && !platform::makeWritable(path)) {
             GreskaUSnimanju({QByteArray(name) + ": nije mogu}e ukloniti za{titu od upisa"});
@@ -278,10 +277,10 @@ void TForm1::saveListsAndConfig()
             failures << QByteArray(name) + ": " + reason.toLocal8Bit();
         }
     };
-    save(kSearchesFile, listLines(ListBox4));
-    save(kFrequentFile, listLines(ListBox5));
-    save(kQuickFile, listLines(ListBox8));
-    save(kNewestFile, najnoviji);
+    save(SearchesFile, listLines(ListBox4));
+    save(FrequentFile, listLines(ListBox5));
+    save(QuickFile, listLines(ListBox8));
+    save(NewestFile, najnoviji);
     cfg = configfile::write(currentSettings(), appvalues::LastUpdateDate, appvalues::DataVersion);
     save(configfile::FileName, cfg);
     if (!failures.isEmpty()) {

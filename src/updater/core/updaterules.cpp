@@ -23,11 +23,6 @@ QString logFile()
     return platform::programFile(QStringLiteral("log.txt"));
 }
 
-QString newestListFile()
-{
-    return platform::programFile(QStringLiteral("novo.lst"));
-}
-
 bool isArchiveName(const QByteArray& name)
 {
     return name.contains("zip");

@@ -17,7 +17,6 @@ QString extractionFolder(); // program folder + "update/"
 QString logFile();          // program folder + "log.txt"
 // The titles of the last installed update's regulations, which the main window also saves there
 // when it closes: an install saves them as its last step, so they last whatever ends the program.
-QString newestListFile(); // program folder + "novo.lst"
 
 // The remote folder that holds the archives.
 inline constexpr const char* RemoteFolder = "updates";

@@ -8,6 +8,7 @@
 #include "listfiles.h"
 #include "logger.h"
 #include "mainwindow.h"
+#include "paths.h"
 #include "prompter.h"
 #include "session.h"
 #include "sessionsetup.h"
@@ -171,7 +172,7 @@ bool Tupdater::saveNewest()
     if (Form1 == nullptr) {
         return true;
     }
-    const QString why = listfiles::save(updates::newestListFile(), Form1->najnoviji);
+    const QString why = listfiles::save(platform::programFile(QLatin1String(listfiles::NewestFile)), Form1->najnoviji);
     if (!why.isEmpty()) {
         logLine(" neuspelo snimanje novo.lst (" + why.toLocal8Bit() + ")");
         platform::prompter().message("Azuriranje nije uspelo\r\nDatoteka novo.lst ne mo`e da se snimi.");
