@@ -32,7 +32,10 @@ NamedMutex::NamedMutex(const QString& name)
     m_lock = std::make_unique<QLockFile>(QDir(namedMutexFolder()).filePath(name + QStringLiteral(".lock")));
     // Only a dead holder makes the marker stale, never its age.
     m_lock->setStaleLockTime(0);
-    m_alreadyExisted = !m_lock->tryLock(100);
+    // Only a marker another process holds means another instance. One that cannot be made at all
+    // (a full disk, a folder that cannot be written) says nothing of other instances, and telling
+    // the user one is running would keep the program from ever starting.
+    m_alreadyExisted = !m_lock->tryLock(100) && m_lock->error() == QLockFile::LockFailedError;
 }
 
 NamedMutex::~NamedMutex() = default;

@@ -17,7 +17,8 @@ public:
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;
 
-    // True when another instance already held the name (or it could not be taken at all).
+    // True when another instance already holds the name; false also when the marker could not be
+    // made at all.
     bool alreadyExisted() const { return m_alreadyExisted; }
 
 private:

@@ -431,6 +431,15 @@ void TestPlatform::namedMutexMarksOneInstance()
     // The first instance has ended: the next one starts normally.
     platform::NamedMutex next("KorvelinMutex");
     QVERIFY(!next.alreadyExisted());
+
+    // A marker that cannot be made (here a file stands where its folder should be, which stops
+    // root too) is no other instance.
+    QFile blocker(dir.filePath("blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    platform::setNamedMutexFolder(dir.filePath("blocked/run"));
+    platform::NamedMutex unmade("KorvelinMutex");
+    QVERIFY(!unmade.alreadyExisted());
     platform::setNamedMutexFolder(QString());
 }
 
