@@ -2,11 +2,13 @@
 
 #include "demo.h"
 #include "error.h"
+#include "plaintext.h"
 #include "schema.h"
 #include "scriptedprompter.h"
 #include "session.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "yuscii.h"
 
 #include <QDir>
 #include <QImage>
@@ -192,6 +194,20 @@ private slots:
         }
         QCOMPARE(numbers.size(), opinions.size());
         QVERIFY(!std::is_sorted(numbers.begin(), numbers.end()));
+
+        // An opinion's Latin text is Latin: its heading is the whole title in capitals, and no code
+        // that only the Cyrillic text has (w, q, x for nj, lj, d`) stands in it.
+        for (const auto& o : opinions) {
+            const QByteArray latin = richtext::plainText(o[3]);
+            const QByteArray title = o[2];
+            QVERIFY2(latin.startsWith("MI[LJENJE\n" + yuscii::yupperW(title.mid(10)) + '\n'),
+                     latin.left(80).constData());
+            for (const char c : QByteArray("wqxWQX")) {
+                QVERIFY2(!latin.contains(c), latin.constData());
+            }
+            QVERIFY(
+                richtext::plainText(o[4]).startsWith("MI[QEWE\n" + demo::toCyrillic(yuscii::yupperW(title.mid(10)))));
+        }
 
         QTemporaryDir more;
         demo::generate(more.path(), {20, 1, 0, 75});

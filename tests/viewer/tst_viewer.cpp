@@ -414,22 +414,23 @@ void TestViewer::opinionInTheViewer()
         const QByteArray title = viewertest::opinionTitle(demo::landmark::OpinionTwoRegulations);
         // A regulation with pictures first: its attachments button must not carry over.
         QVERIFY(withRegulation(demo::landmark::FirstLaw, [](TForm3* v) { QVERIFY(v->SpeedButton8->isEnabled()); }));
-        QVERIFY(whileModal<TForm3>([&] { f->openOpinion(title, "05/03/2004"); },
-                                   [&](TForm3* v) {
-                                       QVERIFY(v->showsOpinion());
-                                       QCOMPARE(v->textSource(), DocumentSource::Opinions);
-                                       QCOMPARE(platform::caption(v), title);
-                                       QCOMPARE(f->misljenja.field(0).asInteger(),
-                                                demo::landmark::OpinionTwoRegulations);
-                                       QVERIFY(v->DBRichEdit1->yusciiText().startsWith("MI[QENJE\n"));
-                                       QVERIFY(!v->SpeedButton8->isEnabled());
-                                       QVERIFY(!v->SpeedButton4->isEnabled());
-                                       QCOMPARE(v->notesHeight(), 0);
-                                       QCOMPARE(v->articlesPanelWidth(), TForm3::PanelCollapsed);
-                                       // The script switch works on the opinion's own two texts.
-                                       v->SpeedButton5->click();
-                                       QVERIFY(v->DBRichEdit1->toPlainText().startsWith(QStringLiteral("МИШЉЕЊЕ\n")));
-                                   }));
+        QVERIFY(whileModal<TForm3>(
+            [&] { f->openOpinion(title, "05/03/2004"); },
+            [&](TForm3* v) {
+                QVERIFY(v->showsOpinion());
+                QCOMPARE(v->textSource(), DocumentSource::Opinions);
+                QCOMPARE(platform::caption(v), title);
+                QCOMPARE(f->misljenja.field(0).asInteger(), demo::landmark::OpinionTwoRegulations);
+                // The heading is the whole title in Latin letters.
+                QVERIFY(v->DBRichEdit1->yusciiText().startsWith("MI[LJENJE\n" + yuscii::yupperW(title.mid(10)) + '\n'));
+                QVERIFY(!v->SpeedButton8->isEnabled());
+                QVERIFY(!v->SpeedButton4->isEnabled());
+                QCOMPARE(v->notesHeight(), 0);
+                QCOMPARE(v->articlesPanelWidth(), TForm3::PanelCollapsed);
+                // The script switch works on the opinion's own two texts.
+                v->SpeedButton5->click();
+                QVERIFY(v->DBRichEdit1->toPlainText().startsWith(QStringLiteral("МИШЉЕЊЕ\nО ")));
+            }));
         QVERIFY(!Form3->showsOpinion());
         QCOMPARE(Form3->textField(), QByteArray("Latinica"));
         QCOMPARE(f->misljenja.filter(), QByteArray());

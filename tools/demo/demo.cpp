@@ -579,8 +579,11 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, cons
     auto link = writer("TB_link.db");
     for (int n = 0; n < opinions; ++n) {
         const int ministry = 1 + (n * 7) % int(Ministries.size());
-        const QByteArray title = "Mi{ljenje o " + r.pick(OpinionTopics);
-        Document d{{"MI[QENJE", yuscii::yupperW(title.mid(12))}, {}};
+        const QByteArray topic = "o " + r.pick(OpinionTopics);
+        const QByteArray title = "Mi{ljenje " + topic;
+        // The heading is the whole title in capitals over two lines, in Latin letters: the
+        // Cyrillic text makes its own letters of LJ and NJ when it is written (toRtf).
+        Document d{{"MI[LJENJE", yuscii::yupperW(topic)}, {}};
         for (int p = r.between(3, 8); p > 0; --p) {
             d.paragraphs.append(sentence(r) + ' ' + sentence(r));
         }
