@@ -179,8 +179,7 @@ void Trelacije::findDocument(bool fromButton)
         Form1->PageControl1->setCurrentIndex(mainpage::Search);
         Form1->show();
         QCoreApplication::processEvents();
-        // A relation names a regulation by its title, so the titles are searched.
-        Form1->RadioButton6->setChecked(true);
+        // The search runs as its button runs it, with the scope the search tab shows.
         Form1->SpeedButton1->click();
     }
     accept();

@@ -87,11 +87,31 @@ void TestPlatform::lineEditUpperAndDigits()
 
 void TestPlatform::lineEditProgramTextIsKept()
 {
-    // Text the program puts into a field is not typed text and is not re-mapped.
+    // Text the program puts into a field is not typed text: it is not re-mapped, but an
+    // upper-case field holds it in capitals, as it holds typed text.
     QLineEdit edit;
     platform::installKeyFilter(&edit, KeyFilter::MapUpper);
-    platform::setFieldText(&edit, "a;b");
-    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("a;b"));
+    platform::setFieldText(&edit, "a;b O'B \"{uma\"");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A;B O'B \"[UMA\""));
+    QLineEdit mapped;
+    platform::installKeyFilter(&mapped, KeyFilter::Map);
+    platform::setFieldText(&mapped, "a;b");
+    QCOMPARE(platform::fromScreen(mapped.text()), QByteArray("a;b"));
+
+    // Keys typed afterwards are mapped alone; the program's ";", "'" and '"' stay what they are.
+    QTest::keyClick(&edit, Qt::Key_End);
+    QTest::keyClicks(&edit, " ;");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A;B O'B \"[UMA\" ^"));
+    // A key typed into a run of equal characters is mapped where it went.
+    platform::setFieldText(&edit, ";;");
+    edit.setCursorPosition(1);
+    QTest::keyClicks(&edit, ";");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray(";^;"));
+    // A selection typed over: only the new key is mapped.
+    platform::setFieldText(&edit, "A;B;C");
+    edit.setSelection(1, 2);
+    QTest::keyClicks(&edit, "'");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A];C"));
 }
 
 void TestPlatform::textEditMapsTypedKeys()
@@ -168,8 +188,8 @@ void TestPlatform::fontsInstallMissingFamiliesOnly()
 
     FakeFontTable none;
     platform::installFonts(none, "/nowhere");
-    QCOMPARE(none.added, QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF", "Cir Helvetica Bold.TTF",
-                                      "Yuerife.FON"}));
+    QCOMPARE(none.added,
+             QStringList({"Yhelvn.TTF", "Yhelvb.TTF", "Cir Helvetica.TTF", "Cir Helvetica Bold.TTF", "Yuerife.FON"}));
 }
 
 void TestPlatform::generatedFontsLoad()
@@ -184,7 +204,7 @@ void TestPlatform::generatedFontsLoad()
     QVERIFY(QFontDatabase::styles(names.latin).contains(QStringLiteral("Bold")));
     QVERIFY(QFontDatabase::styles(names.cyrillic).contains(QStringLiteral("Bold")));
     // The fonts carry the letters the screen shows.
-    QVERIFY(QFontMetrics(QFont(names.latin)).inFont(QChar(0x0161)));   // š
+    QVERIFY(QFontMetrics(QFont(names.latin)).inFont(QChar(0x0161)));    // š
     QVERIFY(QFontMetrics(QFont(names.cyrillic)).inFont(QChar(0x045A))); // њ
 }
 
@@ -211,7 +231,8 @@ void TestPlatform::scriptedPrompterRecords()
     prompter.answerInput(QByteArray("C:\\podatci"));
     platform::prompter().message("Gre{ka");
     QVERIFY(platform::prompter().confirm("Nastaviti?"));
-    QCOMPARE(platform::prompter().input("Naslov", "Direktorijum podaci:", "x"), std::optional<QByteArray>("C:\\podatci"));
+    QCOMPARE(platform::prompter().input("Naslov", "Direktorijum podaci:", "x"),
+             std::optional<QByteArray>("C:\\podatci"));
     QVERIFY(prompter.unexpected().isEmpty());
     // A question nobody scripted is cancelled and reported, never shown.
     QCOMPARE(platform::prompter().warningYesNoCancel("Sure?"), platform::Answer::Cancel);

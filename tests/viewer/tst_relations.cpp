@@ -9,8 +9,11 @@
 #include "screentext.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "yuscii.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -182,7 +185,8 @@ void TestRelations::findOpinionOfARegulation()
                              viewerClosed = !Form3->isVisible();
                          });
         QVERIFY(viewerClosed);
-        QCOMPARE(platform::fromScreen(f->Edit8->text()), opinions[1].title);
+        // The field's own rule: an upper-case field holds the title in capitals.
+        QCOMPARE(platform::fromScreen(f->Edit8->text()), yuscii::yupperW(opinions[1].title));
         QCOMPARE(f->PageControl1->currentIndex(), 4);
         QVERIFY(!f->isBusy());
         // The opinions search ran: its result is there.
@@ -202,14 +206,11 @@ void TestRelations::findRegulationOfAnOpinion()
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
         const QList<Opinion> opinions = opinionsByNumber();
-        // The search tab already shown and left on its titles-and-texts scope.
+        const QByteArray upperTitle = yuscii::yupperW(demo::ApostropheLawTitle);
+        // The search tab already shown and left on its titles-and-texts scope: the search runs
+        // as its button runs it, with that scope.
         f->PageControl1->setCurrentIndex(2);
-        for (QRadioButton* scope : f->PageControl1->widget(2)->findChildren<QRadioButton*>()) {
-            if (scope != f->RadioButton6) {
-                scope->setChecked(true);
-            }
-        }
-        QVERIFY(!f->RadioButton6->isChecked());
+        QTest::mouseClick(f->RadioButton5, Qt::LeftButton);
         QSignalSpy searched(f->SpeedButton1, &QPushButton::clicked);
         bool viewerClosed = false;
         whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
@@ -223,9 +224,32 @@ void TestRelations::findRegulationOfAnOpinion()
                              viewerClosed = !Form3->isVisible();
                          });
         QVERIFY(viewerClosed);
-        QCOMPARE(platform::fromScreen(f->Edit2->text()), QByteArray(demo::ApostropheLawTitle));
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), upperTitle);
+        QCOMPARE(f->PageControl1->currentIndex(), 2);
+        QVERIFY(f->RadioButton5->isChecked());
+        QCOMPARE(testsupport::column(f->ListBox2, 0), QByteArrayList{demo::ApostropheLawTitle});
+        // The recent search it leaves is in capitals, as every search typed into the field.
+        QCOMPARE(testsupport::lines(f->ListBox4).last(),
+                 "'PRAVILNIK O OBRASCU PORESKE PRIJAVE O''B' - po naslovima i tekstovima (nadjeno 1 propisa)");
+        // The user goes on typing in the field: the title's apostrophe stays an apostrophe.
+        QTest::keyClick(f->Edit2, Qt::Key_End);
+        QTest::keyClicks(f->Edit2, " ");
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), upperTitle + ' ');
+
+        // Come from the opinions tab, the user finds the search tab showing its titles scope, and
+        // that is the scope searched.
+        f->PageControl1->setCurrentIndex(4);
+        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                         [&] {
+                             showRelations([&] {
+                                 selectRow(relacije->ListView1, 0);
+                                 relacije->SpeedButton1->click();
+                             });
+                         });
         QCOMPARE(f->PageControl1->currentIndex(), 2);
         QVERIFY(f->RadioButton6->isChecked());
+        QCOMPARE(testsupport::lines(f->ListBox4).last(),
+                 "'" + yuscii::yupperW(demo::FirstLawTitle) + "' - po naslovima (nadjeno 1 propisa)");
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }
