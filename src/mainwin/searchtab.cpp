@@ -172,6 +172,7 @@ void TForm1::SpeedButton1Click()
     controls::ProgressScale progress(ProgressBar1);
     try {
         const BusyState busy(*this);
+        clearStopRequest();
         ListBox2->clear();
         controls::PendingRows rows(ListBox2);
         QElapsedTimer sinceShown;

@@ -11,6 +11,7 @@
 #include "screentext.h"
 #include "table.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -91,6 +92,7 @@ class TestAreas : public QObject {
 private slots:
     void listsByAreaAndType();
     void escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed();
+    void escapeWhileIdleStopsNothing();
     void phraseSearchOverTheListing();
     void openingAListedRegulation();
     void aListingThatFailsLeavesTheRegulationsUnfiltered();
@@ -196,13 +198,39 @@ void TestAreas::escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed()
             QVERIFY(row.toUpper().startsWith("ZAKON O "));
         }
         QVERIFY(rowsOf(f->ListBox3).contains(QByteArray(demo::ForestLawTitle) + "|46/1991"));
+    }));
+}
 
-        // Escape pressed while nothing runs stops the next listing at once.
+// Escape empties a field as users do; pressed while nothing is listed it stops nothing: the next
+// listing, by a click on an area or by a new type, is whole.
+void TestAreas::escapeWhileIdleStopsNothing()
+{
+    ProgramFixture program(60);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Regulation> regs = readRegulations();
+        const Regulation& law = regs[demo::landmark::FirstLaw - 1];
+        f->PageControl1->setCurrentIndex(1);
+        QTreeWidgetItem* area = f->TreeView1->topLevelItem(0)->child(law.area - 2);
+        QTest::keyClicks(f->Edit11, "rad");
         QTest::keyClick(f->Edit11, Qt::Key_Escape);
-        QVERIFY(f->stopRequested());
-        selectNode(f, f->TreeView1->topLevelItem(0)->child(0));
-        QCOMPARE(f->ListBox3->topLevelItemCount(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        f->TreeView1->scrollToItem(area);
+        QTest::mouseClick(f->TreeView1->viewport(), Qt::LeftButton, {}, f->TreeView1->visualItemRect(area).center());
+        QCOMPARE(f->TreeView1->selectedItems(), QList<QTreeWidgetItem*>{area});
+        const QByteArrayList inArea = expectedRows(regs, [&](const Regulation& r) { return r.area == law.area; });
+        QVERIFY(inArea.size() > 1);
+        QCOMPARE(rowsOf(f->ListBox3), inArea);
+        QCOMPARE(f->oblastcuvaj.size(), inArea.size());
+
+        QTest::keyClick(f->TreeView1, Qt::Key_Escape);
+        f->ComboBox3->setCurrentIndex(law.type);
+        emit f->ComboBox3->activated(law.type);
+        QCOMPARE(rowsOf(f->ListBox3),
+                 expectedRows(regs, [&](const Regulation& r) { return r.area == law.area && r.type == law.type; }));
         QVERIFY(!f->stopRequested());
+        QVERIFY(program.prompter.asked().isEmpty());
     }));
 }
 
@@ -212,9 +240,12 @@ void TestAreas::phraseSearchOverTheListing()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
         f->PageControl1->setCurrentIndex(1);
         selectNode(f, f->TreeView1->topLevelItem(0));
         const QByteArrayList all = rowsOf(f->ListBox3);
+        f->Edit11->setFocus();
 
         // Typed keys are mapped and upper-cased: "[" types {, upper-cased [ (Š).
         QTest::keyClicks(f->Edit11, "o [uma");
@@ -224,9 +255,11 @@ void TestAreas::phraseSearchOverTheListing()
 
         // A second phrase starts again from the whole listing, not from the first result.
         f->Edit11->clear();
+        f->Edit11->setFocus();
         QTest::keyClicks(f->Edit11, "ra;unovodstvu");
         QTest::keyClick(f->Edit11, Qt::Key_Return);
         QVERIFY(rowsOf(f->ListBox3).contains(QByteArray(demo::FirstLawTitle) + "|12/2005"));
+        QCOMPARE(QApplication::focusWidget(), f->Edit11); // the user types on where he typed
 
         // No match: an empty list and no message.
         const int asked = int(program.prompter.asked().size());

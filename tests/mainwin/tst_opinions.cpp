@@ -14,6 +14,7 @@
 #include "yuscii.h"
 
 #include <algorithm>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
@@ -137,6 +138,7 @@ private slots:
     void ministryChoice();
     void openingAnOpinion();
     void invalidStoredDate();
+    void enterKeepsTheFocusInTheField();
 };
 
 void TestOpinions::startStateAndDateControls()
@@ -446,6 +448,28 @@ void TestOpinions::invalidStoredDate()
         selectRow(f, opinions[4].title, "31/02/2003");
         QTest::keyClick(f->Listbox6, Qt::Key_Enter);
         QCOMPARE(viewer.opinions.last().number, QByteArray("4"));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// A search started with Enter leaves the focus in the query field, where the user types on.
+void TestOpinions::enterKeepsTheFocusInTheField()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = allOpinions();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setCurrentIndex(4);
+        f->Edit8->setFocus();
+        QTest::keyClicks(f->Edit8, "mi[ljenje");
+        QTest::keyClick(f->Edit8, Qt::Key_Return);
+        QCOMPARE(f->Listbox6->topLevelItemCount(), opinions.size());
+        QCOMPARE(QApplication::focusWidget(), f->Edit8);
+        QTest::keyClicks(QApplication::focusWidget(), " o");
+        QCOMPARE(platform::fromScreen(f->Edit8->text()), QByteArray("MI[LJENJE O"));
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }
