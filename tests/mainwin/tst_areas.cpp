@@ -13,9 +13,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <sqlite3.h>
 
@@ -93,6 +95,7 @@ private slots:
     void listsByAreaAndType();
     void escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed();
     void escapeWhileIdleStopsNothing();
+    void cutTitlesReadWhole();
     void phraseSearchOverTheListing();
     void openingAListedRegulation();
     void aListingThatFailsLeavesTheRegulationsUnfiltered();
@@ -231,6 +234,43 @@ void TestAreas::escapeWhileIdleStopsNothing()
                  expectedRows(regs, [&](const Regulation& r) { return r.area == law.area && r.type == law.type; }));
         QVERIFY(!f->stopRequested());
         QVERIFY(program.prompter.asked().isEmpty());
+    }));
+}
+
+// At 1024 pixels the longest titles do not fit their column: the tool tip shows such a title
+// whole, and over a cell that is not cut the list's hint shows as before.
+void TestAreas::cutTitlesReadWhole()
+{
+    ProgramFixture program(60);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->setWindowState(Qt::WindowNoState);
+        f->resize(1024, 768);
+        QTRY_COMPARE(f->width(), 1024);
+        f->PageControl1->setCurrentIndex(1);
+        selectNode(f, f->TreeView1->topLevelItem(0));
+        QApplication::processEvents();
+        QTreeWidget* list = f->ListBox3;
+        int cut = -1;
+        for (int row = 0; row < list->topLevelItemCount() && cut < 0; ++row) {
+            const QModelIndex title = list->model()->index(row, 0);
+            if (list->sizeHintForIndex(title).width() > list->columnWidth(0)) {
+                cut = row;
+            }
+        }
+        QVERIFY(cut >= 0);
+        list->scrollToItem(list->topLevelItem(cut));
+        const auto tipAt = [&](int column) {
+            const QRect cell = list->visualRect(list->model()->index(cut, column));
+            QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+            QCoreApplication::sendEvent(list->viewport(), &help);
+            return QToolTip::text();
+        };
+        QTRY_VERIFY(tipAt(0).contains(list->topLevelItem(cut)->text(0)));
+        QToolTip::hideText();
+        QTRY_COMPARE(tipAt(1), platform::toScreen("Lista propisa po zadatom kriterijumu"));
+        QToolTip::hideText();
     }));
 }
 

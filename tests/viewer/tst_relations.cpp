@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -113,6 +114,7 @@ private slots:
     void findOpinionOfARegulation();
     void findRegulationOfAnOpinion();
     void findWithoutAChosenRow();
+    void longTitlesReadWhole();
     void ordinalUnchangedByTheOpinionsTab();
 };
 
@@ -274,6 +276,71 @@ void TestRelations::findWithoutAChosenRow()
         QVERIFY(stillShown);
         QCOMPARE(program.prompter.texts(), QByteArrayList{"Morate izabrati dokument sa liste!"});
         QCOMPARE(f->PageControl1->currentIndex(), 0);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// The window keeps its size and the titles are long: a title goes on over more lines of its row
+// rather than being cut, and the second column holds its text whole.
+void TestRelations::longTitlesReadWhole()
+{
+    ProgramFixture program(400); // enough relations for some to name the longest titles
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        // The opinion related to the longest title.
+        QMap<QByteArray, QByteArray> titles;
+        engine::Table zakoni;
+        zakoni.setDatabaseName(data::DatabaseAlias);
+        zakoni.setTableName("TB_Zakoni.db");
+        zakoni.open();
+        for (zakoni.first(); !zakoni.eof(); zakoni.next()) {
+            titles[zakoni.field(0).asString()] = zakoni.field(5).asString();
+        }
+        engine::Table link;
+        link.setDatabaseName(data::DatabaseAlias);
+        link.setTableName("TB_link.db");
+        link.open();
+        int opinion = 0;
+        QByteArray longest;
+        for (link.first(); !link.eof(); link.next()) {
+            const QByteArray title = titles.value(link.field(1).asString());
+            if (title.size() > longest.size()) {
+                longest = title;
+                opinion = int(link.field(0).asInteger());
+            }
+        }
+        QTreeWidget* list = relacije->ListView1;
+        int checked = 0;
+        bool longerThanTheColumn = false;
+        whileViewerShows([&] { f->openOpinion(opinions[opinion].title, opinions[opinion].date); },
+                         [&] {
+                             QVERIFY(showRelations([&] {
+                                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                                 QApplication::processEvents();
+                                 const QFontMetrics metrics(list->font());
+                                 QCOMPARE(list->header()->length(), list->viewport()->width());
+                                 for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                                     const QModelIndex title = list->model()->index(row, 0);
+                                     // The text's room: the column less the icon and the
+                                     // margins on either side of each.
+                                     const int margin =
+                                         list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+                                     const int room = list->columnWidth(0) - list->iconSize().width() - 4 * margin;
+                                     const QRect needed = metrics.boundingRect(
+                                         QRect(0, 0, room, 10000), Qt::TextWordWrap, title.data().toString());
+                                     QVERIFY(list->visualRect(title).height() >= needed.height());
+                                     longerThanTheColumn |=
+                                         metrics.horizontalAdvance(title.data().toString()) > list->columnWidth(0);
+                                     const QModelIndex second = list->model()->index(row, 1);
+                                     QVERIFY(list->sizeHintForIndex(second).width() <= list->columnWidth(1));
+                                     ++checked;
+                                 }
+                             }));
+                         });
+        QVERIFY(checked > 0);
+        QVERIFY(longerThanTheColumn);
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }
