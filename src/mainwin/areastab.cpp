@@ -137,6 +137,7 @@ void TForm1::TreeView1Change()
 
 void TForm1::ubacipooblastima()
 {
+    clearStopRequest();
     ListBox3->clear();
     oblastcuvaj.clear();
     // Also when a record cannot be read: the bar is emptied and the regulations are left

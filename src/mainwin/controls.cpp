@@ -7,12 +7,22 @@
 
 #include <algorithm>
 #include <climits>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QSet>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QTreeWidget>
 
 using platform::named;
@@ -30,7 +40,202 @@ QTreeWidget* resultList(const char* name, const QList<QByteArray>& columns)
         headers << platform::toScreen(c);
     }
     list->setHeaderLabels(headers);
+    tipCutTexts(list);
     return list;
+}
+
+namespace {
+
+class CutTextTips final : public QObject {
+public:
+    explicit CutTextTips(QAbstractItemView* list) : QObject(list), m_list(list) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A list that wraps its texts shows them whole already.
+        if (event->type() != QEvent::ToolTip || watched != m_list->viewport() ||
+            m_list->property("wordWrap").toBool()) {
+            return false;
+        }
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = m_list->indexAt(help->pos());
+        if (!index.isValid()) {
+            return false;
+        }
+        const QRect cell = m_list->visualRect(index);
+        if (m_list->sizeHintForIndex(index).width() <= cell.width()) {
+            return false;
+        }
+        QToolTip::showText(help->globalPos(), tipText(index.data(Qt::DisplayRole).toString()), m_list->viewport(),
+                           cell);
+        return true;
+    }
+
+private:
+    // One line while it fits well within the screen; a longer text wraps at that width.
+    QString tipText(const QString& text) const
+    {
+        const QScreen* screen = m_list->screen();
+        const int room = screen != nullptr ? screen->availableGeometry().width() * 3 / 5 : 600;
+        if (QFontMetrics(QToolTip::font()).horizontalAdvance(text) <= room && !Qt::mightBeRichText(text)) {
+            return text;
+        }
+        return QStringLiteral("<table width=\"%1\"><tr><td>%2</td></tr></table>").arg(room).arg(text.toHtmlEscaped());
+    }
+
+    QAbstractItemView* m_list;
+};
+
+class CutChoiceTip final : public QObject {
+public:
+    explicit CutChoiceTip(QComboBox* box) : QObject(box), m_box(box) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::ToolTip || watched != m_box) {
+            return false;
+        }
+        QStyleOptionComboBox option;
+        option.initFrom(m_box);
+        option.editable = m_box->isEditable();
+        const QRect room =
+            m_box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, m_box);
+        const QString text = m_box->currentText();
+        if (m_box->fontMetrics().horizontalAdvance(text) <= room.width()) {
+            return false;
+        }
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, m_box);
+        return true;
+    }
+
+private:
+    QComboBox* m_box;
+};
+
+class ContentWidths final : public QObject {
+public:
+    // Owned by the header: it goes before the model, whose end resets it, and takes the
+    // connections along.
+    ContentWidths(QTreeWidget* list, int stretchColumn)
+        : QObject(list->header()), m_list(list), m_stretch(stretchColumn)
+    {
+        QHeaderView* header = list->header();
+        header->setStretchLastSection(false);
+        for (int c = 0; c < list->columnCount(); ++c) {
+            header->setSectionResizeMode(c, c == stretchColumn ? QHeaderView::Stretch : QHeaderView::Interactive);
+        }
+        QAbstractItemModel* model = list->model();
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+            if (!parent.isValid() && !reordering && measure(first, last)) {
+                apply();
+            }
+        });
+        // A row may be added first and given its texts after.
+        connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
+            if (!from.parent().isValid() && measure(from.row(), to.row())) {
+                apply();
+            }
+        });
+        // Emptied for a new content (clear), the columns start again from their captions.
+        connect(model, &QAbstractItemModel::modelReset, this, &ContentWidths::restart);
+        connect(header, &QHeaderView::sectionCountChanged, this, &ContentWidths::restart);
+        // The captions change (the relations window names its columns by what it lists) and
+        // the sort image widens one.
+        connect(model, &QAbstractItemModel::headerDataChanged, this, &ContentWidths::apply);
+        list->installEventFilter(this);
+        list->viewport()->installEventFilter(this);
+        restart();
+    }
+
+    // Rows taken out and put back in another order (a sort) hold what they held: nothing to measure.
+    bool reordering = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_list && event->type() == QEvent::FontChange) {
+            restart();
+        } else if (watched == m_list->viewport() && event->type() == QEvent::Resize) {
+            apply();
+        }
+        return false;
+    }
+
+private:
+    void restart()
+    {
+        m_widest = QList<int>(m_list->columnCount(), 0);
+        m_seen = QList<QSet<QString>>(m_list->columnCount());
+        measure(0, m_list->topLevelItemCount() - 1);
+        apply();
+    }
+
+    // True when a column's widest text grew.
+    bool measure(int first, int last)
+    {
+        bool grew = false;
+        const QFontMetrics metrics = m_list->fontMetrics();
+        for (int row = first; row <= last; ++row) {
+            const QTreeWidgetItem* item = m_list->topLevelItem(row);
+            for (int c = 0; item != nullptr && c < m_widest.size(); ++c) {
+                if (c == m_stretch) {
+                    continue;
+                }
+                // Columns of this kind repeat their texts (gazettes, dates): each is measured once.
+                const QString text = item->text(c);
+                if (!text.isEmpty() && !m_seen[c].contains(text)) {
+                    m_seen[c].insert(text);
+                    if (const int width = metrics.horizontalAdvance(text); width > m_widest[c]) {
+                        m_widest[c] = width;
+                        grew = true;
+                    }
+                }
+            }
+        }
+        return grew;
+    }
+
+    void apply()
+    {
+        QHeaderView* header = m_list->header();
+        const int room = m_list->viewport()->width();
+        const int margin = 2 * (m_list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_list) + 1);
+        constexpr int kGap = 12; // centred texts of two columns do not touch
+        for (int c = 0; c < std::min<int>(m_widest.size(), header->count()); ++c) {
+            if (c == m_stretch) {
+                continue;
+            }
+            const int wanted = std::max(m_widest[c] + margin + kGap, header->sectionSizeHint(c));
+            const int width = std::min(wanted, std::max(header->minimumSectionSize(), room / 2));
+            if (header->sectionSize(c) != width) {
+                header->resizeSection(c, width);
+            }
+        }
+    }
+
+    QTreeWidget* m_list;
+    int m_stretch;
+    QList<int> m_widest;
+    QList<QSet<QString>> m_seen;
+};
+
+} // namespace
+
+void tipCutTexts(QAbstractItemView* list)
+{
+    list->viewport()->installEventFilter(new CutTextTips(list));
+}
+
+void tipCutChoice(QComboBox* box)
+{
+    box->installEventFilter(new CutChoiceTip(box));
+}
+
+void shareWidthByContents(QTreeWidget* list, int stretchColumn)
+{
+    new ContentWidths(list, stretchColumn);
 }
 
 QLineEdit* edit(const char* name, platform::KeyFilter filter)
@@ -145,6 +350,20 @@ void sortByColumn(QTreeWidget* list, sortrules::Rule rule, int column)
         QTreeWidgetItem* item;
     };
     QTreeWidgetItem* current = list->currentItem();
+    ContentWidths* widths = nullptr;
+    for (QObject* child : list->header()->children()) {
+        if (auto* w = dynamic_cast<ContentWidths*>(child)) {
+            widths = w;
+        }
+    }
+    if (widths != nullptr) {
+        widths->reordering = true;
+    }
+    const auto reordered = qScopeGuard([widths] {
+        if (widths != nullptr) {
+            widths->reordering = false;
+        }
+    });
     const QList<QTreeWidgetItem*> taken = list->invisibleRootItem()->takeChildren();
     std::vector<Row> rows;
     rows.reserve(taken.size());

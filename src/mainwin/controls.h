@@ -14,6 +14,7 @@
 #include <QList>
 
 class QAbstractItemView;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -25,8 +26,22 @@ class QWidget;
 
 namespace controls {
 
-// A read-only report list with whole-row selection and the given column captions.
+// A read-only report list with whole-row selection and the given column captions; a text it
+// cuts short shows whole in its tool tip (tipCutTexts).
 QTreeWidget* resultList(const char* name, const QList<QByteArray>& columns);
+
+// A cell whose text the list cuts short shows the whole text in its tool tip while the mouse
+// rests on it; elsewhere the list's own hint shows as before.
+void tipCutTexts(QAbstractItemView* list);
+
+// The same for a drop-down list too narrow for its choice (a ministry's or a gazette's long
+// name): the tool tip shows the choice whole; the list itself shows every item whole.
+void tipCutChoice(QComboBox* box);
+
+// The columns share the list's width by what they hold: every column but `stretchColumn` is as
+// wide as its widest text (its caption included) and follows the rows as they come and go, up
+// to half the list each; `stretchColumn` takes what they leave.
+void shareWidthByContents(QTreeWidget* list, int stretchColumn);
 // An edit field whose typed keys pass the filter.
 QLineEdit* edit(const char* name, platform::KeyFilter filter);
 // A label, a button and a group box with their captions and, where given, their hints.

@@ -303,8 +303,6 @@ void TForm1::setColumnWidths()
     ListBox3->setColumnWidth(0, w - 487);
     ListBox7->setColumnWidth(0, w - 200);
     Listbox9->setColumnWidth(0, w - 180);
-    ListBox2->setColumnWidth(0, w - 390);
-    Listbox6->setColumnWidth(0, w - 170);
 }
 
 void TForm1::FormResize()

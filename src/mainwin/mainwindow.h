@@ -68,9 +68,12 @@ public:
     void searching(bool busy);
     bool isBusy() const { return m_busy; }
 
-    // The Escape stop flag. A long loop tests it at the top of every round: when it is set the
-    // loop clears it (takeStopRequest returns true once) and stops.
+    // The Escape stop flag. It stops only the search or listing it was pressed in: each such loop
+    // clears it when it starts (an Escape pressed while nothing ran, say to empty a field, stops
+    // nothing), tests it at the top of every round and, when it is set, clears it
+    // (takeStopRequest returns true once) and stops.
     void requestStop() { m_stopFlag = true; }
+    void clearStopRequest() { m_stopFlag = false; }
     bool takeStopRequest();
     bool stopRequested() const { return m_stopFlag; }
 
@@ -461,13 +464,23 @@ private:
 // The busy state for as long as it lives: a long operation that throws still leaves it.
 class BusyState final {
 public:
-    explicit BusyState(TForm1& form) : m_form(form) { m_form.searching(true); }
-    ~BusyState() { m_form.searching(false); }
+    explicit BusyState(TForm1& form) : m_form(form), m_focus(form.focusWidget()) { m_form.searching(true); }
+    ~BusyState()
+    {
+        m_form.searching(false);
+        // Disabling the tabs took the keyboard focus from the control that had it (the query field
+        // of a search started with Enter); it gets it back unless the step gave it to another.
+        const QWidget* now = m_form.focusWidget();
+        if (m_focus != nullptr && m_focus->isEnabled() && (now == nullptr || !now->isEnabled())) {
+            m_focus->setFocus();
+        }
+    }
     BusyState(const BusyState&) = delete;
     BusyState& operator=(const BusyState&) = delete;
 
 private:
     TForm1& m_form;
+    QPointer<QWidget> m_focus;
 };
 
 // The main window, created once at program start.

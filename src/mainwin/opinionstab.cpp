@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -49,8 +50,8 @@ using platform::named;
 
 namespace {
 
+// The title column is never narrower than this.
 constexpr int kTitleColumnWidth = 400;
-constexpr int kDateColumnWidth = 130;
 
 QSpinBox* dateSpin(const char* name, int minimum, int maximum, int value)
 {
@@ -102,6 +103,7 @@ void TForm1::buildOpinionsTab(QWidget* page)
     QGroupBox* ministries = groupBox("GroupBox12", "Izbor po ministarstvima", "Izbor mi{ljenja po ministarstvima");
     auto* ministriesLayout = new QVBoxLayout(ministries);
     ComboBox1 = named<QComboBox>("ComboBox1");
+    controls::tipCutChoice(ComboBox1);
     ministriesLayout->addWidget(ComboBox1);
     ministriesLayout->addStretch(1);
     top->addWidget(ministries, 3);
@@ -167,15 +169,12 @@ void TForm1::buildOpinionsTab(QWidget* page)
 
     Listbox6 = resultList("Listbox6", {"Naziv mi{ljenja", "Datum objavljivanja"});
     platform::setHint(Listbox6, "Lista mi{ljenja po zadatom kriterijumu");
-    Listbox6->setColumnWidth(0, kTitleColumnWidth);
-    Listbox6->setColumnWidth(1, kDateColumnWidth);
     Listbox6->headerItem()->setTextAlignment(1, Qt::AlignCenter);
-    QHeaderView* header = Listbox6->header();
-    connect(header, &QHeaderView::sectionResized, this, [header](int section, int, int size) {
-        if (section == 0 && size < kTitleColumnWidth) {
-            header->resizeSection(0, kTitleColumnWidth);
-        }
-    });
+    // The date column takes what its caption and dates need, the titles the rest, also when the
+    // rows bring a scroll bar; the list is kept wide enough for the titles' least width.
+    controls::shareWidthByContents(Listbox6, 0);
+    Listbox6->setMinimumWidth(kTitleColumnWidth + Listbox6->header()->sectionSizeHint(1) +
+                              Listbox6->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * Listbox6->frameWidth());
     layout->addWidget(Listbox6, 1);
 
     connect(ComboBox1, &QComboBox::activated, this, [this] { izbormistara(); });

@@ -18,7 +18,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -108,6 +107,7 @@ void TForm1::buildSearchTab(QWidget* page)
     gazettes->addWidget(label("Label19", "Pretraga samo po odre|enim glasilima"));
     ComboBox4 = named<QComboBox>("ComboBox4");
     ComboBox4->setMinimumWidth(360);
+    controls::tipCutChoice(ComboBox4);
     gazettes->addWidget(ComboBox4);
     gazettes->addStretch(1);
     query->addLayout(gazettes, 3, 0, 1, 2);
@@ -124,13 +124,10 @@ void TForm1::buildSearchTab(QWidget* page)
 
     ListBox2 = resultList("ListBox2", {"Ime propisa", "Slu`beni glasnik", "Broj/Godina"});
     platform::setHint(ListBox2, "Lista propisa po zadatom kriterijumu");
-    ListBox2->setColumnWidth(0, 300);
-    ListBox2->setColumnWidth(1, 250);
-    ListBox2->setColumnWidth(2, 100);
-    // The title column follows the window's width (less 390) and the number/year column keeps
-    // its 100; the gazette's column takes what they leave, so the three always fit the list.
-    ListBox2->header()->setStretchLastSection(false);
-    ListBox2->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The gazettes' names are long ("Slu`beni glasnik Socijalisti~ke Republike Srbije") and
+    // must not be cut while the titles have room: the gazette and number/year columns take what
+    // their texts need, the titles the rest.
+    controls::shareWidthByContents(ListBox2, 0);
     auto* centred = new CentredColumn(ListBox2);
     for (int column : {1, 2}) {
         ListBox2->setItemDelegateForColumn(column, centred);
@@ -175,6 +172,7 @@ void TForm1::SpeedButton1Click()
         if (!tablesReady({&Glavna, &Zakoni, &arhiva, &Glasnici})) {
             return;
         }
+        clearStopRequest();
         ListBox2->clear();
         controls::PendingRows rows(ListBox2);
         QElapsedTimer sinceShown;

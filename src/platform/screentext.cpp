@@ -1,5 +1,7 @@
 #include "screentext.h"
 
+#include "yuscii.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -10,35 +12,66 @@
 #include <QTextEdit>
 #include <QValidator>
 
+#include <algorithm>
+#include <utility>
+
 namespace platform {
 namespace {
 
-// A validator sees every edit of a line edit, typed or pasted. The mapping is idempotent, so
-// mapping the whole text maps just the new part. Text the program sets (setFieldText) passes as is.
+// A validator sees every edit of a line edit, typed or pasted. Only what the edit brought is
+// mapped: the rest of the text was mapped when it came, or the program put it in, and a title's
+// ";" or "'" put in by the program is not the key of a letter.
 class KeyFilterValidator final : public QValidator {
     Q_OBJECT
 public:
-    KeyFilterValidator(KeyFilter filter, QObject* parent) : QValidator(parent), m_filter(filter) {}
+    KeyFilterValidator(KeyFilter filter, QLineEdit* edit) : QValidator(edit), m_filter(filter), m_accepted(edit->text())
+    {
+    }
 
+    KeyFilter filter() const { return m_filter; }
+    // Program text: taken as it is given.
     bool bypass = false;
 
     State validate(QString& input, int& pos) const override
     {
         if (bypass) {
+            m_accepted = input;
             return Acceptable;
         }
-        const QString mapped = display::mapTypedText(input, m_filter);
-        if (m_filter == KeyFilter::DigitsOnly) {
-            // A swallowed key leaves the text as it was.
-            return mapped.size() == input.size() ? Acceptable : Invalid;
+        const auto [head, tail] = unchangedEnds(input, pos);
+        const QString brought = input.mid(head, input.size() - head - tail);
+        const QString mapped = display::mapTypedText(brought, m_filter);
+        if (m_filter == KeyFilter::DigitsOnly && mapped.size() != brought.size()) {
+            return Invalid; // a swallowed key leaves the text as it was
         }
-        input = mapped;
-        (void)pos;
+        input = input.left(head) + mapped + input.right(tail);
+        m_accepted = input;
         return Acceptable;
     }
 
 private:
+    // How many characters at the start and at the end of `input` were there before the edit. An
+    // edit ends at the cursor, so the text behind it is the old end: that tells where a key typed
+    // into a run of equal characters went.
+    std::pair<qsizetype, qsizetype> unchangedEnds(const QString& input, int pos) const
+    {
+        const qsizetype shorter = std::min(input.size(), m_accepted.size());
+        qsizetype tail = std::clamp<qsizetype>(input.size() - pos, 0, shorter);
+        if (QStringView(input).right(tail) != QStringView(m_accepted).right(tail)) {
+            tail = 0;
+            while (tail < shorter && input.at(input.size() - 1 - tail) == m_accepted.at(m_accepted.size() - 1 - tail)) {
+                ++tail;
+            }
+        }
+        qsizetype head = 0;
+        while (head < shorter - tail && input.at(head) == m_accepted.at(head)) {
+            ++head;
+        }
+        return {head, tail};
+    }
+
     KeyFilter m_filter;
+    mutable QString m_accepted; // the text as last accepted
 };
 
 class TextEditKeyFilter final : public QObject {
@@ -88,10 +121,13 @@ void installKeyFilter(QLineEdit* edit, KeyFilter filter)
 void setFieldText(QLineEdit* edit, const QByteArray& yuscii)
 {
     auto* validator = edit->findChild<KeyFilterValidator*>(QString(), Qt::FindDirectChildrenOnly);
+    // Program text is not typed (its "[" is already Š), but it takes the field's case: an
+    // upper-case field holds capitals only, whoever fills it.
+    const bool upper = validator != nullptr && validator->filter() == KeyFilter::MapUpper;
     if (validator != nullptr) {
         validator->bypass = true;
     }
-    edit->setText(toScreen(yuscii));
+    edit->setText(toScreen(upper ? yuscii::yupperW(yuscii) : yuscii));
     if (validator != nullptr) {
         validator->bypass = false;
     }

@@ -18,7 +18,9 @@ using display::KeyFilter;
 
 // Typed and pasted text both pass through the filter: "[" shows as š and reads back as "{".
 void installKeyFilter(QLineEdit* edit, KeyFilter filter);
-// Puts program text (YUSCII) into a filtered field without passing it through the key filter.
+// Puts program text (YUSCII) into a filtered field by the field's rule: not through the key
+// mapping, but in capitals when the field is an upper-case one. Keys typed into it afterwards
+// are mapped alone; the program's text around them stays as it was.
 void setFieldText(QLineEdit* edit, const QByteArray& yuscii);
 // For rich-text edits; typed keys and the paste shortcut are mapped.
 void installKeyFilter(QTextEdit* edit, KeyFilter filter);

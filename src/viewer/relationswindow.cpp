@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -26,6 +27,30 @@
 using platform::named;
 
 Trelacije* relacije = nullptr;
+
+namespace {
+
+// Rows as high as their titles need at the width their column has: a tree view asks its delegate
+// for a row's height without the column's width, so a wrapped title would keep one line.
+class WrappedTitles final : public QStyledItemDelegate {
+public:
+    explicit WrappedTitles(QTreeView* list) : QStyledItemDelegate(list), m_list(list)
+    {
+        connect(list->header(), &QHeaderView::sectionResized, list, [list] { list->doItemsLayout(); });
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem sized = option;
+        sized.rect = QRect(0, 0, m_list->columnWidth(index.column()), 1);
+        return QStyledItemDelegate::sizeHint(sized, index);
+    }
+
+private:
+    QTreeView* m_list;
+};
+
+} // namespace
 
 Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
 {
@@ -43,13 +68,16 @@ Trelacije::Trelacije(QWidget* parent) : QDialog(parent)
     auto* groupLayout = new QVBoxLayout(GroupBox1);
     ListView1 = named<QTreeWidget>("ListView1");
     ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
     ListView1->setAllColumnsShowFocus(true);
     ListView1->setHeaderLabels(
         {platform::toScreen("Naziv propisa/slu`benog mi{ljenja"), platform::toScreen("Broj/Datum")});
     ListView1->headerItem()->setTextAlignment(1, Qt::AlignCenter);
-    ListView1->setColumnWidth(0, 530);
-    ListView1->setColumnWidth(1, 133);
+    // The window keeps its size and the titles are long: the date or number/year takes what it
+    // needs, and a title that does not fit the rest goes on over more lines of its row.
+    controls::shareWidthByContents(ListView1, 0);
+    ListView1->setWordWrap(true);
+    ListView1->setTextElideMode(Qt::ElideNone);
+    ListView1->setItemDelegate(new WrappedTitles(ListView1));
     groupLayout->addWidget(ListView1);
     layout->addWidget(GroupBox1, 1);
 
@@ -185,8 +213,7 @@ void Trelacije::findDocument(bool fromButton)
         Form1->PageControl1->setCurrentIndex(mainpage::Search);
         Form1->show();
         QCoreApplication::processEvents();
-        // A relation names a regulation by its title, so the titles are searched.
-        Form1->RadioButton6->setChecked(true);
+        // The search runs as its button runs it, with the scope the search tab shows.
         Form1->SpeedButton1->click();
     }
     accept();

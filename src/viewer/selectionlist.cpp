@@ -52,11 +52,12 @@ Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
     setWindowState(Qt::WindowMaximized);
 
     auto* layout = new QVBoxLayout(this);
-    // Narrow margins: the title column takes all of the window's width but 380 pixels.
     layout->setContentsMargins(4, 4, 4, 4);
     auto* details = new QHBoxLayout;
     Memo1 = named<QPlainTextEdit>("Memo1");
-    Memo1->setEnabled(false);
+    // Read-only, but readable: the details are what the user looks at, not a disabled control.
+    Memo1->setReadOnly(true);
+    Memo1->setFocusPolicy(Qt::NoFocus);
     Memo1->setFixedHeight(60);
     details->addWidget(Memo1, 1);
     SpeedButton3 = button("SpeedButton3", "Arhiva za ovaj propis");
@@ -67,11 +68,8 @@ Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
     Listbox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Listbox1->headerItem()->setTextAlignment(GazetteColumn, Qt::AlignCenter);
     Listbox1->headerItem()->setTextAlignment(NumberYearColumn, Qt::AlignCenter);
-    Listbox1->setColumnWidth(TitleColumn, 350);
-    Listbox1->setColumnWidth(GazetteColumn, 250);
-    // The last column takes what the others leave (100 at design), so the list does not reach
-    // past its right edge.
-    Listbox1->header()->setMinimumSectionSize(90);
+    // The gazette and number columns take what their texts need, the titles the rest.
+    controls::shareWidthByContents(Listbox1, TitleColumn);
     Listbox1->header()->setSectionsClickable(true);
     layout->addWidget(Listbox1, 1);
 
@@ -91,7 +89,6 @@ Tselekt::Tselekt(QWidget* parent) : QDialog(parent)
                        static_cast<QWidget*>(Listbox1)}) {
         w->setFont(uiFont);
     }
-    FormResize();
 
     connect(SpeedButton1, &QPushButton::clicked, this, &Tselekt::SpeedButton1Click);
     connect(Edit1, &QLineEdit::returnPressed, SpeedButton1, &QPushButton::click);
@@ -160,11 +157,6 @@ void Tselekt::FormClose()
     m_tested = false;
 }
 
-void Tselekt::FormResize()
-{
-    Listbox1->setColumnWidth(TitleColumn, std::max(50, width() - 380));
-}
-
 bool Tselekt::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowActivate) {
@@ -196,12 +188,6 @@ void Tselekt::keyPressEvent(QKeyEvent* event)
         return; // the window closes by its button, Ctrl+F4 or its close box only
     }
     QDialog::keyPressEvent(event);
-}
-
-void Tselekt::resizeEvent(QResizeEvent* event)
-{
-    QDialog::resizeEvent(event);
-    FormResize();
 }
 
 void Tselekt::changeEvent(QEvent* event)

@@ -55,13 +55,11 @@ public:
 protected:
     void FormActivate();
     void FormClose();
-    void FormResize();
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

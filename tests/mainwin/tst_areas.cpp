@@ -11,10 +11,13 @@
 #include "screentext.h"
 #include "table.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <sqlite3.h>
 
@@ -91,6 +94,8 @@ class TestAreas : public QObject {
 private slots:
     void listsByAreaAndType();
     void escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed();
+    void escapeWhileIdleStopsNothing();
+    void cutTitlesReadWhole();
     void phraseSearchOverTheListing();
     void openingAListedRegulation();
     void aListingThatFailsLeavesTheRegulationsUnfiltered();
@@ -196,13 +201,76 @@ void TestAreas::escapeStopsTheListingAndThePhraseSearchUsesWhatWasListed()
             QVERIFY(row.toUpper().startsWith("ZAKON O "));
         }
         QVERIFY(rowsOf(f->ListBox3).contains(QByteArray(demo::ForestLawTitle) + "|46/1991"));
+    }));
+}
 
-        // Escape pressed while nothing runs stops the next listing at once.
+// Escape empties a field as users do; pressed while nothing is listed it stops nothing: the next
+// listing, by a click on an area or by a new type, is whole.
+void TestAreas::escapeWhileIdleStopsNothing()
+{
+    ProgramFixture program(60);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Regulation> regs = readRegulations();
+        const Regulation& law = regs[demo::landmark::FirstLaw - 1];
+        f->PageControl1->setCurrentIndex(1);
+        QTreeWidgetItem* area = f->TreeView1->topLevelItem(0)->child(law.area - 2);
+        QTest::keyClicks(f->Edit11, "rad");
         QTest::keyClick(f->Edit11, Qt::Key_Escape);
-        QVERIFY(f->stopRequested());
-        selectNode(f, f->TreeView1->topLevelItem(0)->child(0));
-        QCOMPARE(f->ListBox3->topLevelItemCount(), 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        f->TreeView1->scrollToItem(area);
+        QTest::mouseClick(f->TreeView1->viewport(), Qt::LeftButton, {}, f->TreeView1->visualItemRect(area).center());
+        QCOMPARE(f->TreeView1->selectedItems(), QList<QTreeWidgetItem*>{area});
+        const QByteArrayList inArea = expectedRows(regs, [&](const Regulation& r) { return r.area == law.area; });
+        QVERIFY(inArea.size() > 1);
+        QCOMPARE(rowsOf(f->ListBox3), inArea);
+        QCOMPARE(f->oblastcuvaj.size(), inArea.size());
+
+        QTest::keyClick(f->TreeView1, Qt::Key_Escape);
+        f->ComboBox3->setCurrentIndex(law.type);
+        emit f->ComboBox3->activated(law.type);
+        QCOMPARE(rowsOf(f->ListBox3),
+                 expectedRows(regs, [&](const Regulation& r) { return r.area == law.area && r.type == law.type; }));
         QVERIFY(!f->stopRequested());
+        QVERIFY(program.prompter.asked().isEmpty());
+    }));
+}
+
+// At 1024 pixels the longest titles do not fit their column: the tool tip shows such a title
+// whole, and over a cell that is not cut the list's hint shows as before.
+void TestAreas::cutTitlesReadWhole()
+{
+    ProgramFixture program(60);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->setWindowState(Qt::WindowNoState);
+        f->resize(1024, 768);
+        QTRY_COMPARE(f->width(), 1024);
+        f->PageControl1->setCurrentIndex(1);
+        selectNode(f, f->TreeView1->topLevelItem(0));
+        QApplication::processEvents();
+        QTreeWidget* list = f->ListBox3;
+        int cut = -1;
+        for (int row = 0; row < list->topLevelItemCount() && cut < 0; ++row) {
+            const QModelIndex title = list->model()->index(row, 0);
+            if (list->sizeHintForIndex(title).width() > list->columnWidth(0)) {
+                cut = row;
+            }
+        }
+        QVERIFY(cut >= 0);
+        list->scrollToItem(list->topLevelItem(cut));
+        const auto tipAt = [&](int column) {
+            const QRect cell = list->visualRect(list->model()->index(cut, column));
+            QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+            QCoreApplication::sendEvent(list->viewport(), &help);
+            return QToolTip::text();
+        };
+        QTRY_VERIFY(tipAt(0).contains(list->topLevelItem(cut)->text(0)));
+        QToolTip::hideText();
+        QTRY_COMPARE(tipAt(1), platform::toScreen("Lista propisa po zadatom kriterijumu"));
+        QToolTip::hideText();
     }));
 }
 
@@ -212,9 +280,12 @@ void TestAreas::phraseSearchOverTheListing()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
         f->PageControl1->setCurrentIndex(1);
         selectNode(f, f->TreeView1->topLevelItem(0));
         const QByteArrayList all = rowsOf(f->ListBox3);
+        f->Edit11->setFocus();
 
         // Typed keys are mapped and upper-cased: "[" types {, upper-cased [ (Š).
         QTest::keyClicks(f->Edit11, "o [uma");
@@ -224,9 +295,11 @@ void TestAreas::phraseSearchOverTheListing()
 
         // A second phrase starts again from the whole listing, not from the first result.
         f->Edit11->clear();
+        f->Edit11->setFocus();
         QTest::keyClicks(f->Edit11, "ra;unovodstvu");
         QTest::keyClick(f->Edit11, Qt::Key_Return);
         QVERIFY(rowsOf(f->ListBox3).contains(QByteArray(demo::FirstLawTitle) + "|12/2005"));
+        QCOMPARE(QApplication::focusWidget(), f->Edit11); // the user types on where he typed
 
         // No match: an empty list and no message.
         const int asked = int(program.prompter.asked().size());

@@ -14,15 +14,20 @@
 #include "yuscii.h"
 
 #include <algorithm>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
+#include <QToolTip>
 #include <QTreeWidget>
 
 using testsupport::Prompt;
@@ -137,6 +142,8 @@ private slots:
     void ministryChoice();
     void openingAnOpinion();
     void invalidStoredDate();
+    void enterKeepsTheFocusInTheField();
+    void readableAt1024();
 };
 
 void TestOpinions::startStateAndDateControls()
@@ -446,6 +453,78 @@ void TestOpinions::invalidStoredDate()
         selectRow(f, opinions[4].title, "31/02/2003");
         QTest::keyClick(f->Listbox6, Qt::Key_Enter);
         QCOMPARE(viewer.opinions.last().number, QByteArray("4"));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// A search started with Enter leaves the focus in the query field, where the user types on.
+void TestOpinions::enterKeepsTheFocusInTheField()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = allOpinions();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setCurrentIndex(4);
+        f->Edit8->setFocus();
+        QTest::keyClicks(f->Edit8, "mi[ljenje");
+        QTest::keyClick(f->Edit8, Qt::Key_Return);
+        QCOMPARE(f->Listbox6->topLevelItemCount(), opinions.size());
+        QCOMPARE(QApplication::focusWidget(), f->Edit8);
+        QTest::keyClicks(QApplication::focusWidget(), " o");
+        QCOMPARE(platform::fromScreen(f->Edit8->text()), QByteArray("MI[LJENJE O"));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// At 1024 pixels the list of every opinion, with its scroll bar, shows its dates and their
+// caption whole; the longest ministries' names do not fit their drop-down list, whose tool tip
+// shows the chosen one whole (a short one leaves the group's hint).
+void TestOpinions::readableAt1024()
+{
+    ProgramFixture program(400); // opinions enough to need a scroll bar
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->setWindowState(Qt::WindowNoState);
+        f->resize(1024, 768);
+        QTRY_COMPARE(f->width(), 1024);
+        f->PageControl1->setCurrentIndex(4);
+        QApplication::processEvents();
+        search(f, {}, false);
+        QApplication::processEvents();
+        QTreeWidget* list = f->Listbox6;
+        QTRY_VERIFY(list->verticalScrollBar()->isVisible());
+        QApplication::processEvents();
+        QVERIFY(!list->horizontalScrollBar()->isVisible());
+        QCOMPARE(list->header()->length(), list->viewport()->width());
+        QVERIFY(list->header()->sectionSizeHint(1) <= list->columnWidth(1));
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            QVERIFY(list->sizeHintForIndex(list->model()->index(row, 1)).width() <= list->columnWidth(1));
+        }
+        QVERIFY(list->columnWidth(0) >= 400);
+
+        QComboBox* box = f->ComboBox1;
+        int longest = 0;
+        for (int i = 1; i < box->count(); ++i) {
+            if (box->itemText(i).size() > box->itemText(longest).size()) {
+                longest = i;
+            }
+        }
+        const auto tip = [&] {
+            QHelpEvent help(QEvent::ToolTip, box->rect().center(), box->mapToGlobal(box->rect().center()));
+            QCoreApplication::sendEvent(box, &help);
+            return QToolTip::text();
+        };
+        chooseMinistry(f, longest);
+        QVERIFY(box->fontMetrics().horizontalAdvance(box->currentText()) > box->width());
+        QTRY_COMPARE(tip(), box->itemText(longest));
+        QToolTip::hideText();
+        chooseMinistry(f, 0);
+        QTRY_COMPARE(tip(), platform::toScreen("Izbor mi{ljenja po ministarstvima"));
+        QToolTip::hideText();
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

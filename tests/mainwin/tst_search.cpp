@@ -26,10 +26,10 @@
 #include <QTreeWidget>
 
 using platform::Answer;
-using testsupport::Prompt;
-using testsupport::RecordingWindows;
 using testsupport::column;
 using testsupport::lines;
+using testsupport::Prompt;
+using testsupport::RecordingWindows;
 
 namespace {
 
@@ -76,6 +76,8 @@ private slots:
     void titlesAndTexts();
     void gazetteByItsKey();
     void escapeStopsTheSearch();
+    void escapeWhileIdleStopsNothing();
+    void enterKeepsTheFocusInTheField();
     void failedStepLeavesTheBusyState();
     void recentListKeepsItsCapacity();
     void replayRunsTheEntryAgain();
@@ -215,16 +217,8 @@ void TestSearch::escapeStopsTheSearch()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        // Pressed while no search runs, Escape stops the next one at its first publication.
-        QTest::keyClick(f, Qt::Key_Escape);
-        QVERIFY(f->stopRequested());
-        search(f, "ZAKON");
-        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
-        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima", 0));
-        QVERIFY(!f->stopRequested());
-
-        // Pressed while it runs: the search lets messages run after its first publication, sees
-        // the key and stops with what it found.
+        // Pressed while the search runs: the search lets messages run after its first
+        // publication, sees the key and stops with what it found.
         QTest::qWait(30);
         QCoreApplication::postEvent(f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         search(f, "ZAKON", true);
@@ -232,6 +226,73 @@ void TestSearch::escapeStopsTheSearch()
         QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima i tekstovima", 1));
         QVERIFY(!f->stopRequested());
         QVERIFY(!f->isBusy());
+    }));
+}
+
+// Escape empties a field as users do; pressed while no search runs it stops nothing: the next
+// search, of either scope and also a replayed one, gives its whole result.
+void TestSearch::escapeWhileIdleStopsNothing()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        int titles = 0;
+        for (const QByteArray& t : column(f->ListBox2, 0)) { // every regulation, as listed at start
+            titles += yuscii::yupperW(t).contains("ZAKON");
+        }
+        QVERIFY(titles > 1);
+        f->PageControl1->setCurrentIndex(2);
+        QTest::keyClicks(f->Edit2, "rad");
+        QTest::keyClick(f->Edit2, Qt::Key_Escape);
+        f->Edit2->clear();
+        QTest::keyClicks(f->Edit2, "zakon");
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), titles);
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima", titles));
+        QCOMPARE(f->StatusBar1->panelText(2), QByteArray("Pretraga zavr{ena"));
+
+        // The titles and texts.
+        QTest::mouseClick(f->RadioButton5, Qt::LeftButton);
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        const int inTexts = f->ListBox2->topLevelItemCount();
+        QVERIFY(inTexts >= titles);
+        QTest::keyClick(f->Edit2, Qt::Key_Escape);
+        QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), inTexts);
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON", "po naslovima i tekstovima", inTexts));
+
+        // A replay from the recent searches, Escape pressed in their list first.
+        f->PageControl1->setCurrentIndex(3);
+        f->ListBox4->setCurrentRow(0);
+        QTest::keyClick(f->ListBox4, Qt::Key_Escape);
+        QTest::keyClick(f->ListBox4, Qt::Key_Return);
+        QCOMPARE(f->PageControl1->currentIndex(), 2);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), titles);
+        QVERIFY(!f->stopRequested());
+    }));
+}
+
+void TestSearch::enterKeepsTheFocusInTheField()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f));
+        f->PageControl1->setCurrentIndex(2);
+        f->Edit2->setFocus();
+        QTest::keyClicks(f->Edit2, "zakon");
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        QVERIFY(f->ListBox2->topLevelItemCount() > 0);
+        // What the user types next goes on in the field.
+        QCOMPARE(QApplication::focusWidget(), f->Edit2);
+        QTest::keyClicks(QApplication::focusWidget(), " rad");
+        QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON RAD"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(lines(f->ListBox4).last(), entry("ZAKON RAD", "po naslovima", f->ListBox2->topLevelItemCount()));
+        QCOMPARE(QApplication::focusWidget(), f->Edit2);
     }));
 }
 
@@ -395,9 +456,26 @@ void TestSearch::resultListsFitTheWindow()
                 QVERIFY2(!list->horizontalScrollBar()->isVisible(), where.constData());
             }
         }
-        // The search list's title column keeps its width, the window's less 390.
+        // The search list's columns share its width by what they hold: no gazette's name is cut
+        // while the titles have room, and the titles take the rest.
         f->PageControl1->setCurrentIndex(2);
-        QCOMPARE(f->ListBox2->columnWidth(0), f->width() - 390);
+        for (const QSize size : {QSize(1366, 768), QSize(1024, 768)}) {
+            f->resize(size);
+            QTRY_COMPARE(f->size(), size);
+            QApplication::processEvents();
+            QTreeWidget* list = f->ListBox2;
+            int gazette = 0;
+            int numberYear = 0;
+            for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                gazette = std::max(gazette, list->sizeHintForIndex(list->model()->index(row, 1)).width());
+                numberYear = std::max(numberYear, list->sizeHintForIndex(list->model()->index(row, 2)).width());
+            }
+            QVERIFY(column(list, 1).contains("Slu`beni glasnik Socijalisti~ke Republike Srbije"));
+            QVERIFY(gazette <= list->columnWidth(1));
+            QVERIFY(numberYear <= list->columnWidth(2));
+            QVERIFY(list->columnWidth(0) > list->columnWidth(1));
+            QCOMPARE(list->header()->length(), list->viewport()->width());
+        }
     }));
 }
 

@@ -91,11 +91,31 @@ void TestPlatform::lineEditUpperAndDigits()
 
 void TestPlatform::lineEditProgramTextIsKept()
 {
-    // Text the program puts into a field is not typed text and is not re-mapped.
+    // Text the program puts into a field is not typed text: it is not re-mapped, but an
+    // upper-case field holds it in capitals, as it holds typed text.
     QLineEdit edit;
     platform::installKeyFilter(&edit, KeyFilter::MapUpper);
-    platform::setFieldText(&edit, "a;b");
-    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("a;b"));
+    platform::setFieldText(&edit, "a;b O'B \"{uma\"");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A;B O'B \"[UMA\""));
+    QLineEdit mapped;
+    platform::installKeyFilter(&mapped, KeyFilter::Map);
+    platform::setFieldText(&mapped, "a;b");
+    QCOMPARE(platform::fromScreen(mapped.text()), QByteArray("a;b"));
+
+    // Keys typed afterwards are mapped alone; the program's ";", "'" and '"' stay what they are.
+    QTest::keyClick(&edit, Qt::Key_End);
+    QTest::keyClicks(&edit, " ;");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A;B O'B \"[UMA\" ^"));
+    // A key typed into a run of equal characters is mapped where it went.
+    platform::setFieldText(&edit, ";;");
+    edit.setCursorPosition(1);
+    QTest::keyClicks(&edit, ";");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray(";^;"));
+    // A selection typed over: only the new key is mapped.
+    platform::setFieldText(&edit, "A;B;C");
+    edit.setSelection(1, 2);
+    QTest::keyClicks(&edit, "'");
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A];C"));
 }
 
 void TestPlatform::textEditMapsTypedKeys()

@@ -2,11 +2,13 @@
 
 #include "demo.h"
 #include "error.h"
+#include "plaintext.h"
 #include "schema.h"
 #include "scriptedprompter.h"
 #include "session.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "yuscii.h"
 
 #include <QDir>
 #include <QImage>
@@ -24,7 +26,8 @@ class TestDemo : public QObject {
     QString m_folder;
 
     // Every record of a table file, each as its fields' texts.
-    QList<QList<QByteArray>> records(const char* file, const QString& folder = {}) {
+    QList<QList<QByteArray>> records(const char* file, const QString& folder = {})
+    {
         Table t;
         t.setTableName(QDir(folder.isEmpty() ? m_folder : folder).filePath(QString::fromLatin1(file)));
         t.open();
@@ -40,14 +43,16 @@ class TestDemo : public QObject {
     }
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         QVERIFY(m_dir.isValid());
         m_folder = m_dir.filePath("Podatci");
         demo::generate(m_folder, {250, 3, 2});
         engine::session().addPassword(data::TablePassword);
     }
 
-    void allTablesWithTheirStructure() {
+    void allTablesWithTheirStructure()
+    {
         const QStringList files = QDir(m_folder).entryList(QDir::Files);
         QCOMPARE(files.size(), 13);
         for (const data::TableFile& f : data::tableFiles()) {
@@ -59,7 +64,8 @@ private slots:
         }
     }
 
-    void deterministic() {
+    void deterministic()
+    {
         QTemporaryDir again;
         demo::generate(again.path(), {250, 3, 2});
         for (const char* file : {"TB_Zakoni.db", "TB_Misljenja.db", "TB_link.db", "TB_grafika.db"}) {
@@ -70,7 +76,8 @@ private slots:
         QVERIFY(records("TB_Zakoni.db", other.path()) != records("TB_Zakoni.db"));
     }
 
-    void regulationsAndPublications() {
+    void regulationsAndPublications()
+    {
         const auto zakoni = records("TB_Zakoni.db");
         const auto brojevi = records("TB_Brojevi.db");
         QCOMPARE(zakoni.size(), 250);
@@ -102,13 +109,15 @@ private slots:
                 zakoni[0][12].contains("obavqa"));
     }
 
-    void cyrillicAndEscapes() {
+    void cyrillicAndEscapes()
+    {
         QCOMPARE(demo::toCyrillic("Njegova ljubav, NJIVA, LJUBAV, d`ep, D`EP, D@EP"),
                  QByteArray("Wegova qubav, WIVA, QUBAV, xep, XEP, XEP"));
         QCOMPARE(demo::toCyrillic("ra~unovodstvo {uma"), QByteArray("ra~unovodstvo {uma"));
     }
 
-    void gazettesAreasTypes() {
+    void gazettesAreasTypes()
+    {
         const auto gazettes = records("TB_Glasnici.db");
         QCOMPARE(gazettes.size(), 10);
         QCOMPARE(gazettes[0], (QList<QByteArray>{"1", "Slu`beni glasnik Republike Srbije"}));
@@ -128,7 +137,8 @@ private slots:
     }
 
     // Version links point both ways, 0 meaning none.
-    void versionChains() {
+    void versionChains()
+    {
         QMap<QByteArray, QList<QByteArray>> rows;
         for (const auto& r : records("TB_Arhiva.db")) {
             rows[r[0]] = r;
@@ -149,7 +159,8 @@ private slots:
         QCOMPARE(rows["14"][2], QByteArray("0"));
     }
 
-    void opinionsAndRelations() {
+    void opinionsAndRelations()
+    {
         const auto opinions = records("TB_Misljenja.db");
         QCOMPARE(opinions.size(), 30);
         QCOMPARE(opinions[0][0], QByteArray("0"));
@@ -184,12 +195,27 @@ private slots:
         QCOMPARE(numbers.size(), opinions.size());
         QVERIFY(!std::is_sorted(numbers.begin(), numbers.end()));
 
+        // An opinion's Latin text is Latin: its heading is the whole title in capitals, and no code
+        // that only the Cyrillic text has (w, q, x for nj, lj, d`) stands in it.
+        for (const auto& o : opinions) {
+            const QByteArray latin = richtext::plainText(o[3]);
+            const QByteArray title = o[2];
+            QVERIFY2(latin.startsWith("MI[LJENJE\n" + yuscii::yupperW(title.mid(10)) + '\n'),
+                     latin.left(80).constData());
+            for (const char c : QByteArray("wqxWQX")) {
+                QVERIFY2(!latin.contains(c), latin.constData());
+            }
+            QVERIFY(
+                richtext::plainText(o[4]).startsWith("MI[QEWE\n" + demo::toCyrillic(yuscii::yupperW(title.mid(10)))));
+        }
+
         QTemporaryDir more;
         demo::generate(more.path(), {20, 1, 0, 75});
         QCOMPARE(records("TB_Misljenja.db", more.path()).size(), 75);
     }
 
-    void contracts() {
+    void contracts()
+    {
         const auto models = records("TB_Ugovori.db");
         QSet<QByteArray> parties;
         for (const auto& m : models) {
@@ -204,7 +230,8 @@ private slots:
         QVERIFY(records("TB_Korisnicki.db").size() >= 2);
     }
 
-    void pictures() {
+    void pictures()
+    {
         Table t;
         t.setTableName(QDir(m_folder).filePath("TB_grafika.db"));
         t.open();
@@ -221,7 +248,8 @@ private slots:
         QCOMPARE(records("TB_Datumi.db").size(), 250);
     }
 
-    void commandLine() {
+    void commandLine()
+    {
         const QString program = QDir(testsupport::binFolder()).filePath("korvelin-demo");
         QCOMPARE(QProcess::execute(program, {}), 2);
         QCOMPARE(QProcess::execute(program, {m_dir.filePath("x"), "--regulations", "zero"}), 2);

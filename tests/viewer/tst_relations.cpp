@@ -9,12 +9,16 @@
 #include "screentext.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "yuscii.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -110,6 +114,7 @@ private slots:
     void findOpinionOfARegulation();
     void findRegulationOfAnOpinion();
     void findWithoutAChosenRow();
+    void longTitlesReadWhole();
     void ordinalUnchangedByTheOpinionsTab();
 };
 
@@ -182,7 +187,8 @@ void TestRelations::findOpinionOfARegulation()
                              viewerClosed = !Form3->isVisible();
                          });
         QVERIFY(viewerClosed);
-        QCOMPARE(platform::fromScreen(f->Edit8->text()), opinions[1].title);
+        // The field's own rule: an upper-case field holds the title in capitals.
+        QCOMPARE(platform::fromScreen(f->Edit8->text()), yuscii::yupperW(opinions[1].title));
         QCOMPARE(f->PageControl1->currentIndex(), 4);
         QVERIFY(!f->isBusy());
         // The opinions search ran: its result is there.
@@ -202,14 +208,11 @@ void TestRelations::findRegulationOfAnOpinion()
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
         const QList<Opinion> opinions = opinionsByNumber();
-        // The search tab already shown and left on its titles-and-texts scope.
+        const QByteArray upperTitle = yuscii::yupperW(demo::ApostropheLawTitle);
+        // The search tab already shown and left on its titles-and-texts scope: the search runs
+        // as its button runs it, with that scope.
         f->PageControl1->setCurrentIndex(2);
-        for (QRadioButton* scope : f->PageControl1->widget(2)->findChildren<QRadioButton*>()) {
-            if (scope != f->RadioButton6) {
-                scope->setChecked(true);
-            }
-        }
-        QVERIFY(!f->RadioButton6->isChecked());
+        QTest::mouseClick(f->RadioButton5, Qt::LeftButton);
         QSignalSpy searched(f->SpeedButton1, &QPushButton::clicked);
         bool viewerClosed = false;
         whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
@@ -223,9 +226,32 @@ void TestRelations::findRegulationOfAnOpinion()
                              viewerClosed = !Form3->isVisible();
                          });
         QVERIFY(viewerClosed);
-        QCOMPARE(platform::fromScreen(f->Edit2->text()), QByteArray(demo::ApostropheLawTitle));
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), upperTitle);
+        QCOMPARE(f->PageControl1->currentIndex(), 2);
+        QVERIFY(f->RadioButton5->isChecked());
+        QCOMPARE(testsupport::column(f->ListBox2, 0), QByteArrayList{demo::ApostropheLawTitle});
+        // The recent search it leaves is in capitals, as every search typed into the field.
+        QCOMPARE(testsupport::lines(f->ListBox4).last(),
+                 "'PRAVILNIK O OBRASCU PORESKE PRIJAVE O''B' - po naslovima i tekstovima (nadjeno 1 propisa)");
+        // The user goes on typing in the field: the title's apostrophe stays an apostrophe.
+        QTest::keyClick(f->Edit2, Qt::Key_End);
+        QTest::keyClicks(f->Edit2, " ");
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), upperTitle + ' ');
+
+        // Come from the opinions tab, the user finds the search tab showing its titles scope, and
+        // that is the scope searched.
+        f->PageControl1->setCurrentIndex(4);
+        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                         [&] {
+                             showRelations([&] {
+                                 selectRow(relacije->ListView1, 0);
+                                 relacije->SpeedButton1->click();
+                             });
+                         });
         QCOMPARE(f->PageControl1->currentIndex(), 2);
         QVERIFY(f->RadioButton6->isChecked());
+        QCOMPARE(testsupport::lines(f->ListBox4).last(),
+                 "'" + yuscii::yupperW(demo::FirstLawTitle) + "' - po naslovima (nadjeno 1 propisa)");
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }
@@ -250,6 +276,71 @@ void TestRelations::findWithoutAChosenRow()
         QVERIFY(stillShown);
         QCOMPARE(program.prompter.texts(), QByteArrayList{"Morate izabrati dokument sa liste!"});
         QCOMPARE(f->PageControl1->currentIndex(), 0);
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
+}
+
+// The window keeps its size and the titles are long: a title goes on over more lines of its row
+// rather than being cut, and the second column holds its text whole.
+void TestRelations::longTitlesReadWhole()
+{
+    ProgramFixture program(400); // enough relations for some to name the longest titles
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        const QList<Opinion> opinions = opinionsByNumber();
+        // The opinion related to the longest title.
+        QMap<QByteArray, QByteArray> titles;
+        engine::Table zakoni;
+        zakoni.setDatabaseName(data::DatabaseAlias);
+        zakoni.setTableName("TB_Zakoni.db");
+        zakoni.open();
+        for (zakoni.first(); !zakoni.eof(); zakoni.next()) {
+            titles[zakoni.field(0).asString()] = zakoni.field(5).asString();
+        }
+        engine::Table link;
+        link.setDatabaseName(data::DatabaseAlias);
+        link.setTableName("TB_link.db");
+        link.open();
+        int opinion = 0;
+        QByteArray longest;
+        for (link.first(); !link.eof(); link.next()) {
+            const QByteArray title = titles.value(link.field(1).asString());
+            if (title.size() > longest.size()) {
+                longest = title;
+                opinion = int(link.field(0).asInteger());
+            }
+        }
+        QTreeWidget* list = relacije->ListView1;
+        int checked = 0;
+        bool longerThanTheColumn = false;
+        whileViewerShows([&] { f->openOpinion(opinions[opinion].title, opinions[opinion].date); },
+                         [&] {
+                             QVERIFY(showRelations([&] {
+                                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                                 QApplication::processEvents();
+                                 const QFontMetrics metrics(list->font());
+                                 QCOMPARE(list->header()->length(), list->viewport()->width());
+                                 for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                                     const QModelIndex title = list->model()->index(row, 0);
+                                     // The text's room: the column less the icon and the
+                                     // margins on either side of each.
+                                     const int margin =
+                                         list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+                                     const int room = list->columnWidth(0) - list->iconSize().width() - 4 * margin;
+                                     const QRect needed = metrics.boundingRect(
+                                         QRect(0, 0, room, 10000), Qt::TextWordWrap, title.data().toString());
+                                     QVERIFY(list->visualRect(title).height() >= needed.height());
+                                     longerThanTheColumn |=
+                                         metrics.horizontalAdvance(title.data().toString()) > list->columnWidth(0);
+                                     const QModelIndex second = list->model()->index(row, 1);
+                                     QVERIFY(list->sizeHintForIndex(second).width() <= list->columnWidth(1));
+                                     ++checked;
+                                 }
+                             }));
+                         });
+        QVERIFY(checked > 0);
+        QVERIFY(longerThanTheColumn);
     }));
     QVERIFY(program.prompter.unexpected().isEmpty());
 }

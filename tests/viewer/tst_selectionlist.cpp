@@ -11,16 +11,20 @@
 #include "images.h"
 #include "screentext.h"
 #include "table.h"
+#include "yuscii.h"
 
+#include <cmath>
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 
 using mainwin::SelectionRow;
@@ -40,6 +44,18 @@ QByteArray numberYear(int key)
     zakoni.setFiltered(true);
     zakoni.setFilter("ID_ZAKONA=" + QByteArray::number(key));
     return zakoni.field(10).asString();
+}
+
+// The contrast ratio of two colours as the readability guidelines define it (1 to 21).
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
 }
 
 QList<int> selectedRows(const QTreeWidget* list)
@@ -91,6 +107,7 @@ private slots:
     void sortingAndReopening();
     void openingAndTheArchiveJump();
     void minimisingMinimisesTheProgramAndFlattensTheClipboard();
+    void columnsShareTheWidthByWhatTheyHold();
 };
 
 void TestSelectionList::rowsFindAndDetails()
@@ -113,6 +130,14 @@ void TestSelectionList::rowsFindAndDetails()
             QCOMPARE(selekt->Memo1->toPlainText(),
                      QStringLiteral("Zakon o računovodstvu\nSlužbeni glasnik Republike Srbije (12/2005)"));
             QVERIFY(!selekt->SpeedButton3->isEnabled());
+            // The details are readable text, not a disabled control's grey; they are not edited.
+            QVERIFY(selekt->Memo1->isEnabled());
+            const QPalette::ColorGroup group = selekt->isActiveWindow() ? QPalette::Active : QPalette::Inactive;
+            QVERIFY(contrast(selekt->Memo1->palette().color(group, QPalette::Text),
+                             selekt->Memo1->palette().color(group, QPalette::Base)) >= 4.5);
+            QTest::keyClicks(selekt->Memo1, "x");
+            QCOMPARE(selekt->Memo1->toPlainText(),
+                     QStringLiteral("Zakon o računovodstvu\nSlužbeni glasnik Republike Srbije (12/2005)"));
 
             // A regulation with only a later version has versions: the archive button enables.
             clickRow(selekt->Listbox1, 1);
@@ -261,7 +286,8 @@ void TestSelectionList::openingAndTheArchiveJump()
             QVERIFY(!selekt->isVisible());
         }));
         QCOMPARE(f->PageControl1->currentIndex(), 5);
-        QCOMPARE(platform::fromScreen(f->Edit7->text()), ChainTitle);
+        // The field's own rule: an upper-case field holds the title in capitals.
+        QCOMPARE(platform::fromScreen(f->Edit7->text()), yuscii::yupperW(ChainTitle));
         QVERIFY(f->ListBox7->topLevelItemCount() >= 5);
         for (const QByteArray& title : column(f->ListBox7, 0)) {
             QCOMPARE(title, ChainTitle);
@@ -288,6 +314,52 @@ void TestSelectionList::minimisingMinimisesTheProgramAndFlattensTheClipboard()
         }));
     }));
     QVERIFY(program.prompter.asked().isEmpty());
+}
+
+// No gazette's name or number is cut while the titles have room; the titles take the rest and
+// a title cut short reads whole in its tool tip.
+void TestSelectionList::columnsShareTheWidthByWhatTheyHold()
+{
+    ProgramFixture program(40);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        const QByteArray longTitle = "Odluka o obrascima propisanim zakonom o ra~unovodstvenim ispravama i poslovnim "
+                                     "knjigama i o na~inu njihovog vo|enja i ~uvanja u privrednim dru{tvima";
+        const QList<SelectionRow> rows = {
+            {demo::FirstLawTitle, Gazette, "12/2005"},
+            {longTitle, "Slu`beni glasnik Socijalisti~ke Republike Srbije", "115/1988"},
+            {demo::ForestLawTitle, "Slu`beni list Socijalisti~ke Federativne Republike Jugoslavije", "46/1991"},
+        };
+        QVERIFY(showWith(rows, [&] {
+            QTreeWidget* list = selekt->Listbox1;
+            selekt->setWindowState(Qt::WindowNoState);
+            QTRY_VERIFY(!selekt->isMaximized());
+            QApplication::processEvents();
+            for (const QSize size : {QSize(1366, 768), QSize(1024, 768)}) {
+                selekt->setGeometry(QRect(QPoint(0, 0), size));
+                QTRY_COMPARE(selekt->size(), size);
+                QApplication::processEvents();
+                const QByteArray where = QByteArray::number(size.width());
+                for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                    for (int c : {1, 2}) {
+                        QVERIFY2(list->sizeHintForIndex(list->model()->index(row, c)).width() <= list->columnWidth(c),
+                                 where.constData());
+                    }
+                }
+                QVERIFY(list->columnWidth(0) > list->columnWidth(1));
+                QCOMPARE(list->header()->length(), list->viewport()->width());
+            }
+            selekt->setGeometry(QRect(0, 0, 1024, 768));
+            QTRY_COMPARE(selekt->width(), 1024);
+            const QModelIndex title = list->model()->index(1, 0);
+            QVERIFY(list->sizeHintForIndex(title).width() > list->columnWidth(0));
+            const QRect cell = list->visualRect(title);
+            QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+            QCoreApplication::sendEvent(list->viewport(), &help);
+            QTRY_VERIFY(QToolTip::text().contains(platform::toScreen(longTitle)));
+            QToolTip::hideText();
+        }));
+    }));
 }
 
 QTEST_MAIN(TestSelectionList)

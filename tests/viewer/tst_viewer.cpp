@@ -1,6 +1,7 @@
 // The viewer on a generated collection: opening and restoring, find, the articles list, the script
 // switch, copy, an opinion, the quick-open mark, the archive jump and the keys.
 
+#include "listtexts.h"
 #include "viewerdriver.h"
 
 #include "appvalues.h"
@@ -414,22 +415,23 @@ void TestViewer::opinionInTheViewer()
         const QByteArray title = viewertest::opinionTitle(demo::landmark::OpinionTwoRegulations);
         // A regulation with pictures first: its attachments button must not carry over.
         QVERIFY(withRegulation(demo::landmark::FirstLaw, [](TForm3* v) { QVERIFY(v->SpeedButton8->isEnabled()); }));
-        QVERIFY(whileModal<TForm3>([&] { f->openOpinion(title, "05/03/2004"); },
-                                   [&](TForm3* v) {
-                                       QVERIFY(v->showsOpinion());
-                                       QCOMPARE(v->textSource(), DocumentSource::Opinions);
-                                       QCOMPARE(platform::caption(v), title);
-                                       QCOMPARE(f->misljenja.field(0).asInteger(),
-                                                demo::landmark::OpinionTwoRegulations);
-                                       QVERIFY(v->DBRichEdit1->yusciiText().startsWith("MI[QENJE\n"));
-                                       QVERIFY(!v->SpeedButton8->isEnabled());
-                                       QVERIFY(!v->SpeedButton4->isEnabled());
-                                       QCOMPARE(v->notesHeight(), 0);
-                                       QCOMPARE(v->articlesPanelWidth(), TForm3::PanelCollapsed);
-                                       // The script switch works on the opinion's own two texts.
-                                       v->SpeedButton5->click();
-                                       QVERIFY(v->DBRichEdit1->toPlainText().startsWith(QStringLiteral("МИШЉЕЊЕ\n")));
-                                   }));
+        QVERIFY(whileModal<TForm3>(
+            [&] { f->openOpinion(title, "05/03/2004"); },
+            [&](TForm3* v) {
+                QVERIFY(v->showsOpinion());
+                QCOMPARE(v->textSource(), DocumentSource::Opinions);
+                QCOMPARE(platform::caption(v), title);
+                QCOMPARE(f->misljenja.field(0).asInteger(), demo::landmark::OpinionTwoRegulations);
+                // The heading is the whole title in Latin letters.
+                QVERIFY(v->DBRichEdit1->yusciiText().startsWith("MI[LJENJE\n" + yuscii::yupperW(title.mid(10)) + '\n'));
+                QVERIFY(!v->SpeedButton8->isEnabled());
+                QVERIFY(!v->SpeedButton4->isEnabled());
+                QCOMPARE(v->notesHeight(), 0);
+                QCOMPARE(v->articlesPanelWidth(), TForm3::PanelCollapsed);
+                // The script switch works on the opinion's own two texts.
+                v->SpeedButton5->click();
+                QVERIFY(v->DBRichEdit1->toPlainText().startsWith(QStringLiteral("МИШЉЕЊЕ\nО ")));
+            }));
         QVERIFY(!Form3->showsOpinion());
         QCOMPARE(Form3->textField(), QByteArray("Latinica"));
         QCOMPARE(f->misljenja.filter(), QByteArray());
@@ -484,7 +486,8 @@ void TestViewer::relationsAndArchiveJump()
         const QMetaObject::Connection c = QObject::connect(f->SpeedButton22, &QPushButton::clicked, [&] {
             clicked = true;
             QCOMPARE(f->PageControl1->currentIndex(), 5);
-            QCOMPARE(platform::fromScreen(f->Edit7->text()), titleOf(id));
+            // The field's own rule: an upper-case field holds the title in capitals.
+            QCOMPARE(platform::fromScreen(f->Edit7->text()), yuscii::yupperW(titleOf(id)));
         });
         QVERIFY(withRegulation(demo::landmark::RelatedToThree, [&](TForm3* v) {
             // The relations window, by the button and by the menu, over the viewer.
@@ -501,6 +504,7 @@ void TestViewer::relationsAndArchiveJump()
         QObject::disconnect(c);
         QVERIFY(clicked);
         QCOMPARE(f->PageControl1->currentIndex(), 5);
+        QCOMPARE(testsupport::column(f->ListBox7, 0).value(0), titleOf(id));
         QCOMPARE(f->Zakoni.masterFields(), QByteArray("ID_BROJA"));
     }));
 }

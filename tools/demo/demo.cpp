@@ -20,7 +20,8 @@ namespace demo {
 
 using engine::Value;
 
-QByteArray toCyrillic(const QByteArray& latin) {
+QByteArray toCyrillic(const QByteArray& latin)
+{
     QByteArray out;
     out.reserve(latin.size());
     for (qsizetype i = 0; i < latin.size(); ++i) {
@@ -297,7 +298,8 @@ struct Document {
     QList<QByteArray> paragraphs; // article headings among them
 };
 
-QByteArray toRtf(const Document& d, bool cyrillic) {
+QByteArray toRtf(const Document& d, bool cyrillic)
+{
     const auto text = [&](const QByteArray& t) { return richtext::rtfEscaped(cyrillic ? toCyrillic(t) : t); };
     QByteArray out = RtfHeader;
     out += cyrillic ? "\\pard\\qc\\b\\f1\\fs24 " : "\\pard\\qc\\b\\f0\\fs24 ";
@@ -311,12 +313,14 @@ QByteArray toRtf(const Document& d, bool cyrillic) {
     return out + "}";
 }
 
-QByteArray noteRtf(const QByteArray& text) {
+QByteArray noteRtf(const QByteArray& text)
+{
     return RtfHeader + "\\pard\\f0\\fs20 " + richtext::rtfEscaped(text) + "\\par\r\n}";
 }
 
 // A note of exactly `size` characters, padded with words.
-QByteArray noteOfSize(int size, Random& r) {
+QByteArray noteOfSize(int size, Random& r)
+{
     QByteArray text = "Napomena: propis je izmenjen. ";
     while (noteRtf(text).size() < size) {
         text += r.pick(SentenceEnds) + ' ';
@@ -330,11 +334,13 @@ QByteArray noteOfSize(int size, Random& r) {
     return noteRtf(text);
 }
 
-QByteArray sentence(Random& r) {
+QByteArray sentence(Random& r)
+{
     return r.pick(SentenceStarts) + ' ' + r.pick(SentenceObjects) + ' ' + r.pick(SentenceEnds) + '.';
 }
 
-Document regulationText(const QByteArray& title, int targetBytes, Random& r) {
+Document regulationText(const QByteArray& title, int targetBytes, Random& r)
+{
     Document d;
     const qsizetype space = title.indexOf(' ');
     d.titleLines = {yuscii::yupperW(title.left(space)), yuscii::yupperW(title.mid(space + 1))};
@@ -358,7 +364,8 @@ Document regulationText(const QByteArray& title, int targetBytes, Random& r) {
     return d;
 }
 
-QByteArray picture(int regulation, int slot) {
+QByteArray picture(int regulation, int slot)
+{
     QImage image(48, 32, QImage::Format_RGB32);
     image.fill(QColor::fromHsv((regulation * 37 + slot * 53) % 360, 160, 230));
     QPainter painter(&image);
@@ -374,7 +381,8 @@ QByteArray picture(int regulation, int slot) {
     return bytes;
 }
 
-QByteArray twoDigits(int n) {
+QByteArray twoDigits(int n)
+{
     return QByteArray::number(n).rightJustified(2, '0');
 }
 
@@ -396,7 +404,8 @@ struct Regulation {
     QByteArray bg() const { return issue + '/' + QByteArray::number(year); }
 };
 
-int weightedGazette(Random& r) {
+int weightedGazette(Random& r)
+{
     int roll = r.below(100);
     for (int g = 0; g < 10; ++g) {
         if ((roll -= GazetteWeights[g]) < 0) {
@@ -406,7 +415,8 @@ int weightedGazette(Random& r) {
     return 1;
 }
 
-QList<Regulation> planRegulations(const Options& o, Random& r) {
+QList<Regulation> planRegulations(const Options& o, Random& r)
+{
     QList<Regulation> regs;
     for (int id = 1; id <= o.regulations; ++id) {
         Regulation g;
@@ -490,7 +500,8 @@ QList<Regulation> planRegulations(const Options& o, Random& r) {
     return regs;
 }
 
-void writeRegulations(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r) {
+void writeRegulations(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r)
+{
     const auto path = [&](const char* name) { return QDir(folder).filePath(QString::fromLatin1(name)); };
     engine::TableFileWriter brojevi(path("TB_Brojevi.db"), data::tableFile("TB_Brojevi.db").structure,
                                     data::TablePassword);
@@ -529,7 +540,8 @@ void writeRegulations(const QString& folder, const QList<Regulation>& regs, cons
     datumi.commit();
 }
 
-void writeSmallTables(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r) {
+void writeSmallTables(const QString& folder, const QList<Regulation>& regs, const Options& o, Random& r)
+{
     const auto writer = [&](const char* name) {
         return std::make_unique<engine::TableFileWriter>(QDir(folder).filePath(QString::fromLatin1(name)),
                                                          data::tableFile(QString::fromLatin1(name)).structure,
@@ -567,8 +579,11 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, cons
     auto link = writer("TB_link.db");
     for (int n = 0; n < opinions; ++n) {
         const int ministry = 1 + (n * 7) % int(Ministries.size());
-        const QByteArray title = "Mi{ljenje o " + r.pick(OpinionTopics);
-        Document d{{"MI[QENJE", yuscii::yupperW(title.mid(12))}, {}};
+        const QByteArray topic = "o " + r.pick(OpinionTopics);
+        const QByteArray title = "Mi{ljenje " + topic;
+        // The heading is the whole title in capitals over two lines, in Latin letters: the
+        // Cyrillic text makes its own letters of LJ and NJ when it is written (toRtf).
+        Document d{{"MI[LJENJE", yuscii::yupperW(topic)}, {}};
         for (int p = r.between(3, 8); p > 0; --p) {
             d.paragraphs.append(sentence(r) + ' ' + sentence(r));
         }
@@ -661,21 +676,25 @@ void writeSmallTables(const QString& folder, const QList<Regulation>& regs, cons
 
 } // namespace
 
-RegulationTexts regulationTexts(const QByteArray& title, int textKb, quint32 seed) {
+RegulationTexts regulationTexts(const QByteArray& title, int textKb, quint32 seed)
+{
     Random r(seed);
     const Document text = regulationText(title, textKb * 1024, r);
     return {toRtf(text, false), toRtf(text, true)};
 }
 
-QByteArray noteText(const QByteArray& text) {
+QByteArray noteText(const QByteArray& text)
+{
     return noteRtf(text);
 }
 
-QByteArray picturePng(int regulation, int slot) {
+QByteArray picturePng(int regulation, int slot)
+{
     return picture(regulation, slot);
 }
 
-void generate(const QString& folder, const Options& options) {
+void generate(const QString& folder, const Options& options)
+{
     if (options.regulations < 1 || options.textKb < 0) {
         throw engine::Error(QStringLiteral("The demo collection needs at least one regulation"));
     }
