@@ -58,8 +58,8 @@ QByteArray userMessage(const engine::Error& e)
         todo = "Poku{ajte ponovo kada drugi program zavr{i.";
         break;
     case Kind::Other:
-        what = name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.")
-                              : "Gre{ka u radu sa tabelom " + name + ".";
+        what =
+            name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";
         todo = Repair;
         break;
     }

@@ -5,11 +5,13 @@
 
 namespace engine::sql {
 
-QString lastError(sqlite3* db) {
+QString lastError(sqlite3* db)
+{
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-QByteArray quotedName(const QByteArray& name) {
+QByteArray quotedName(const QByteArray& name)
+{
     QByteArray out = "\"";
     out += QByteArray(name).replace('"', "\"\"");
     out += '"';
@@ -18,7 +20,8 @@ QByteArray quotedName(const QByteArray& name) {
 
 // ---------------------------------------------------------------------------------------------
 
-Statement::Statement(sqlite3* db, const QByteArray& sql, bool persistent) {
+Statement::Statement(sqlite3* db, const QByteArray& sql, bool persistent)
+{
     const int rc = sqlite3_prepare_v3(db, sql.constData(), int(sql.size()), persistent ? SQLITE_PREPARE_PERSISTENT : 0,
                                       &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
@@ -26,7 +29,8 @@ Statement::Statement(sqlite3* db, const QByteArray& sql, bool persistent) {
     }
 }
 
-Statement& Statement::operator=(Statement&& o) noexcept {
+Statement& Statement::operator=(Statement&& o) noexcept
+{
     if (this != &o) {
         sqlite3_finalize(m_stmt);
         m_stmt = std::exchange(o.m_stmt, nullptr);
@@ -34,11 +38,13 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     return *this;
 }
 
-Statement::~Statement() {
+Statement::~Statement()
+{
     sqlite3_finalize(m_stmt);
 }
 
-void Statement::bind(int index, const Value& v, bool asBlob) {
+void Statement::bind(int index, const Value& v, bool asBlob)
+{
     int rc = SQLITE_OK;
     if (v.isNull()) {
         rc = sqlite3_bind_null(m_stmt, index);
@@ -57,7 +63,8 @@ void Statement::bind(int index, const Value& v, bool asBlob) {
     }
 }
 
-bool Statement::step() {
+bool Statement::step()
+{
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         return true;
@@ -70,14 +77,16 @@ bool Statement::step() {
     throw Error(QStringLiteral("Table access failed: %1").arg(message));
 }
 
-void Statement::reset() {
+void Statement::reset()
+{
     if (m_stmt) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
 }
 
-Value Statement::column(int index) const {
+Value Statement::column(int index) const
+{
     switch (sqlite3_column_type(m_stmt, index)) {
     case SQLITE_NULL:
         return {};
@@ -95,11 +104,13 @@ Value Statement::column(int index) const {
 
 // ---------------------------------------------------------------------------------------------
 
-Database::Database(const QString& path, Mode mode) : m_path(path) {
+Database::Database(const QString& path, Mode mode) : m_path(path)
+{
     openHandle(mode);
 }
 
-void Database::openHandle(Mode mode) {
+void Database::openHandle(Mode mode)
+{
     const QString& path = m_path;
     const QByteArray native = QFileInfo(path).absoluteFilePath().toUtf8();
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
@@ -132,7 +143,8 @@ void Database::openHandle(Mode mode) {
     }
 }
 
-void Database::reopen() {
+void Database::reopen()
+{
     m_statements.clear();
     endRead();
     sqlite3_close(m_db);
@@ -143,24 +155,28 @@ void Database::reopen() {
     changed();
 }
 
-Database::~Database() {
+Database::~Database()
+{
     m_statements.clear();
     endRead();
     sqlite3_close(m_db);
 }
 
-void Database::endRead() {
+void Database::endRead()
+{
     if (m_reading) {
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         m_reading = false;
     }
 }
 
-void Database::fail(const QString& what) const {
+void Database::fail(const QString& what) const
+{
     throw Error(QStringLiteral("%1 (%2): %3").arg(what, m_path, lastError(m_db)));
 }
 
-void Database::exec(const char* sql) {
+void Database::exec(const char* sql)
+{
     char* message = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : "unknown error");
@@ -169,7 +185,8 @@ void Database::exec(const char* sql) {
     }
 }
 
-Statement& Database::cached(const QByteArray& sql) {
+Statement& Database::cached(const QByteArray& sql)
+{
     if (!m_reading && sqlite3_get_autocommit(m_db)) {
         exec("BEGIN");
         m_reading = true;
@@ -181,7 +198,8 @@ Statement& Database::cached(const QByteArray& sql) {
     return *it->second;
 }
 
-QByteArray declaredType(const FieldDef& f) {
+QByteArray declaredType(const FieldDef& f)
+{
     switch (f.type) {
     case FieldType::Text:
         return f.size > 0 ? "TEXT(" + QByteArray::number(f.size) + ")" : QByteArray("TEXT");
@@ -200,7 +218,8 @@ QByteArray declaredType(const FieldDef& f) {
     return "BLOB";
 }
 
-static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& declared) {
+static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& declared)
+{
     FieldDef f{name, FieldType::Text, 0};
     const QByteArray d = declared.toUpper();
     if (d.startsWith("TEXT")) {
@@ -225,7 +244,8 @@ static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& decl
     return f;
 }
 
-void Database::readStructure() {
+void Database::readStructure()
+{
     {
         Statement check(m_db, "SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('records', "
                               "'korvelin_meta')");
@@ -272,11 +292,13 @@ void Database::readStructure() {
     }
 }
 
-QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password) {
+QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password)
+{
     return QCryptographicHash::hash(salt + password, QCryptographicHash::Sha256);
 }
 
-bool Database::acceptsPassword(const QList<QByteArray>& passwords) const {
+bool Database::acceptsPassword(const QList<QByteArray>& passwords) const
+{
     Statement read(m_db, "SELECT key, value FROM korvelin_meta WHERE key IN ('password_salt', 'password_verifier')");
     QByteArray salt;
     QByteArray verifier;
@@ -296,20 +318,23 @@ bool Database::acceptsPassword(const QList<QByteArray>& passwords) const {
 
 // ---------------------------------------------------------------------------------------------
 
-Transaction::Transaction(Database& db) : m_db(db.handle()) {
+Transaction::Transaction(Database& db) : m_db(db.handle())
+{
     db.endRead();
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         throw Error(QStringLiteral("Cannot start a write: %1").arg(lastError(m_db)));
     }
 }
 
-Transaction::~Transaction() {
+Transaction::~Transaction()
+{
     if (!m_done) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
 }
 
-void Transaction::commit() {
+void Transaction::commit()
+{
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         throw Error(QStringLiteral("Cannot complete a write: %1").arg(lastError(m_db)));
     }

@@ -6,7 +6,8 @@
 
 namespace engine {
 
-int TableStructure::indexOf(const QByteArray& name) const {
+int TableStructure::indexOf(const QByteArray& name) const
+{
     for (int i = 0; i < fields.size(); ++i) {
         if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) {
             return i;
@@ -15,7 +16,8 @@ int TableStructure::indexOf(const QByteArray& name) const {
     return -1;
 }
 
-const IndexDef* TableStructure::findIndex(const QByteArray& name) const {
+const IndexDef* TableStructure::findIndex(const QByteArray& name) const
+{
     for (const IndexDef& index : indexes) {
         if (index.name.compare(name, Qt::CaseInsensitive) == 0) {
             return &index;
@@ -24,7 +26,8 @@ const IndexDef* TableStructure::findIndex(const QByteArray& name) const {
     return nullptr;
 }
 
-QByteArray Value::toText() const {
+QByteArray Value::toText() const
+{
     if (isNull()) {
         return {};
     }
@@ -42,7 +45,8 @@ QByteArray Value::toText() const {
     return bytes();
 }
 
-static double parseNumber(const QByteArray& text) {
+static double parseNumber(const QByteArray& text)
+{
     const QByteArray t = text.trimmed();
     if (t.isEmpty()) {
         return 0;
@@ -55,7 +59,8 @@ static double parseNumber(const QByteArray& text) {
     return v;
 }
 
-qint64 Value::toInteger() const {
+qint64 Value::toInteger() const
+{
     if (isNull()) {
         return 0;
     }
@@ -70,7 +75,8 @@ qint64 Value::toInteger() const {
     return ok ? v : qRound64(parseNumber(bytes()));
 }
 
-double Value::toFloat() const {
+double Value::toFloat() const
+{
     if (isNull()) {
         return 0;
     }

@@ -19,10 +19,12 @@ enum class FieldType {
 };
 
 // Large values are kept apart from the fields a list reads, and are read only on request.
-inline bool isLargeType(FieldType t) {
+inline bool isLargeType(FieldType t)
+{
     return t == FieldType::FormattedText || t == FieldType::Memo || t == FieldType::Graphic;
 }
-inline bool isNumericType(FieldType t) {
+inline bool isNumericType(FieldType t)
+{
     return t == FieldType::Integer || t == FieldType::Float;
 }
 

@@ -12,7 +12,8 @@
 
 namespace engine {
 
-static QByteArray createSql(const TableStructure& s) {
+static QByteArray createSql(const TableStructure& s)
+{
     // A single integer key becomes SQLite's row id, so finding a record by key is one lookup.
     const bool rowidKey = s.primaryKey.size() == 1 && s.indexOf(s.primaryKey[0]) >= 0 &&
                           s.fields[s.indexOf(s.primaryKey[0])].type == FieldType::Integer;
@@ -34,7 +35,8 @@ static QByteArray createSql(const TableStructure& s) {
     return sql + ')';
 }
 
-static QByteArray indexSql(const TableStructure& s, const IndexDef& index) {
+static QByteArray indexSql(const TableStructure& s, const IndexDef& index)
+{
     QByteArray sql = "CREATE INDEX " + sql::quotedName(index.name) + " ON records (";
     for (int i = 0; i < index.fields.size(); ++i) {
         const int at = s.indexOf(index.fields[i]);
@@ -52,7 +54,8 @@ static QByteArray indexSql(const TableStructure& s, const IndexDef& index) {
 }
 
 TableFileWriter::TableFileWriter(const QString& path, const TableStructure& structure, const QByteArray& password)
-    : m_path(path), m_tempPath(path + QStringLiteral(".part")), m_structure(structure) {
+    : m_path(path), m_tempPath(path + QStringLiteral(".part")), m_structure(structure)
+{
     if (structure.fields.isEmpty()) {
         throw Error(QStringLiteral("A table needs at least one field: %1").arg(path));
     }
@@ -79,14 +82,16 @@ TableFileWriter::TableFileWriter(const QString& path, const TableStructure& stru
     m_db->exec("BEGIN");
 }
 
-TableFileWriter::~TableFileWriter() {
+TableFileWriter::~TableFileWriter()
+{
     if (!m_committed) {
         m_db.reset();
         QFile::remove(m_tempPath);
     }
 }
 
-void TableFileWriter::append(const QList<Value>& record) {
+void TableFileWriter::append(const QList<Value>& record)
+{
     if (record.size() > m_structure.fields.size()) {
         throw Error(QStringLiteral("A record has more values than the table has fields: %1").arg(m_path));
     }
@@ -101,7 +106,8 @@ void TableFileWriter::append(const QList<Value>& record) {
     insert->step();
 }
 
-void TableFileWriter::commit() {
+void TableFileWriter::commit()
+{
     for (const IndexDef& index : m_structure.indexes) {
         m_db->exec(indexSql(m_structure, index).constData());
     }
@@ -121,7 +127,8 @@ void TableFileWriter::commit() {
     m_committed = true;
 }
 
-void createTableFile(const QString& path, const TableStructure& structure, const QByteArray& password) {
+void createTableFile(const QString& path, const TableStructure& structure, const QByteArray& password)
+{
     TableFileWriter writer(path, structure, password);
     writer.commit();
 }
