@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "error.h"
+#include "session.h"
 
 namespace data {
 
@@ -97,6 +98,13 @@ const TableFile& tableFile(const QString& fileName)
         }
     }
     throw engine::Error(QStringLiteral("Unknown table file %1").arg(fileName));
+}
+
+void registerRecordTypes()
+{
+    for (const TableFile& f : tableFiles()) {
+        engine::session().setRecordType(f.fileName, f.structure);
+    }
 }
 
 } // namespace data

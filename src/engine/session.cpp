@@ -60,18 +60,39 @@ std::shared_ptr<sql::Database> Session::database(const QString& path)
 {
     const QString key = QFileInfo(path).canonicalFilePath();
     if (key.isEmpty()) {
-        throw Error(QStringLiteral("Table file does not exist: %1").arg(path));
+        throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
     }
     if (auto open = m_databases[key].lock()) {
         return open;
     }
     auto db = std::make_shared<sql::Database>(key, sql::Database::Mode::OpenExisting);
     if (!db->acceptsPassword(m_passwords)) {
-        throw Error(m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
+        throw Error(Error::Kind::Password, path,
+                    m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
                                           : QStringLiteral("Invalid password for table %1").arg(path));
     }
     m_databases[key] = db;
     return db;
+}
+
+namespace {
+
+QString recordTypeKey(const QString& file)
+{
+    return QFileInfo(file).fileName().section(QLatin1Char('.'), 0, 0).toUpper();
+}
+
+} // namespace
+
+void Session::setRecordType(const QString& tableName, const TableStructure& type)
+{
+    m_recordTypes[recordTypeKey(tableName)] = type;
+}
+
+const TableStructure* Session::recordType(const QString& file) const
+{
+    const auto it = m_recordTypes.find(recordTypeKey(file));
+    return it == m_recordTypes.end() ? nullptr : &it->second;
 }
 
 Session& session()

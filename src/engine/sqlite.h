@@ -71,7 +71,6 @@ public:
     // file locks and checks that would take most of the time of a walk through a table.
     Statement& cached(const QByteArray& sql);
     void exec(const char* sql);
-    [[noreturn]] void fail(const QString& what) const;
 
     // The stored verifier of the tables' password, checked against each password given.
     bool acceptsPassword(const QList<QByteArray>& passwords) const;
@@ -120,5 +119,19 @@ QByteArray quotedName(const QByteArray& name); // "name" for SQL text
 QByteArray declaredType(const FieldDef& field);
 QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password);
 QString lastError(sqlite3* db);
+
+// What a failure means to the user, from SQLite's result code (primary or extended) and the
+// system's error number behind it, or from the system's error number alone for the files the
+// engine writes itself.
+Error::Kind errorKind(int rc, int systemError = 0);
+Error::Kind systemErrorKind(int error);
+// The system's error number behind the last failure of a connection's file I/O; 0 when none is
+// known.
+int systemError(sqlite3* db);
+// The file of a connection; empty for none.
+QString fileOf(sqlite3* db);
+// Throws the failure of a call on `db` that returned `rc`, classified and naming the file:
+// "<what> (<file>): <SQLite's text>".
+[[noreturn]] void raise(sqlite3* db, int rc, const QString& what);
 
 } // namespace engine::sql

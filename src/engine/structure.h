@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <variant>
 
 namespace engine {
@@ -52,6 +53,18 @@ struct TableStructure {
     const IndexDef* findIndex(const QByteArray& name) const;
     bool operator==(const TableStructure&) const = default;
 };
+
+// The name of a field type, for messages: "text", "integer", ...
+QByteArray fieldTypeName(FieldType type);
+
+// How a table's structure differs from the record type it is read as: the same fields (names
+// without regard to case, and types) at the same positions, and the same key. `field` names the
+// field concerned and is empty when nothing differs; `what` says how, for the log.
+struct RecordTypeDifference {
+    QByteArray field;
+    QString what;
+};
+RecordTypeDifference recordTypeDifference(const TableStructure& expected, const TableStructure& actual);
 
 // One field's value: null, an integer, a floating-point number, or bytes (text and large values).
 class Value final {

@@ -101,19 +101,29 @@ void Table::open()
         const QString folder = session().aliasFolder(m_databaseName);
         path = findTableFile(folder, m_tableName);
         if (path.isEmpty()) {
-            throw Error(QStringLiteral("Table does not exist: %1").arg(QDir(folder).filePath(m_tableName)));
+            // Named as it was looked for last: a bare name is a ".db" file.
+            const QString missing = QDir(folder).filePath(
+                QFileInfo(m_tableName).suffix().isEmpty() ? m_tableName + QStringLiteral(".db") : m_tableName);
+            throw Error(Error::Kind::Missing, missing, QStringLiteral("Table does not exist: %1").arg(missing));
         }
     } else if (!QFileInfo(path).isFile()) {
         const QFileInfo info(path);
         path = findTableFile(info.absolutePath(), info.fileName());
         if (path.isEmpty()) {
-            throw Error(QStringLiteral("Table does not exist: %1").arg(m_tableName));
+            throw Error(Error::Kind::Missing, m_tableName, QStringLiteral("Table does not exist: %1").arg(m_tableName));
         }
     }
     session().open();
     m_db = session().database(path);
     m_filePath = path;
     try {
+        if (const TableStructure* type = m_databaseName.isEmpty() ? nullptr : session().recordType(path)) {
+            if (const RecordTypeDifference d = recordTypeDifference(*type, m_db->structure()); !d.field.isEmpty()) {
+                throw Error(Error::Kind::Fields, path,
+                            QStringLiteral("Table %1 (%2) is not of its record type: %3").arg(label(), path, d.what),
+                            d.field);
+            }
+        }
         m_compiled = std::make_unique<Compiled>();
         compileNow();
         checkLink();
@@ -164,8 +174,14 @@ void Table::requireActive(const char* what) const
 void Table::requireWritable(const char* what) const
 {
     requireActive(what);
-    if (m_readOnly || sqlite3_db_readonly(m_db->handle(), "main") == 1) {
+    if (m_readOnly) {
+        // The object was opened for reading: a fault of the caller, not of the file.
         throw Error(QStringLiteral("Cannot %1: table %2 is read-only").arg(QString::fromLatin1(what), label()));
+    }
+    if (sqlite3_db_readonly(m_db->handle(), "main") == 1) {
+        throw Error(Error::Kind::ReadOnly, m_filePath,
+                    QStringLiteral("Cannot %1: the file of table %2 may not be written")
+                        .arg(QString::fromLatin1(what), label()));
     }
 }
 

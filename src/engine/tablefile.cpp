@@ -4,7 +4,9 @@
 #include "searchcopy.h"
 #include "sqlite.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -116,13 +118,21 @@ void TableFileWriter::commit()
     m_db.reset();
     {
         // The file must be complete on disk before its name takes the old file's place.
-        QFile file(m_tempPath);
-        if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0) {
-            throw Error(QStringLiteral("Cannot write table file %1").arg(m_tempPath));
+        const int fd = ::open(QFile::encodeName(m_tempPath).constData(), O_RDWR);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        if (!synced) {
+            throw Error(sql::systemErrorKind(error), m_path,
+                        QStringLiteral("Cannot write table file %1: %2").arg(m_tempPath, qt_error_string(error)));
         }
     }
     if (std::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        throw Error(QStringLiteral("Cannot put table file in place: %1").arg(m_path));
+        const int error = errno;
+        throw Error(sql::systemErrorKind(error), m_path,
+                    QStringLiteral("Cannot put table file in place: %1: %2").arg(m_path, qt_error_string(error)));
     }
     m_committed = true;
 }

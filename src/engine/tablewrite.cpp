@@ -112,7 +112,7 @@ void Table::post()
             }
             write->step();
         } catch (const Error& e) {
-            throw Error(QStringLiteral("Cannot post to table %1: %2").arg(label(), e.message()));
+            throw Error(e, QStringLiteral("Cannot post to table %1: %2").arg(label(), e.message()));
         }
         if (m_state == State::Insert) {
             rowid = sqlite3_last_insert_rowid(m_db->handle());
@@ -266,7 +266,7 @@ Table::MoveCounts Table::appendUpdateFrom(const Table& source)
                 ++(exists ? counts.updated : counts.appended);
             }
         } catch (const Error& e) {
-            throw Error(QStringLiteral("Cannot import into table %1: %2").arg(label(), e.message()));
+            throw Error(e, QStringLiteral("Cannot import into table %1: %2").arg(label(), e.message()));
         }
         read.reset();
         transaction.commit();
