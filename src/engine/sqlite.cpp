@@ -1,9 +1,12 @@
 #include "sqlite.h"
 
 #include <cerrno>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <QTimer>
 
 namespace engine::sql {
 
@@ -91,8 +94,7 @@ void raise(sqlite3* db, int rc, const QString& what)
 {
     const QString file = fileOf(db);
     const QString text = db ? lastError(db) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw Error(errorKind(rc, systemError(db)), file,
-                QStringLiteral("%1 (%2): %3").arg(what, file, text));
+    throw Error(errorKind(rc, systemError(db)), file, QStringLiteral("%1 (%2): %3").arg(what, file, text));
 }
 
 QByteArray quotedName(const QByteArray& name)
@@ -274,6 +276,8 @@ void Database::openHandle(Mode mode)
 void Database::reopen()
 {
     m_statements.clear();
+    m_dataVersion.reset();
+    m_seenVersion = -1;
     endRead();
     sqlite3_close(m_db);
     m_db = nullptr;
@@ -286,6 +290,7 @@ void Database::reopen()
 Database::~Database()
 {
     m_statements.clear();
+    m_dataVersion.reset();
     endRead();
     sqlite3_close(m_db);
 }
@@ -309,12 +314,35 @@ void Database::exec(const char* sql)
     }
 }
 
+void Database::beginRead()
+{
+    if (m_reading || !sqlite3_get_autocommit(m_db)) {
+        return;
+    }
+    exec("BEGIN");
+    m_reading = true;
+    if (QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        if (!m_readEnder) {
+            m_readEnder = std::make_unique<QObject>();
+        }
+        QTimer::singleShot(0, m_readEnder.get(), [this] { endRead(); });
+    }
+    // Reading the counter takes the file's read lock, which is when SQLite finds out that
+    // another connection wrote the file.
+    if (!m_dataVersion) {
+        m_dataVersion = std::make_unique<Statement>(m_db, "PRAGMA data_version", true);
+    }
+    const StatementUse read(*m_dataVersion);
+    const qint64 version = m_dataVersion->step() ? m_dataVersion->columnInteger(0) : 0;
+    if (m_seenVersion >= 0 && version != m_seenVersion) {
+        changed();
+    }
+    m_seenVersion = version;
+}
+
 Statement& Database::cached(const QByteArray& sql)
 {
-    if (!m_reading && sqlite3_get_autocommit(m_db)) {
-        exec("BEGIN");
-        m_reading = true;
-    }
+    beginRead();
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
         it = m_statements.emplace(sql, std::make_unique<Statement>(m_db, sql, true)).first;

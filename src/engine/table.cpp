@@ -538,6 +538,8 @@ void Table::resolve() const
     if (!isActive()) {
         return;
     }
+    // What another program wrote since the last read counts as a write.
+    m_db->beginRead();
     const bool written = m_compiled->generation != m_db->generation();
     if (!m_dirty && !m_linkStale && !written) {
         return;

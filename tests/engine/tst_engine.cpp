@@ -7,6 +7,7 @@
 #include "table.h"
 #include "tablefile.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -487,6 +488,34 @@ private slots:
         readOnly.setReadOnly(true);
         openOn(readOnly, "Target.db");
         QVERIFY_THROWS_EXCEPTION(engine::Error, readOnly.appendUpdateFrom(source));
+    }
+
+    // Between the user's actions the program holds no table: another program writes at once,
+    // without waiting, and what it wrote is what the table object reads next.
+    void anotherProgramWritesBetweenActions()
+    {
+        QVERIFY(QFile::copy(path("People.db"), path("Shared.db")));
+        Table t;
+        openOn(t, "Shared.db");
+        QCOMPARE(t.field(1).asString(), QByteArray("O'B"));
+        QCOMPARE(t.recordCount(), 6);
+        const engine::FileVersion read = t.fileVersion();
+        QVERIFY(t.fileVersion() == read);
+        QCoreApplication::processEvents(); // the action that read is over
+
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open_v2(qPrintable(path("Shared.db")), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "UPDATE records SET NAME = 'promenjen' WHERE ID = 1", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "INSERT INTO records (ID, NAME) VALUES (7, 'sedmi')", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(other);
+
+        QCOMPARE(t.recordCount(), 7);
+        QCOMPARE(t.field(1).asString(), QByteArray("promenjen"));
+        t.last();
+        QCOMPARE(t.field(1).asString(), QByteArray("sedmi"));
+        QVERIFY(!(t.fileVersion() == read)); // what is kept of the file's contents is read again
     }
 
     void structureRoundTrip()
