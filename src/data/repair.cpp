@@ -89,7 +89,9 @@ Outcome run(const std::function<bool(const QByteArray&)>& rebuild, const std::fu
         try {
             rebuilt = rebuild(step.table);
         } catch (const engine::Error& e) {
-            outcome.reason = data::userMessage(e);
+            // Named by the step's table when the failure names no file.
+            outcome.reason = data::repairFailureMessage(
+                e.file().isEmpty() ? engine::Error(e.kind(), QString::fromLatin1(step.table + ".db"), e.message()) : e);
         } catch (const std::exception&) {
             rebuilt = false;
         }
@@ -97,8 +99,8 @@ Outcome run(const std::function<bool(const QByteArray&)>& rebuild, const std::fu
             if (report.result.lostRecords()) {
                 outcome.losses.append(lossOf(report));
             } else if (!report.result.rebuilt && outcome.reason.isEmpty()) {
-                outcome.reason =
-                    data::userMessage(engine::Error(report.result.errorKind, report.path, report.result.error));
+                outcome.reason = data::repairFailureMessage(
+                    engine::Error(report.result.errorKind, report.path, report.result.error));
             }
         }
         if (!rebuilt) {

@@ -81,6 +81,15 @@ QByteArray userMessage(const engine::Error& e)
     return what + "\r\n" + todo;
 }
 
+QByteArray repairFailureMessage(const engine::Error& e)
+{
+    const QByteArray told = userMessage(e);
+    if (e.kind() != engine::Error::Kind::Damaged && e.kind() != engine::Error::Kind::Other) {
+        return told;
+    }
+    return told.left(told.indexOf("\r\n")) + "\r\n" + Restore;
+}
+
 QByteArray userMessage(const std::exception& e)
 {
     if (const auto* engineError = dynamic_cast<const engine::Error*>(&e)) {

@@ -15,6 +15,8 @@ namespace data {
 QByteArray userMessage(const engine::Error& e);
 // The same for an engine error; any other failure's own text.
 QByteArray userMessage(const std::exception& e);
+// The same, told when the repair itself failed on the table: the repair is not offered again.
+QByteArray repairFailureMessage(const engine::Error& e);
 
 // The file's name as the messages give it: the name alone, without its folder.
 QByteArray messageFileName(const QString& file);

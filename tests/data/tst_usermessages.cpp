@@ -67,6 +67,20 @@ private slots:
         QCOMPARE(data::userMessage(std::runtime_error("Gre{ka pri {tampanju")), QByteArray("Gre{ka pri {tampanju"));
     }
 
+    // When the repair itself fails on a table, the repair is not what to try.
+    void repairFailure()
+    {
+        for (const Kind kind : {Kind::Damaged, Kind::Other}) {
+            const QByteArray told =
+                data::repairFailureMessage(Error(kind, QStringLiteral("Podatci/TB_Ugovori.db"), QStringLiteral("x")));
+            QVERIFY2(told.contains("TB_Ugovori.db") && !told.contains("Popravka"), told.constData());
+            QVERIFY(told.contains("rezervne kopije"));
+            QCOMPARE(told.count("\r\n"), 1);
+        }
+        const Error full(Kind::DiskFull, QStringLiteral("TB_Ugovori.db"), QStringLiteral("x"));
+        QCOMPARE(data::repairFailureMessage(full), data::userMessage(full));
+    }
+
     // A failure told again with more context keeps what it was and where.
     void contextKeepsTheKind()
     {
