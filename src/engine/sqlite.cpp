@@ -195,12 +195,6 @@ Value Statement::column(int index) const
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// A file shorter than its header says has lost its end (a copy or a download cut short). SQLite
-// would find that out only when it reads a missing page, which may be deep into a walk through
-// the table; the header tells at once. While a journal lies beside the file, an interrupted
-// write is still to be rolled back and the header may speak of pages the rollback takes away.
 bool cutShort(const QString& path, QString* what)
 {
     QFile file(path);
@@ -229,8 +223,6 @@ bool cutShort(const QString& path, QString* what)
     return true;
 }
 
-} // namespace
-
 Database::Database(const QString& path, Mode mode) : m_path(path)
 {
     openHandle(mode);
@@ -243,9 +235,6 @@ void Database::openHandle(Mode mode)
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
     if (mode == Mode::OpenExisting && !QFileInfo(path).isFile()) {
         throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
-    }
-    if (QString what; mode == Mode::OpenExisting && cutShort(path, &what)) {
-        throw Error(Error::Kind::Damaged, path, QStringLiteral("Table file %1 is cut short: %2").arg(path, what));
     }
     if (const int rc = sqlite3_open_v2(native.constData(), &m_db, flags, nullptr); rc != SQLITE_OK) {
         const QString message = m_db ? lastError(m_db) : QStringLiteral("out of memory");

@@ -145,6 +145,12 @@ Error::Kind systemErrorKind(int error);
 int systemError(sqlite3* db);
 // The file of a connection; empty for none.
 QString fileOf(sqlite3* db);
+// True when the table file is shorter than its header says: it has lost its end (a copy or a
+// download cut short). SQLite finds that out only when it reads a missing page, which may be deep
+// into a walk through the table; the header tells at once. While a journal lies beside the file,
+// an interrupted write is still to be rolled back and the header may speak of pages the rollback
+// takes away: then it is not judged here. `what` says how much is missing.
+bool cutShort(const QString& path, QString* what);
 // Throws the failure of a call on `db` that returned `rc`, classified and naming the file:
 // "<what> (<file>): <SQLite's text>".
 [[noreturn]] void raise(sqlite3* db, int rc, const QString& what);

@@ -113,6 +113,11 @@ void Table::open()
             throw Error(Error::Kind::Missing, m_tableName, QStringLiteral("Table does not exist: %1").arg(m_tableName));
         }
     }
+    // A table cut short is refused before anything is read from it; the rebuild, which opens the
+    // file without a table object, still saves what it holds.
+    if (QString what; sql::cutShort(path, &what)) {
+        throw Error(Error::Kind::Damaged, path, QStringLiteral("Table file %1 is cut short: %2").arg(path, what));
+    }
     session().open();
     m_db = session().database(path);
     m_filePath = path;

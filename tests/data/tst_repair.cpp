@@ -97,18 +97,15 @@ class TestRepair : public QObject {
         data::setUpSession(program);
     }
 
-    // The repair as the settings tab runs it: each table through a table object over its file,
-    // rebuilt by the engine; a table that cannot be opened throws the engine's error.
+    // The repair as the settings tab runs it: each table's file in the data folder rebuilt by the
+    // engine, whether or not a table object could open it; a file that cannot be examined at all
+    // throws the engine's error.
     repair::Outcome runRepair()
     {
         m_progress.clear();
         return repair::run(
-            [](const QByteArray& name) {
-                Table t;
-                t.setDatabaseName(data::DatabaseAlias);
-                t.setTableName(QString::fromLatin1(name));
-                t.open();
-                return engine::rebuildTableFile(t.filePath()).rebuilt;
+            [this](const QByteArray& name) {
+                return engine::rebuildTableFile(QDir(m_data).filePath(QString::fromLatin1(name + ".db"))).rebuilt;
             },
             [this](int p) { m_progress.append(p); });
     }
@@ -158,6 +155,36 @@ private slots:
         QVERIFY(message.contains("TB_Zakoni.Backup.db u folderu Podatci"));
         QCOMPARE(digest(file("TB_Zakoni.Backup.db")), damaged); // the original, as it was
         QCOMPARE(m_progress.last(), 100);                       // the other tables were repaired
+    }
+
+    // A copy cut short, its table list lost with its end: no table object opens it, and the repair
+    // cannot read it either. The repair says so, naming the table and what to do, and leaves the
+    // file as it found it.
+    void tableCutShort()
+    {
+        freshCollection();
+        {
+            QFile f(file("TB_Zakoni.db"));
+            QVERIFY(f.resize(f.size() * 2 / 3));
+        }
+        const QByteArray cut = digest(file("TB_Zakoni.db"));
+        Table refused;
+        refused.setDatabaseName(data::DatabaseAlias);
+        refused.setTableName(QStringLiteral("TB_Zakoni.db"));
+        try {
+            refused.open();
+            QFAIL("a table cut short was opened");
+        } catch (const engine::Error& e) {
+            QCOMPARE(e.kind(), engine::Error::Kind::Damaged);
+        }
+        const repair::Outcome outcome = runRepair();
+        QVERIFY(!outcome.ok);
+        QCOMPARE(outcome.failedTable, QByteArray("TB_Zakoni"));
+        QCOMPARE(repair::message(outcome),
+                 QByteArray("Greska prilikom popravke baze!\r\nTabela koja nije popravljena: TB_Zakoni\r\n"
+                            "Tabela TB_Zakoni.db je o{te}ena.\r\nVratite ispravnu datoteku iz rezervne kopije ili "
+                            "ponovo instalirajte bazu podataka programa."));
+        QCOMPARE(digest(file("TB_Zakoni.db")), cut);
     }
 
     // A table without indexes whose records cannot all be read: how many were lost is not known,
