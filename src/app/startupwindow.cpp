@@ -13,6 +13,7 @@
 #include "screentext.h"
 #include "session.h"
 #include "singleinstance.h"
+#include "usermessages.h"
 #include "sessionsetup.h"
 
 #include <QApplication>
@@ -118,7 +119,7 @@ void TForm2::FormCreate()
     } catch (const std::exception& e) {
         // Without the session nothing further can start: the failure is shown and the splash
         // never advances, so the main window never opens over tables it cannot read.
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
         return;
     }
     pocetak();

@@ -2,7 +2,9 @@
 
 // The database repair: every table of the collection verified and rebuilt in a fixed order, the
 // progress set after each, and one message at the end. A repair reports success only when every
-// table was rebuilt; the first table that fails stops it and is named in the message.
+// table was rebuilt and none lost a record; the first table that fails stops it and is named in
+// the message, and every table that lost records is named with how many and where its original
+// is kept.
 
 #include <functional>
 #include <QByteArray>
@@ -18,12 +20,29 @@ struct Step {
 // In the order they are rebuilt.
 const QList<Step>& steps();
 
+// A table whose rebuild had to leave records out.
+struct Loss {
+    QByteArray file;       // the table's file name, "TB_Zakoni.db"
+    QByteArray folder;     // the name of the folder it lies in
+    qint64 held = -1;      // records before the rebuild, -1 when they could not be counted
+    bool heldExact = true; // false: `held` is only a lower bound
+    qint64 kept = 0;       // records in the rebuilt table
+    int keyViolations = 0; // of the records left out, those put into <table>.KEYVIOL.db
+    int problems = 0;      // and into <table>.PROBLEM.db
+    QByteArray backup;     // the file that keeps the table as it was, "<table>.Backup.db"
+    QByteArray keyViolationsFile;
+    QByteArray problemsFile;
+};
+
 struct Outcome {
     bool ok = true;
     QByteArray failedTable; // empty when every table was rebuilt
+    QByteArray reason;      // why it failed, for the user; empty when the rebuild said so itself
+    QList<Loss> losses;     // in the order of the steps
 };
 
 // Rebuilds each table with `rebuild` (false, or an exception, is a failure) and reports progress.
+// What each table lost is taken from the engine's rebuilds that `rebuild` makes.
 Outcome run(const std::function<bool(const QByteArray& table)>& rebuild, const std::function<void(int)>& progress);
 
 // The message that ends a repair.

@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "error.h"
+#include "session.h"
 
 namespace data {
 
@@ -8,23 +9,29 @@ using engine::FieldType;
 
 namespace {
 
-engine::FieldDef text(const char* name, int size) {
+engine::FieldDef text(const char* name, int size)
+{
     return {name, FieldType::Text, size};
 }
-engine::FieldDef integer(const char* name) {
+engine::FieldDef integer(const char* name)
+{
     return {name, FieldType::Integer, 0};
 }
-engine::FieldDef real(const char* name) {
+engine::FieldDef real(const char* name)
+{
     return {name, FieldType::Float, 0};
 }
-engine::FieldDef rich(const char* name) {
+engine::FieldDef rich(const char* name)
+{
     return {name, FieldType::FormattedText, 0};
 }
-engine::FieldDef graphic(const char* name) {
+engine::FieldDef graphic(const char* name)
+{
     return {name, FieldType::Graphic, 0};
 }
 
-QList<TableFile> makeTableFiles() {
+QList<TableFile> makeTableFiles()
+{
     QList<TableFile> t;
     // Publications: positions 4 and 5 (year and issue of print) are read by position as well.
     t.append({"TB_Brojevi.db",
@@ -77,18 +84,27 @@ QList<TableFile> makeTableFiles() {
 
 } // namespace
 
-const QList<TableFile>& tableFiles() {
+const QList<TableFile>& tableFiles()
+{
     static const QList<TableFile> files = makeTableFiles();
     return files;
 }
 
-const TableFile& tableFile(const QString& fileName) {
+const TableFile& tableFile(const QString& fileName)
+{
     for (const TableFile& f : tableFiles()) {
         if (f.fileName.compare(fileName, Qt::CaseInsensitive) == 0) {
             return f;
         }
     }
     throw engine::Error(QStringLiteral("Unknown table file %1").arg(fileName));
+}
+
+void registerRecordTypes()
+{
+    for (const TableFile& f : tableFiles()) {
+        engine::session().setRecordType(f.fileName, f.structure);
+    }
 }
 
 } // namespace data

@@ -20,4 +20,8 @@ const QList<TableFile>& tableFiles();
 // One of them by file name, without regard to case; throws engine::Error for an unknown name.
 const TableFile& tableFile(const QString& fileName);
 
+// Gives the session the record type of each, so that a table object opened on a file whose
+// fields differ from it is refused at open (engine::Session::setRecordType).
+void registerRecordTypes();
+
 } // namespace data

@@ -1,6 +1,7 @@
 #include "sessionsetup.h"
 
 #include "error.h"
+#include "schema.h"
 #include "searchtext.h"
 #include "session.h"
 
@@ -8,8 +9,10 @@
 
 namespace data {
 
-void setUpSession(const QString& programFolder) {
+void setUpSession(const QString& programFolder)
+{
     registerSearchCopies();
+    registerRecordTypes();
     engine::Session& s = engine::session();
     try {
         s.deleteAlias(DatabaseAlias);

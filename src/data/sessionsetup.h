@@ -14,7 +14,7 @@ inline constexpr const char* TablePassword = "brvnar";
 
 // Deletes the alias (ignoring that it may not exist), adds it on programFolder + "Podatci" with
 // the standard driver, gives the password and opens the session; registers the search copies
-// (searchtext.h) first. Throws engine::Error.
+// (searchtext.h) and the tables' record types (schema.h) first. Throws engine::Error.
 void setUpSession(const QString& programFolder);
 
 } // namespace data

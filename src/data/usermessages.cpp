@@ -1,13 +1,26 @@
 #include "usermessages.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace data {
 
 namespace {
 
-const char* const Repair = "Poku{ajte Popravku na kartici Pode{avanja.";
-const char* const Reinstall = "Ponovo instalirajte bazu podataka programa.";
+const char* const Repair = "Poku{ajte popravku: dugme \"Popravka\" na kartici Pode{avanja.";
+const char* const Restore =
+    "Vratite ispravnu datoteku iz rezervne kopije ili ponovo instalirajte bazu podataka programa.";
+
+// The folder the file lies in, by its name ("Podatci"); the data folder when the file is named
+// without one.
+QByteArray folderName(const QString& file)
+{
+    const QFileInfo info(file);
+    if (file.isEmpty() || info.path() == QLatin1String(".")) {
+        return "Podatci";
+    }
+    return info.dir().dirName().toLocal8Bit();
+}
 
 } // namespace
 
@@ -25,24 +38,26 @@ QByteArray userMessage(const engine::Error& e)
     QByteArray todo;
     switch (e.kind()) {
     case Kind::Missing:
-        what = table + " ne postoji u folderu Podatci.";
-        todo = Reinstall;
+        what = table + " ne postoji u folderu " + folderName(e.file()) + ".";
+        todo = Restore;
         break;
     case Kind::NotATable:
-        what = (name.isEmpty() ? QByteArray("Datoteka") : "Datoteka " + name) + " nije tabela baze podataka.";
-        todo = QByteArray(Repair) + " Ako ne pomogne, " + QByteArray(Reinstall).toLower();
+        what = (name.isEmpty() ? QByteArray("Datoteka") : "Datoteka " + name) +
+               " nije tabela programa: zamenjena je drugom datotekom ili je potpuno o{te}ena.";
+        todo = Restore;
         break;
     case Kind::Password:
-        what = table + " je za{ti}ena drugom lozinkom.";
-        todo = Reinstall;
+        what = table + " je za{ti}ena drugom lozinkom: nije deo ove baze podataka.";
+        todo = Restore;
         break;
     case Kind::Damaged:
         what = table + " je o{te}ena.";
-        todo = Repair;
+        todo = QByteArray(Repair) + " Ako ne pomogne, vratite ispravnu datoteku iz rezervne kopije.";
         break;
     case Kind::Fields:
-        what = table + " nema polja koja program o~ekuje.";
-        todo = Reinstall;
+        what = table + " nema polja kakva program o~ekuje" +
+               (e.field().isEmpty() ? QByteArray(".") : " (polje " + e.field() + ").");
+        todo = Restore;
         break;
     case Kind::DiskFull:
         what = name.isEmpty() ? QByteArray("Na disku nema mesta za upis.")
@@ -50,20 +65,37 @@ QByteArray userMessage(const engine::Error& e)
         todo = "Oslobodite prostor na disku i poku{ajte ponovo.";
         break;
     case Kind::ReadOnly:
-        what = table + " ne mo`e da se menja: nema dozvole za upis.";
-        todo = "Proverite prava pristupa folderu Podatci.";
+        what = table + " ne mo`e da se menja: program nema dozvolu za upis.";
+        todo = "Proverite prava pristupa folderu " + folderName(e.file()) + " i njegovim datotekama.";
         break;
     case Kind::Locked:
         what = table + " je zauzeta: koristi je drugi program.";
         todo = "Poku{ajte ponovo kada drugi program zavr{i.";
         break;
     case Kind::Other:
-        what = name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.")
-                              : "Gre{ka u radu sa tabelom " + name + ".";
+        what =
+            name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";
         todo = Repair;
         break;
     }
     return what + "\r\n" + todo;
+}
+
+QByteArray repairFailureMessage(const engine::Error& e)
+{
+    const QByteArray told = userMessage(e);
+    if (e.kind() != engine::Error::Kind::Damaged && e.kind() != engine::Error::Kind::Other) {
+        return told;
+    }
+    return told.left(told.indexOf("\r\n")) + "\r\n" + Restore;
+}
+
+QByteArray userMessage(const std::exception& e)
+{
+    if (const auto* engineError = dynamic_cast<const engine::Error*>(&e)) {
+        return userMessage(*engineError);
+    }
+    return e.what();
 }
 
 } // namespace data

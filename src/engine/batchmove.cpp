@@ -7,25 +7,6 @@ namespace engine {
 
 namespace {
 
-QByteArray typeName(FieldType t)
-{
-    switch (t) {
-    case FieldType::Text:
-        return "text";
-    case FieldType::Integer:
-        return "integer";
-    case FieldType::Float:
-        return "number";
-    case FieldType::FormattedText:
-        return "formatted text";
-    case FieldType::Memo:
-        return "memo";
-    case FieldType::Graphic:
-        return "graphic";
-    }
-    return "unknown";
-}
-
 QList<QByteArray> upper(const QList<QByteArray>& names)
 {
     QList<QByteArray> out;
@@ -47,8 +28,9 @@ QString recordTypeMismatch(const TableStructure& target, const TableStructure& s
             differences << QStringLiteral("field %1 is missing").arg(QString::fromLatin1(f.name));
         } else if (source.fields[at].type != f.type) {
             differences << QStringLiteral("field %1 is %2 instead of %3")
-                               .arg(QString::fromLatin1(f.name), QString::fromLatin1(typeName(source.fields[at].type)),
-                                    QString::fromLatin1(typeName(f.type)));
+                               .arg(QString::fromLatin1(f.name),
+                                    QString::fromLatin1(fieldTypeName(source.fields[at].type)),
+                                    QString::fromLatin1(fieldTypeName(f.type)));
         }
     }
     for (const FieldDef& f : source.fields) {

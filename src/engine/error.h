@@ -25,19 +25,24 @@ public:
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}
-    // `file` is the table file concerned (a path or a name), empty when none is.
-    Error(Kind kind, const QString& file, const QString& message)
-        : std::runtime_error(message.toStdString()), m_kind(kind), m_file(file)
+    // `file` is the table file concerned (a path or a name), empty when none is; `field` the
+    // field concerned (the one that differs, for Fields), empty when none is.
+    Error(Kind kind, const QString& file, const QString& message, const QByteArray& field = {})
+        : std::runtime_error(message.toStdString()), m_kind(kind), m_file(file), m_field(field)
     {
     }
+    // The same failure told with more context (what was being done when it happened).
+    Error(const Error& cause, const QString& message) : Error(cause.m_kind, cause.m_file, message, cause.m_field) {}
 
     QString message() const { return QString::fromStdString(what()); }
     Kind kind() const { return m_kind; }
     const QString& file() const { return m_file; }
+    const QByteArray& field() const { return m_field; }
 
 private:
     Kind m_kind;
     QString m_file;
+    QByteArray m_field;
 };
 
 } // namespace engine

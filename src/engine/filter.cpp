@@ -5,7 +5,8 @@
 
 namespace engine {
 
-QByteArray quoted(const QByteArray& value) {
+QByteArray quoted(const QByteArray& value)
+{
     return '\'' + QByteArray(value).replace('\'', "''") + '\'';
 }
 
@@ -22,7 +23,8 @@ public:
     Parser(const QByteArray& text, const TableStructure& s) : m_text(text), m_s(s) {}
 
     // OR of AND-groups of terms.
-    QList<QList<Term>> parse() {
+    QList<QList<Term>> parse()
+    {
         QList<QList<Term>> groups{{term()}};
         while (true) {
             skipBlanks();
@@ -43,20 +45,24 @@ public:
 private:
     bool atEnd() const { return m_pos >= m_text.size(); }
     char peek() const { return atEnd() ? '\0' : m_text[m_pos]; }
-    void skipBlanks() {
+    void skipBlanks()
+    {
         while (!atEnd() && (peek() == ' ' || peek() == '\t' || peek() == '\r' || peek() == '\n')) {
             ++m_pos;
         }
     }
-    [[noreturn]] void fail(const char* what) const {
+    [[noreturn]] void fail(const char* what) const
+    {
         throw Error(QStringLiteral("Invalid filter \"%1\": %2 at position %3")
                         .arg(QString::fromLatin1(m_text), QString::fromLatin1(what))
                         .arg(m_pos + 1));
     }
-    static bool isNameChar(char c) {
+    static bool isNameChar(char c)
+    {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     }
-    QByteArray identifier() {
+    QByteArray identifier()
+    {
         const qsizetype start = m_pos;
         while (!atEnd() && isNameChar(peek())) {
             ++m_pos;
@@ -67,7 +73,8 @@ private:
         return m_text.mid(start, m_pos - start);
     }
 
-    Term term() {
+    Term term()
+    {
         skipBlanks();
         Term t;
         const QByteArray name = identifier();
@@ -94,7 +101,8 @@ private:
         return t;
     }
 
-    QByteArray quotedValue() {
+    QByteArray quotedValue()
+    {
         ++m_pos;
         QByteArray value;
         while (true) {
@@ -113,7 +121,8 @@ private:
         }
     }
 
-    QByteArray number() {
+    QByteArray number()
+    {
         const qsizetype start = m_pos;
         if (peek() == '-' || peek() == '+') {
             ++m_pos;
@@ -136,7 +145,8 @@ private:
 };
 
 // One term as SQL; its value is the next parameter.
-QByteArray termSql(const Term& t, const FieldDef& f, bool caseInsensitive, CompiledFilter& out) {
+QByteArray termSql(const Term& t, const FieldDef& f, bool caseInsensitive, CompiledFilter& out)
+{
     const QByteArray column = sql::quotedName(f.name);
     if (isLargeType(f.type)) {
         throw Error(QStringLiteral("Field '%1' cannot be compared in a filter").arg(QString::fromLatin1(f.name)));
@@ -179,7 +189,8 @@ QByteArray termSql(const Term& t, const FieldDef& f, bool caseInsensitive, Compi
 
 } // namespace
 
-CompiledFilter compileFilter(const QByteArray& text, const TableStructure& structure, bool caseInsensitive) {
+CompiledFilter compileFilter(const QByteArray& text, const TableStructure& structure, bool caseInsensitive)
+{
     CompiledFilter out;
     if (text.trimmed().isEmpty()) {
         return out;

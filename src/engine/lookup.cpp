@@ -4,14 +4,16 @@
 
 namespace engine {
 
-LinkLookup::LinkLookup(std::initializer_list<Table*> tables) {
+LinkLookup::LinkLookup(std::initializer_list<Table*> tables)
+{
     for (Table* t : tables) {
         m_saved.append({t, t->filter(), t->filtered(), t->masterSource(), t->masterFields(), t->indexFieldNames(),
                         t->indexName()});
     }
 }
 
-LinkLookup::~LinkLookup() {
+LinkLookup::~LinkLookup()
+{
     // Each step is restored on its own: a table that cannot take back one setting still gets
     // the others, and nothing escapes a destructor.
     const auto attempt = [](auto&& step) {
@@ -54,7 +56,8 @@ LinkLookup::~LinkLookup() {
     }
 }
 
-void LinkLookup::unlink(Table& table, bool clearIndex) {
+void LinkLookup::unlink(Table& table, bool clearIndex)
+{
     table.setMasterFields({});
     if (clearIndex) {
         table.setIndexFieldNames({});

@@ -98,6 +98,7 @@ FileVersion Table::fileVersion() const
 {
     FileVersion v;
     if (isActive()) {
+        m_db->beginRead(); // finds what other programs wrote meanwhile
         v.m_file = m_db;
         v.m_writes = m_db->generation();
     }
@@ -125,7 +126,7 @@ KeyReader::~KeyReader() = default;
 
 std::optional<QList<Value>> KeyReader::read(const Value& key)
 {
-    // The connection's cached statement reads inside the read transaction it keeps open, which
+    // The connection's cached statement reads inside the read transaction it shares, which
     // spares every lookup the file checks of a transaction of its own.
     sql::StatementUse read(m_db->cached(m_sql));
     read->bind(1, key);

@@ -7,11 +7,13 @@
 
 namespace engine {
 
-static QByteArray aliasKey(const QByteArray& name) {
+static QByteArray aliasKey(const QByteArray& name)
+{
     return name.trimmed().toUpper();
 }
 
-void Session::addStandardAlias(const QByteArray& name, const QString& folder, const QByteArray& driver) {
+void Session::addStandardAlias(const QByteArray& name, const QString& folder, const QByteArray& driver)
+{
     const QByteArray d = driver.trimmed().toUpper();
     if (d != "PARADOX" && d != "STANDARD" && !d.isEmpty()) {
         throw Error(QStringLiteral("Unknown driver '%1' for alias %2")
@@ -26,17 +28,20 @@ void Session::addStandardAlias(const QByteArray& name, const QString& folder, co
     m_aliases[aliasKey(name)] = {folder, driver};
 }
 
-void Session::deleteAlias(const QByteArray& name) {
+void Session::deleteAlias(const QByteArray& name)
+{
     if (m_aliases.erase(aliasKey(name)) == 0) {
         throw Error(QStringLiteral("Alias %1 does not exist").arg(QString::fromLatin1(name)));
     }
 }
 
-bool Session::hasAlias(const QByteArray& name) const {
+bool Session::hasAlias(const QByteArray& name) const
+{
     return m_aliases.count(aliasKey(name)) != 0;
 }
 
-QString Session::aliasFolder(const QByteArray& name) const {
+QString Session::aliasFolder(const QByteArray& name) const
+{
     const auto it = m_aliases.find(aliasKey(name));
     if (it == m_aliases.end()) {
         throw Error(QStringLiteral("Unknown database alias: %1").arg(QString::fromLatin1(name)));
@@ -44,30 +49,54 @@ QString Session::aliasFolder(const QByteArray& name) const {
     return it->second.first;
 }
 
-void Session::addPassword(const QByteArray& password) {
+void Session::addPassword(const QByteArray& password)
+{
     if (!m_passwords.contains(password)) {
         m_passwords.append(password);
     }
 }
 
-std::shared_ptr<sql::Database> Session::database(const QString& path) {
+std::shared_ptr<sql::Database> Session::database(const QString& path)
+{
     const QString key = QFileInfo(path).canonicalFilePath();
     if (key.isEmpty()) {
-        throw Error(QStringLiteral("Table file does not exist: %1").arg(path));
+        throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
     }
     if (auto open = m_databases[key].lock()) {
         return open;
     }
     auto db = std::make_shared<sql::Database>(key, sql::Database::Mode::OpenExisting);
     if (!db->acceptsPassword(m_passwords)) {
-        throw Error(m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
+        throw Error(Error::Kind::Password, path,
+                    m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
                                           : QStringLiteral("Invalid password for table %1").arg(path));
     }
     m_databases[key] = db;
     return db;
 }
 
-Session& session() {
+namespace {
+
+QString recordTypeKey(const QString& file)
+{
+    return QFileInfo(file).fileName().section(QLatin1Char('.'), 0, 0).toUpper();
+}
+
+} // namespace
+
+void Session::setRecordType(const QString& tableName, const TableStructure& type)
+{
+    m_recordTypes[recordTypeKey(tableName)] = type;
+}
+
+const TableStructure* Session::recordType(const QString& file) const
+{
+    const auto it = m_recordTypes.find(recordTypeKey(file));
+    return it == m_recordTypes.end() ? nullptr : &it->second;
+}
+
+Session& session()
+{
     static Session s;
     return s;
 }

@@ -3,6 +3,8 @@
 // The database session: the aliases that name table folders, the tables' passwords, and the
 // open table files that table objects share.
 
+#include "structure.h"
+
 #include <map>
 #include <memory>
 #include <QByteArray>
@@ -44,12 +46,23 @@ public:
     // is not a table file or no password given to the session fits it.
     std::shared_ptr<sql::Database> database(const QString& path);
 
+    // The record type of the table files called `tableName` (compared without the extension and
+    // without regard to case) in the aliases' folders. A table object opened through an alias
+    // refuses such a file when its fields or key differ (Error::Kind::Fields): fields are read
+    // by position, and a file with one missing would show one field's data under another's
+    // name. A file opened by its path (an update's table) is taken as it is: the import matches
+    // fields by name. Setting a name again replaces its record type.
+    void setRecordType(const QString& tableName, const TableStructure& type);
+    // Null when no record type is set for the file's name.
+    const TableStructure* recordType(const QString& file) const;
+
 private:
     QString m_networkDirectory;
     std::map<QByteArray, std::pair<QString, QByteArray>> m_aliases; // upper-cased name -> folder, driver
     QList<QByteArray> m_passwords;
     bool m_open = false;
     std::map<QString, std::weak_ptr<sql::Database>> m_databases;
+    std::map<QString, TableStructure> m_recordTypes; // by upper-cased name without extension
 };
 
 // The program's one session, shared by every window.

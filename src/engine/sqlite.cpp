@@ -1,15 +1,104 @@
 #include "sqlite.h"
 
+#include <cerrno>
+#include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QFile>
 #include <QFileInfo>
+#include <QThread>
+#include <QTimer>
 
 namespace engine::sql {
 
-QString lastError(sqlite3* db) {
+QString lastError(sqlite3* db)
+{
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-QByteArray quotedName(const QByteArray& name) {
+Error::Kind errorKind(int rc, int osError)
+{
+    switch (rc & 0xff) {
+    case SQLITE_NOTADB:
+        return Error::Kind::NotATable;
+    case SQLITE_CORRUPT:
+        return Error::Kind::Damaged;
+    case SQLITE_FULL:
+        return Error::Kind::DiskFull;
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN: // the file is there (that is checked first), but may not be opened
+        return Error::Kind::ReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return Error::Kind::Locked;
+    case SQLITE_IOERR:
+        // A page that cannot be read is a damaged file to the user; a failed write or sync is
+        // not the file's fault.
+        if (rc == SQLITE_IOERR_READ || rc == SQLITE_IOERR_SHORT_READ) {
+            return Error::Kind::Damaged;
+        }
+        // SQLite calls only a write that stopped short a full disk; one that failed outright
+        // tells why through the system's error (no space, a quota, a file size limit).
+        return systemErrorKind(osError) == Error::Kind::DiskFull ? Error::Kind::DiskFull : Error::Kind::Other;
+    default:
+        return Error::Kind::Other;
+    }
+}
+
+Error::Kind systemErrorKind(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return Error::Kind::DiskFull;
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return Error::Kind::ReadOnly;
+    case ENOENT:
+        return Error::Kind::Missing;
+    default:
+        return Error::Kind::Other;
+    }
+}
+
+QString fileOf(sqlite3* db)
+{
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+int systemError(sqlite3* db)
+{
+    if (db == nullptr) {
+        return 0;
+    }
+    if (const int error = sqlite3_system_errno(db); error != 0) {
+        return error;
+    }
+    // A failed write leaves its reason with the file it went to: the table file, or its journal.
+    int error = 0;
+    sqlite3_file_control(db, "main", SQLITE_FCNTL_LAST_ERRNO, &error);
+    if (error == 0) {
+        sqlite3_file* journal = nullptr;
+        sqlite3_file_control(db, "main", SQLITE_FCNTL_JOURNAL_POINTER, &journal);
+        if (journal != nullptr && journal->pMethods != nullptr) {
+            journal->pMethods->xFileControl(journal, SQLITE_FCNTL_LAST_ERRNO, &error);
+        }
+    }
+    return error;
+}
+
+void raise(sqlite3* db, int rc, const QString& what)
+{
+    const QString file = fileOf(db);
+    const QString text = db ? lastError(db) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw Error(errorKind(rc, systemError(db)), file, QStringLiteral("%1 (%2): %3").arg(what, file, text));
+}
+
+QByteArray quotedName(const QByteArray& name)
+{
     QByteArray out = "\"";
     out += QByteArray(name).replace('"', "\"\"");
     out += '"';
@@ -18,15 +107,18 @@ QByteArray quotedName(const QByteArray& name) {
 
 // ---------------------------------------------------------------------------------------------
 
-Statement::Statement(sqlite3* db, const QByteArray& sql, bool persistent) {
+Statement::Statement(sqlite3* db, const QByteArray& sql, bool persistent)
+{
     const int rc = sqlite3_prepare_v3(db, sql.constData(), int(sql.size()), persistent ? SQLITE_PREPARE_PERSISTENT : 0,
                                       &m_stmt, nullptr);
     if (rc != SQLITE_OK) {
-        throw Error(QStringLiteral("Cannot prepare a table query: %1").arg(lastError(db)));
+        // Preparing reads the file's schema: a damaged file or one that is no table fails here.
+        raise(db, rc, QStringLiteral("Cannot prepare a table query"));
     }
 }
 
-Statement& Statement::operator=(Statement&& o) noexcept {
+Statement& Statement::operator=(Statement&& o) noexcept
+{
     if (this != &o) {
         sqlite3_finalize(m_stmt);
         m_stmt = std::exchange(o.m_stmt, nullptr);
@@ -34,11 +126,13 @@ Statement& Statement::operator=(Statement&& o) noexcept {
     return *this;
 }
 
-Statement::~Statement() {
+Statement::~Statement()
+{
     sqlite3_finalize(m_stmt);
 }
 
-void Statement::bind(int index, const Value& v, bool asBlob) {
+void Statement::bind(int index, const Value& v, bool asBlob)
+{
     int rc = SQLITE_OK;
     if (v.isNull()) {
         rc = sqlite3_bind_null(m_stmt, index);
@@ -57,7 +151,8 @@ void Statement::bind(int index, const Value& v, bool asBlob) {
     }
 }
 
-bool Statement::step() {
+bool Statement::step()
+{
     const int rc = sqlite3_step(m_stmt);
     if (rc == SQLITE_ROW) {
         return true;
@@ -65,19 +160,24 @@ bool Statement::step() {
     if (rc == SQLITE_DONE) {
         return false;
     }
-    const QString message = lastError(sqlite3_db_handle(m_stmt));
+    sqlite3* db = sqlite3_db_handle(m_stmt);
+    const QString file = fileOf(db);
+    const QString message = lastError(db);
+    const int error = systemError(db);
     sqlite3_reset(m_stmt);
-    throw Error(QStringLiteral("Table access failed: %1").arg(message));
+    throw Error(errorKind(rc, error), file, QStringLiteral("Table access failed (%1): %2").arg(file, message));
 }
 
-void Statement::reset() {
+void Statement::reset()
+{
     if (m_stmt) {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);
     }
 }
 
-Value Statement::column(int index) const {
+Value Statement::column(int index) const
+{
     switch (sqlite3_column_type(m_stmt, index)) {
     case SQLITE_NULL:
         return {};
@@ -95,22 +195,52 @@ Value Statement::column(int index) const {
 
 // ---------------------------------------------------------------------------------------------
 
-Database::Database(const QString& path, Mode mode) : m_path(path) {
+bool cutShort(const QString& path, QString* what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || QFileInfo::exists(path + QStringLiteral("-journal"))) {
+        return false;
+    }
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0"))) {
+        return false; // not for this check to judge
+    }
+    const auto be32 = [&](int at) {
+        return quint32(quint8(header[at])) << 24 | quint32(quint8(header[at + 1])) << 16 |
+               quint32(quint8(header[at + 2])) << 8 | quint32(quint8(header[at + 3]));
+    };
+    const quint32 rawPageSize = quint32(quint8(header[16])) << 8 | quint8(header[17]);
+    const qint64 pageSize = rawPageSize == 1 ? 65536 : rawPageSize;
+    // The page count is valid only while the change counter matches the number beside it.
+    if (pageSize < 512 || be32(24) != be32(92)) {
+        return false;
+    }
+    const qint64 expected = qint64(be32(28)) * pageSize;
+    if (file.size() >= expected) {
+        return false;
+    }
+    *what = QStringLiteral("%1 of its %2 bytes are there").arg(file.size()).arg(expected);
+    return true;
+}
+
+Database::Database(const QString& path, Mode mode) : m_path(path)
+{
     openHandle(mode);
 }
 
-void Database::openHandle(Mode mode) {
+void Database::openHandle(Mode mode)
+{
     const QString& path = m_path;
     const QByteArray native = QFileInfo(path).absoluteFilePath().toUtf8();
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
     if (mode == Mode::OpenExisting && !QFileInfo(path).isFile()) {
-        throw Error(QStringLiteral("Table file does not exist: %1").arg(path));
+        throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
     }
-    if (sqlite3_open_v2(native.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+    if (const int rc = sqlite3_open_v2(native.constData(), &m_db, flags, nullptr); rc != SQLITE_OK) {
         const QString message = m_db ? lastError(m_db) : QStringLiteral("out of memory");
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw Error(QStringLiteral("Cannot open table file %1: %2").arg(path, message));
+        throw Error(errorKind(rc), path, QStringLiteral("Cannot open table file %1: %2").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 2000);
@@ -132,8 +262,11 @@ void Database::openHandle(Mode mode) {
     }
 }
 
-void Database::reopen() {
+void Database::reopen()
+{
     m_statements.clear();
+    m_dataVersion.reset();
+    m_seenVersion = -1;
     endRead();
     sqlite3_close(m_db);
     m_db = nullptr;
@@ -143,37 +276,62 @@ void Database::reopen() {
     changed();
 }
 
-Database::~Database() {
+Database::~Database()
+{
     m_statements.clear();
+    m_dataVersion.reset();
     endRead();
     sqlite3_close(m_db);
 }
 
-void Database::endRead() {
+void Database::endRead()
+{
     if (m_reading) {
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         m_reading = false;
     }
 }
 
-void Database::fail(const QString& what) const {
-    throw Error(QStringLiteral("%1 (%2): %3").arg(what, m_path, lastError(m_db)));
-}
-
-void Database::exec(const char* sql) {
+void Database::exec(const char* sql)
+{
     char* message = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message); rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : "unknown error");
         sqlite3_free(message);
-        throw Error(QStringLiteral("Table file %1: %2").arg(m_path, text));
+        throw Error(errorKind(sqlite3_extended_errcode(m_db), systemError(m_db)), m_path,
+                    QStringLiteral("Table file %1: %2").arg(m_path, text));
     }
 }
 
-Statement& Database::cached(const QByteArray& sql) {
-    if (!m_reading && sqlite3_get_autocommit(m_db)) {
-        exec("BEGIN");
-        m_reading = true;
+void Database::beginRead()
+{
+    if (m_reading || !sqlite3_get_autocommit(m_db)) {
+        return;
     }
+    exec("BEGIN");
+    m_reading = true;
+    if (QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        if (!m_readEnder) {
+            m_readEnder = std::make_unique<QObject>();
+        }
+        QTimer::singleShot(0, m_readEnder.get(), [this] { endRead(); });
+    }
+    // Reading the counter takes the file's read lock, which is when SQLite finds out that
+    // another connection wrote the file.
+    if (!m_dataVersion) {
+        m_dataVersion = std::make_unique<Statement>(m_db, "PRAGMA data_version", true);
+    }
+    const StatementUse read(*m_dataVersion);
+    const qint64 version = m_dataVersion->step() ? m_dataVersion->columnInteger(0) : 0;
+    if (m_seenVersion >= 0 && version != m_seenVersion) {
+        changed();
+    }
+    m_seenVersion = version;
+}
+
+Statement& Database::cached(const QByteArray& sql)
+{
+    beginRead();
     auto it = m_statements.find(sql);
     if (it == m_statements.end()) {
         it = m_statements.emplace(sql, std::make_unique<Statement>(m_db, sql, true)).first;
@@ -181,7 +339,8 @@ Statement& Database::cached(const QByteArray& sql) {
     return *it->second;
 }
 
-QByteArray declaredType(const FieldDef& f) {
+QByteArray declaredType(const FieldDef& f)
+{
     switch (f.type) {
     case FieldType::Text:
         return f.size > 0 ? "TEXT(" + QByteArray::number(f.size) + ")" : QByteArray("TEXT");
@@ -200,7 +359,8 @@ QByteArray declaredType(const FieldDef& f) {
     return "BLOB";
 }
 
-static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& declared) {
+static FieldDef fieldFromDeclared(const QString& file, const QByteArray& name, const QByteArray& declared)
+{
     FieldDef f{name, FieldType::Text, 0};
     const QByteArray d = declared.toUpper();
     if (d.startsWith("TEXT")) {
@@ -219,25 +379,28 @@ static FieldDef fieldFromDeclared(const QByteArray& name, const QByteArray& decl
     } else if (d == "GRAPHIC_BLOB") {
         f.type = FieldType::Graphic;
     } else {
-        throw Error(QStringLiteral("Field %1 has an unknown type %2")
-                        .arg(QString::fromLatin1(name), QString::fromLatin1(declared)));
+        throw Error(Error::Kind::Fields, file,
+                    QStringLiteral("Field %1 of %2 has an unknown type %3")
+                        .arg(QString::fromLatin1(name), file, QString::fromLatin1(declared)),
+                    name);
     }
     return f;
 }
 
-void Database::readStructure() {
+void Database::readStructure()
+{
     {
         Statement check(m_db, "SELECT count(*) FROM sqlite_schema WHERE type='table' AND name IN ('records', "
                               "'korvelin_meta')");
         if (!check.step() || check.columnInteger(0) != 2) {
-            throw Error(QStringLiteral("Not a table file: %1").arg(m_path));
+            throw Error(Error::Kind::NotATable, m_path, QStringLiteral("Not a table file: %1").arg(m_path));
         }
     }
     QList<std::pair<int, QByteArray>> keyParts;
     Statement info(m_db, "PRAGMA table_info(records)");
     while (info.step()) {
         const QByteArray name = info.column(1).toText();
-        m_structure.fields.append(fieldFromDeclared(name, info.column(2).toText()));
+        m_structure.fields.append(fieldFromDeclared(m_path, name, info.column(2).toText()));
         if (const qint64 pk = info.columnInteger(5); pk > 0) {
             keyParts.append({int(pk), name});
         }
@@ -272,11 +435,13 @@ void Database::readStructure() {
     }
 }
 
-QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password) {
+QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password)
+{
     return QCryptographicHash::hash(salt + password, QCryptographicHash::Sha256);
 }
 
-bool Database::acceptsPassword(const QList<QByteArray>& passwords) const {
+bool Database::acceptsPassword(const QList<QByteArray>& passwords) const
+{
     Statement read(m_db, "SELECT key, value FROM korvelin_meta WHERE key IN ('password_salt', 'password_verifier')");
     QByteArray salt;
     QByteArray verifier;
@@ -296,22 +461,25 @@ bool Database::acceptsPassword(const QList<QByteArray>& passwords) const {
 
 // ---------------------------------------------------------------------------------------------
 
-Transaction::Transaction(Database& db) : m_db(db.handle()) {
+Transaction::Transaction(Database& db) : m_db(db.handle())
+{
     db.endRead();
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        throw Error(QStringLiteral("Cannot start a write: %1").arg(lastError(m_db)));
+        raise(m_db, sqlite3_extended_errcode(m_db), QStringLiteral("Cannot start a write"));
     }
 }
 
-Transaction::~Transaction() {
+Transaction::~Transaction()
+{
     if (!m_done) {
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
     }
 }
 
-void Transaction::commit() {
+void Transaction::commit()
+{
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        throw Error(QStringLiteral("Cannot complete a write: %1").arg(lastError(m_db)));
+        raise(m_db, sqlite3_extended_errcode(m_db), QStringLiteral("Cannot complete a write"));
     }
     m_done = true;
 }

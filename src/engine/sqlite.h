@@ -6,6 +6,7 @@
 #include "structure.h"
 
 #include <memory>
+#include <QObject>
 #include <QString>
 #include <sqlite3.h>
 #include <string>
@@ -66,17 +67,25 @@ public:
     const TableStructure& structure() const { return m_structure; }
     // The field that is SQLite's row id (a single integer key), or -1.
     int rowidColumn() const { return m_rowidColumn; }
-    // Prepared once per text and kept; callers reset it after use (StatementUse). Reads run in
-    // one read transaction kept open between them: starting a transaction for every read costs
-    // file locks and checks that would take most of the time of a walk through a table.
+    // Prepared once per text and kept; callers reset it after use (StatementUse). Runs inside
+    // the read transaction of beginRead.
     Statement& cached(const QByteArray& sql);
     void exec(const char* sql);
-    [[noreturn]] void fail(const QString& what) const;
+
+    // Reads share one read transaction: starting one for every read costs file locks and
+    // checks that would take most of the time of a walk through a table. It lasts until the
+    // program's event loop next runs, that is until the user's action is handled (or until a
+    // write of ours): between the user's actions other programs may write the file. Without an
+    // event loop (tools, benchmarks) it lasts until the next write or the end.
+    // Starting one also finds whether another program wrote the file since our last read, and
+    // then counts that as a change (generation()).
+    void beginRead();
 
     // The stored verifier of the tables' password, checked against each password given.
     bool acceptsPassword(const QList<QByteArray>& passwords) const;
 
-    // Counts the writes made through this connection, so cursors know when to read again.
+    // Counts the changes to the file: the writes made through this connection, and those of
+    // other programs as found when a read begins. Cursors and caches read again when it moves.
     quint64 generation() const { return m_generation; }
     void changed() { ++m_generation; }
 
@@ -96,6 +105,11 @@ private:
     std::unordered_map<QByteArray, std::unique_ptr<Statement>, Hash> m_statements;
     quint64 m_generation = 0;
     bool m_reading = false; // a read transaction of ours is open
+    // What SQLite counts of other connections' writes (PRAGMA data_version); -1 before the first read.
+    std::unique_ptr<Statement> m_dataVersion;
+    qint64 m_seenVersion = -1;
+    // Ends the read transaction from the event loop; gone with the connection, and its timers with it.
+    std::unique_ptr<QObject> m_readEnder;
 };
 
 // A write transaction: rolled back unless committed, so a failed write leaves the file as it was.
@@ -120,5 +134,25 @@ QByteArray quotedName(const QByteArray& name); // "name" for SQL text
 QByteArray declaredType(const FieldDef& field);
 QByteArray passwordVerifier(const QByteArray& salt, const QByteArray& password);
 QString lastError(sqlite3* db);
+
+// What a failure means to the user, from SQLite's result code (primary or extended) and the
+// system's error number behind it, or from the system's error number alone for the files the
+// engine writes itself.
+Error::Kind errorKind(int rc, int systemError = 0);
+Error::Kind systemErrorKind(int error);
+// The system's error number behind the last failure of a connection's file I/O; 0 when none is
+// known.
+int systemError(sqlite3* db);
+// The file of a connection; empty for none.
+QString fileOf(sqlite3* db);
+// True when the table file is shorter than its header says: it has lost its end (a copy or a
+// download cut short). SQLite finds that out only when it reads a missing page, which may be deep
+// into a walk through the table; the header tells at once. While a journal lies beside the file,
+// an interrupted write is still to be rolled back and the header may speak of pages the rollback
+// takes away: then it is not judged here. `what` says how much is missing.
+bool cutShort(const QString& path, QString* what);
+// Throws the failure of a call on `db` that returned `rc`, classified and naming the file:
+// "<what> (<file>): <SQLite's text>".
+[[noreturn]] void raise(sqlite3* db, int rc, const QString& what);
 
 } // namespace engine::sql

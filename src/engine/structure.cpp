@@ -6,7 +6,8 @@
 
 namespace engine {
 
-int TableStructure::indexOf(const QByteArray& name) const {
+int TableStructure::indexOf(const QByteArray& name) const
+{
     for (int i = 0; i < fields.size(); ++i) {
         if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0) {
             return i;
@@ -15,7 +16,8 @@ int TableStructure::indexOf(const QByteArray& name) const {
     return -1;
 }
 
-const IndexDef* TableStructure::findIndex(const QByteArray& name) const {
+const IndexDef* TableStructure::findIndex(const QByteArray& name) const
+{
     for (const IndexDef& index : indexes) {
         if (index.name.compare(name, Qt::CaseInsensitive) == 0) {
             return &index;
@@ -24,7 +26,70 @@ const IndexDef* TableStructure::findIndex(const QByteArray& name) const {
     return nullptr;
 }
 
-QByteArray Value::toText() const {
+QByteArray fieldTypeName(FieldType type)
+{
+    switch (type) {
+    case FieldType::Text:
+        return "text";
+    case FieldType::Integer:
+        return "integer";
+    case FieldType::Float:
+        return "number";
+    case FieldType::FormattedText:
+        return "formatted text";
+    case FieldType::Memo:
+        return "memo";
+    case FieldType::Graphic:
+        return "graphic";
+    }
+    return "unknown";
+}
+
+RecordTypeDifference recordTypeDifference(const TableStructure& expected, const TableStructure& actual)
+{
+    const auto name = [](const QByteArray& n) { return QString::fromLatin1(n); };
+    for (int i = 0; i < std::max(expected.fields.size(), actual.fields.size()); ++i) {
+        if (i >= expected.fields.size()) {
+            const QByteArray extra = actual.fields[i].name;
+            return {extra, QStringLiteral("field %1 is not one of the table's").arg(name(extra))};
+        }
+        const FieldDef& want = expected.fields[i];
+        const int at = actual.indexOf(want.name);
+        if (at < 0) {
+            return {want.name, QStringLiteral("field %1 is missing").arg(name(want.name))};
+        }
+        if (actual.fields[at].type != want.type) {
+            return {want.name, QStringLiteral("field %1 is %2 instead of %3")
+                                   .arg(name(want.name), name(fieldTypeName(actual.fields[at].type)),
+                                        name(fieldTypeName(want.type)))};
+        }
+        if (at != i) {
+            // A field that does not belong shifts the ones after it; name that one when it is the cause.
+            const QByteArray here = actual.fields[i].name;
+            if (expected.indexOf(here) < 0) {
+                return {here, QStringLiteral("field %1 is not one of the table's").arg(name(here))};
+            }
+            return {want.name,
+                    QStringLiteral("field %1 is at position %2 instead of %3").arg(name(want.name)).arg(at).arg(i)};
+        }
+    }
+    const auto upper = [](const QList<QByteArray>& names) {
+        QList<QByteArray> out;
+        for (const QByteArray& n : names) {
+            out.append(n.toUpper());
+        }
+        return out;
+    };
+    if (upper(expected.primaryKey) != upper(actual.primaryKey)) {
+        const QByteArray field = expected.primaryKey.isEmpty() ? actual.primaryKey.value(0) : expected.primaryKey[0];
+        return {field, QStringLiteral("the key is (%1) instead of (%2)")
+                           .arg(name(actual.primaryKey.join(';')), name(expected.primaryKey.join(';')))};
+    }
+    return {};
+}
+
+QByteArray Value::toText() const
+{
     if (isNull()) {
         return {};
     }
@@ -42,7 +107,8 @@ QByteArray Value::toText() const {
     return bytes();
 }
 
-static double parseNumber(const QByteArray& text) {
+static double parseNumber(const QByteArray& text)
+{
     const QByteArray t = text.trimmed();
     if (t.isEmpty()) {
         return 0;
@@ -55,7 +121,8 @@ static double parseNumber(const QByteArray& text) {
     return v;
 }
 
-qint64 Value::toInteger() const {
+qint64 Value::toInteger() const
+{
     if (isNull()) {
         return 0;
     }
@@ -70,7 +137,8 @@ qint64 Value::toInteger() const {
     return ok ? v : qRound64(parseNumber(bytes()));
 }
 
-double Value::toFloat() const {
+double Value::toFloat() const
+{
     if (isNull()) {
         return 0;
     }

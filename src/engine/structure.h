@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <variant>
 
 namespace engine {
@@ -19,10 +20,12 @@ enum class FieldType {
 };
 
 // Large values are kept apart from the fields a list reads, and are read only on request.
-inline bool isLargeType(FieldType t) {
+inline bool isLargeType(FieldType t)
+{
     return t == FieldType::FormattedText || t == FieldType::Memo || t == FieldType::Graphic;
 }
-inline bool isNumericType(FieldType t) {
+inline bool isNumericType(FieldType t)
+{
     return t == FieldType::Integer || t == FieldType::Float;
 }
 
@@ -50,6 +53,18 @@ struct TableStructure {
     const IndexDef* findIndex(const QByteArray& name) const;
     bool operator==(const TableStructure&) const = default;
 };
+
+// The name of a field type, for messages: "text", "integer", ...
+QByteArray fieldTypeName(FieldType type);
+
+// How a table's structure differs from the record type it is read as: the same fields (names
+// without regard to case, and types) at the same positions, and the same key. `field` names the
+// field concerned and is empty when nothing differs; `what` says how, for the log.
+struct RecordTypeDifference {
+    QByteArray field;
+    QString what;
+};
+RecordTypeDifference recordTypeDifference(const TableStructure& expected, const TableStructure& actual);
 
 // One field's value: null, an integer, a floating-point number, or bytes (text and large values).
 class Value final {

@@ -28,7 +28,8 @@ struct Table::Compiled {
 
 namespace {
 
-QList<QByteArray> splitNames(const QByteArray& names) {
+QList<QByteArray> splitNames(const QByteArray& names)
+{
     QList<QByteArray> out;
     for (const QByteArray& part : names.split(';')) {
         if (!part.trimmed().isEmpty()) {
@@ -39,7 +40,8 @@ QList<QByteArray> splitNames(const QByteArray& names) {
 }
 
 // The file of a table name inside a folder, letter case ignored; ".db" is tried for a bare name.
-QString findTableFile(const QString& folder, const QString& name) {
+QString findTableFile(const QString& folder, const QString& name)
+{
     const QDir dir(folder);
     QStringList candidates{name};
     if (QFileInfo(name).suffix().isEmpty()) {
@@ -63,16 +65,20 @@ QString findTableFile(const QString& folder, const QString& name) {
 
 // ---------------------------------------------------------------------------------------------
 
-QByteArray Field::name() const {
+QByteArray Field::name() const
+{
     return m_table->structure().fields.value(m_index).name;
 }
-FieldType Field::type() const {
+FieldType Field::type() const
+{
     return m_table->structure().fields.value(m_index).type;
 }
-Value Field::value() const {
+Value Field::value() const
+{
     return m_table->currentValue(m_index);
 }
-void Field::setValue(const Value& v) {
+void Field::setValue(const Value& v)
+{
     m_table->setBufferValue(m_index, v);
 }
 
@@ -82,7 +88,8 @@ Table::Table(QObject* parent) : QObject(parent) {}
 
 Table::~Table() = default;
 
-void Table::open() {
+void Table::open()
+{
     if (isActive()) {
         return;
     }
@@ -94,19 +101,34 @@ void Table::open() {
         const QString folder = session().aliasFolder(m_databaseName);
         path = findTableFile(folder, m_tableName);
         if (path.isEmpty()) {
-            throw Error(QStringLiteral("Table does not exist: %1").arg(QDir(folder).filePath(m_tableName)));
+            // Named as it was looked for last: a bare name is a ".db" file.
+            const QString missing = QDir(folder).filePath(
+                QFileInfo(m_tableName).suffix().isEmpty() ? m_tableName + QStringLiteral(".db") : m_tableName);
+            throw Error(Error::Kind::Missing, missing, QStringLiteral("Table does not exist: %1").arg(missing));
         }
     } else if (!QFileInfo(path).isFile()) {
         const QFileInfo info(path);
         path = findTableFile(info.absolutePath(), info.fileName());
         if (path.isEmpty()) {
-            throw Error(QStringLiteral("Table does not exist: %1").arg(m_tableName));
+            throw Error(Error::Kind::Missing, m_tableName, QStringLiteral("Table does not exist: %1").arg(m_tableName));
         }
+    }
+    // A table cut short is refused before anything is read from it; the rebuild, which opens the
+    // file without a table object, still saves what it holds.
+    if (QString what; sql::cutShort(path, &what)) {
+        throw Error(Error::Kind::Damaged, path, QStringLiteral("Table file %1 is cut short: %2").arg(path, what));
     }
     session().open();
     m_db = session().database(path);
     m_filePath = path;
     try {
+        if (const TableStructure* type = m_databaseName.isEmpty() ? nullptr : session().recordType(path)) {
+            if (const RecordTypeDifference d = recordTypeDifference(*type, m_db->structure()); !d.field.isEmpty()) {
+                throw Error(Error::Kind::Fields, path,
+                            QStringLiteral("Table %1 (%2) is not of its record type: %3").arg(label(), path, d.what),
+                            d.field);
+            }
+        }
         m_compiled = std::make_unique<Compiled>();
         compileNow();
         checkLink();
@@ -120,7 +142,8 @@ void Table::open() {
     emit stateChanged();
 }
 
-void Table::close() {
+void Table::close()
+{
     if (!isActive()) {
         return;
     }
@@ -136,46 +159,58 @@ void Table::close() {
     emit currentChanged();
 }
 
-void Table::setActive(bool active) {
+void Table::setActive(bool active)
+{
     active ? open() : close();
 }
 
-QString Table::label() const {
+QString Table::label() const
+{
     return objectName().isEmpty() ? tableName() : objectName() + QStringLiteral(" (") + tableName() + ')';
 }
 
-void Table::requireActive(const char* what) const {
+void Table::requireActive(const char* what) const
+{
     if (!isActive()) {
-        throw Error(
-            QStringLiteral("Cannot %1: table %2 is not open").arg(QString::fromLatin1(what), label()));
+        throw Error(QStringLiteral("Cannot %1: table %2 is not open").arg(QString::fromLatin1(what), label()));
     }
 }
 
-void Table::requireWritable(const char* what) const {
+void Table::requireWritable(const char* what) const
+{
     requireActive(what);
-    if (m_readOnly || sqlite3_db_readonly(m_db->handle(), "main") == 1) {
-        throw Error(
-            QStringLiteral("Cannot %1: table %2 is read-only").arg(QString::fromLatin1(what), label()));
+    if (m_readOnly) {
+        // The object was opened for reading: a fault of the caller, not of the file.
+        throw Error(QStringLiteral("Cannot %1: table %2 is read-only").arg(QString::fromLatin1(what), label()));
+    }
+    if (sqlite3_db_readonly(m_db->handle(), "main") == 1) {
+        throw Error(Error::Kind::ReadOnly, m_filePath,
+                    QStringLiteral("Cannot %1: the file of table %2 may not be written")
+                        .arg(QString::fromLatin1(what), label()));
     }
 }
 
 // ---------------------------------------------------------------------------------------------
 // Fields
 
-TableStructure Table::structure() const {
+TableStructure Table::structure() const
+{
     requireActive("read the structure");
     return m_db->structure();
 }
 
-int Table::fieldCount() const {
+int Table::fieldCount() const
+{
     return isActive() ? int(m_db->structure().fields.size()) : 0;
 }
 
-int Table::fieldIndex(const QByteArray& name) const {
+int Table::fieldIndex(const QByteArray& name) const
+{
     return isActive() ? m_db->structure().indexOf(name) : -1;
 }
 
-Field Table::field(int index) const {
+Field Table::field(int index) const
+{
     requireActive("read a field");
     if (index < 0 || index >= fieldCount()) {
         throw Error(QStringLiteral("Field index %1 out of range for table %2").arg(index).arg(label()));
@@ -183,17 +218,18 @@ Field Table::field(int index) const {
     return Field(this, index);
 }
 
-Field Table::fieldByName(const QByteArray& name) const {
+Field Table::fieldByName(const QByteArray& name) const
+{
     requireActive("read a field");
     const int index = fieldIndex(name);
     if (index < 0) {
-        throw Error(
-            QStringLiteral("Field '%1' not found in table %2").arg(QString::fromLatin1(name), label()));
+        throw Error(QStringLiteral("Field '%1' not found in table %2").arg(QString::fromLatin1(name), label()));
     }
     return Field(this, index);
 }
 
-Value Table::currentValue(int index) const {
+Value Table::currentValue(int index) const
+{
     if (!isActive()) {
         return {};
     }
@@ -236,7 +272,8 @@ Value Table::currentValue(int index) const {
 }
 
 // The short fields of the current record, in one read: lists take several of them per record.
-void Table::loadSmallFields() const {
+void Table::loadSmallFields() const
+{
     sql::StatementUse read(m_db->cached(m_compiled->rowSql));
     read->bind(1, Value(m_rowLoaded));
     const bool found = read->step();
@@ -250,7 +287,8 @@ void Table::loadSmallFields() const {
 // ---------------------------------------------------------------------------------------------
 // Filter, order and link
 
-QList<int> Table::fieldList(const QByteArray& names, const QList<FieldDef>& fields, const char* what) const {
+QList<int> Table::fieldList(const QByteArray& names, const QList<FieldDef>& fields, const char* what) const
+{
     QList<int> out;
     for (const QByteArray& name : splitNames(names)) {
         int at = -1;
@@ -268,7 +306,8 @@ QList<int> Table::fieldList(const QByteArray& names, const QList<FieldDef>& fiel
     return out;
 }
 
-QList<int> Table::orderFields() const {
+QList<int> Table::orderFields() const
+{
     const TableStructure& s = m_db->structure();
     if (!m_indexFieldNames.isEmpty()) {
         return fieldList(m_indexFieldNames, s.fields, "Index field names");
@@ -276,15 +315,16 @@ QList<int> Table::orderFields() const {
     if (!m_indexName.isEmpty()) {
         const IndexDef* index = s.findIndex(m_indexName);
         if (!index) {
-            throw Error(QStringLiteral("Index '%1' not found in table %2")
-                            .arg(QString::fromLatin1(m_indexName), label()));
+            throw Error(
+                QStringLiteral("Index '%1' not found in table %2").arg(QString::fromLatin1(m_indexName), label()));
         }
         return fieldList(index->fields.join(';') + ';' + s.primaryKey.join(';'), s.fields, "Index");
     }
     return fieldList(s.primaryKey.join(';'), s.fields, "Primary key");
 }
 
-void Table::compileNow() {
+void Table::compileNow()
+{
     const TableStructure& s = m_db->structure();
     Compiled c;
     if (m_filtered) {
@@ -315,7 +355,8 @@ void Table::compileNow() {
     *m_compiled = std::move(c);
 }
 
-QList<int> Table::activeDetailFields() const {
+QList<int> Table::activeDetailFields() const
+{
     const QList<QByteArray> masters = splitNames(m_masterFields);
     if (!m_detailFields.isEmpty()) {
         const QList<int> detail = fieldList(m_detailFields, m_db->structure().fields, "Detail fields");
@@ -335,7 +376,8 @@ QList<int> Table::activeDetailFields() const {
     return order.mid(0, masters.size());
 }
 
-void Table::checkLink() const {
+void Table::checkLink() const
+{
     if (!m_compiled) {
         return;
     }
@@ -350,11 +392,13 @@ void Table::checkLink() const {
     m_compiled->detailColumns = activeDetailFields();
 }
 
-Table::Settings Table::settings() const {
+Table::Settings Table::settings() const
+{
     return {m_filter, m_filtered, m_caseInsensitive, m_masterFields, m_detailFields, m_indexFieldNames, m_indexName};
 }
 
-void Table::applySettings(const Settings& next) {
+void Table::applySettings(const Settings& next)
+{
     if (next == settings()) {
         return;
     }
@@ -386,52 +430,60 @@ void Table::applySettings(const Settings& next) {
     invalidate();
 }
 
-void Table::setFilter(const QByteArray& text) {
+void Table::setFilter(const QByteArray& text)
+{
     Settings s = settings();
     s.filter = text;
     applySettings(s);
 }
 
-void Table::setFiltered(bool on) {
+void Table::setFiltered(bool on)
+{
     Settings s = settings();
     s.filtered = on;
     applySettings(s);
 }
 
-void Table::setCaseInsensitive(bool on) {
+void Table::setCaseInsensitive(bool on)
+{
     Settings s = settings();
     s.caseInsensitive = on;
     applySettings(s);
 }
 
-void Table::setMasterFields(const QByteArray& fields) {
+void Table::setMasterFields(const QByteArray& fields)
+{
     Settings s = settings();
     s.masterFields = fields;
     applySettings(s);
 }
 
-void Table::setDetailFields(const QByteArray& fields) {
+void Table::setDetailFields(const QByteArray& fields)
+{
     Settings s = settings();
     s.detailFields = fields;
     applySettings(s);
 }
 
 // Index field names and a named index exclude each other.
-void Table::setIndexFieldNames(const QByteArray& fields) {
+void Table::setIndexFieldNames(const QByteArray& fields)
+{
     Settings s = settings();
     s.indexFieldNames = fields;
     s.indexName.clear();
     applySettings(s);
 }
 
-void Table::setIndexName(const QByteArray& name) {
+void Table::setIndexName(const QByteArray& name)
+{
     Settings s = settings();
     s.indexName = name;
     s.indexFieldNames.clear();
     applySettings(s);
 }
 
-void Table::setMasterSource(Table* master) {
+void Table::setMasterSource(Table* master)
+{
     if (master == m_master) {
         return;
     }
@@ -457,14 +509,16 @@ void Table::setMasterSource(Table* master) {
 // ---------------------------------------------------------------------------------------------
 // The record set
 
-void Table::invalidate() {
+void Table::invalidate()
+{
     m_dirty = true;
     m_rowLoaded = -1;
     emit recordSetChanged();
     emit currentChanged();
 }
 
-void Table::masterMoved() {
+void Table::masterMoved()
+{
     // Without master fields the master's moves mean nothing here; and a chain that leads back
     // to this table (the archive tab links the regulations to their versions) stops here.
     if (m_masterFields.isEmpty() || m_followingMaster) {
@@ -484,10 +538,13 @@ void Table::masterMoved() {
     emit currentChanged();
 }
 
-void Table::resolve() const {
+void Table::resolve() const
+{
     if (!isActive()) {
         return;
     }
+    // What another program wrote since the last read counts as a write.
+    m_db->beginRead();
     const bool written = m_compiled->generation != m_db->generation();
     if (!m_dirty && !m_linkStale && !written) {
         return;
@@ -571,22 +628,26 @@ void Table::resolve() const {
     m_bof = m_pos <= 0;
 }
 
-int Table::recordCount() const {
+int Table::recordCount() const
+{
     resolve();
     return int(m_rows.size());
 }
 
-int Table::recNo() const {
+int Table::recNo() const
+{
     resolve();
     return m_pos;
 }
 
-bool Table::eof() const {
+bool Table::eof() const
+{
     resolve();
     return m_eof;
 }
 
-bool Table::bof() const {
+bool Table::bof() const
+{
     resolve();
     return m_bof;
 }
@@ -594,18 +655,21 @@ bool Table::bof() const {
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
-void Table::settle() {
+void Table::settle()
+{
     if (m_state == State::Edit || m_state == State::Insert) {
         post();
     }
 }
 
-void Table::moved() {
+void Table::moved()
+{
     m_rowLoaded = -1;
     emit currentChanged();
 }
 
-void Table::first() {
+void Table::first()
+{
     requireActive("move");
     settle();
     resolve();
@@ -615,7 +679,8 @@ void Table::first() {
     moved();
 }
 
-void Table::last() {
+void Table::last()
+{
     requireActive("move");
     settle();
     resolve();
@@ -625,15 +690,18 @@ void Table::last() {
     moved();
 }
 
-void Table::next() {
+void Table::next()
+{
     moveBy(1);
 }
 
-void Table::prior() {
+void Table::prior()
+{
     moveBy(-1);
 }
 
-void Table::moveBy(int n) {
+void Table::moveBy(int n)
+{
     requireActive("move");
     settle();
     resolve();

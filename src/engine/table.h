@@ -49,7 +49,8 @@ private:
 };
 
 // What a cache of a table file's contents compares: two versions are equal while the file is
-// the same open file and nothing has been written to it through any table object since.
+// the same open file and nothing has been written to it since, through any table object or by
+// another program.
 class FileVersion final {
 public:
     bool operator==(const FileVersion& other) const;

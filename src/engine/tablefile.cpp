@@ -4,7 +4,9 @@
 #include "searchcopy.h"
 #include "sqlite.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -12,7 +14,8 @@
 
 namespace engine {
 
-static QByteArray createSql(const TableStructure& s) {
+static QByteArray createSql(const TableStructure& s)
+{
     // A single integer key becomes SQLite's row id, so finding a record by key is one lookup.
     const bool rowidKey = s.primaryKey.size() == 1 && s.indexOf(s.primaryKey[0]) >= 0 &&
                           s.fields[s.indexOf(s.primaryKey[0])].type == FieldType::Integer;
@@ -34,7 +37,8 @@ static QByteArray createSql(const TableStructure& s) {
     return sql + ')';
 }
 
-static QByteArray indexSql(const TableStructure& s, const IndexDef& index) {
+static QByteArray indexSql(const TableStructure& s, const IndexDef& index)
+{
     QByteArray sql = "CREATE INDEX " + sql::quotedName(index.name) + " ON records (";
     for (int i = 0; i < index.fields.size(); ++i) {
         const int at = s.indexOf(index.fields[i]);
@@ -52,7 +56,8 @@ static QByteArray indexSql(const TableStructure& s, const IndexDef& index) {
 }
 
 TableFileWriter::TableFileWriter(const QString& path, const TableStructure& structure, const QByteArray& password)
-    : m_path(path), m_tempPath(path + QStringLiteral(".part")), m_structure(structure) {
+    : m_path(path), m_tempPath(path + QStringLiteral(".part")), m_structure(structure)
+{
     if (structure.fields.isEmpty()) {
         throw Error(QStringLiteral("A table needs at least one field: %1").arg(path));
     }
@@ -79,14 +84,16 @@ TableFileWriter::TableFileWriter(const QString& path, const TableStructure& stru
     m_db->exec("BEGIN");
 }
 
-TableFileWriter::~TableFileWriter() {
+TableFileWriter::~TableFileWriter()
+{
     if (!m_committed) {
         m_db.reset();
         QFile::remove(m_tempPath);
     }
 }
 
-void TableFileWriter::append(const QList<Value>& record) {
+void TableFileWriter::append(const QList<Value>& record)
+{
     if (record.size() > m_structure.fields.size()) {
         throw Error(QStringLiteral("A record has more values than the table has fields: %1").arg(m_path));
     }
@@ -101,7 +108,8 @@ void TableFileWriter::append(const QList<Value>& record) {
     insert->step();
 }
 
-void TableFileWriter::commit() {
+void TableFileWriter::commit()
+{
     for (const IndexDef& index : m_structure.indexes) {
         m_db->exec(indexSql(m_structure, index).constData());
     }
@@ -110,18 +118,27 @@ void TableFileWriter::commit() {
     m_db.reset();
     {
         // The file must be complete on disk before its name takes the old file's place.
-        QFile file(m_tempPath);
-        if (!file.open(QIODevice::ReadWrite) || ::fsync(file.handle()) != 0) {
-            throw Error(QStringLiteral("Cannot write table file %1").arg(m_tempPath));
+        const int fd = ::open(QFile::encodeName(m_tempPath).constData(), O_RDWR);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        if (!synced) {
+            throw Error(sql::systemErrorKind(error), m_path,
+                        QStringLiteral("Cannot write table file %1: %2").arg(m_tempPath, qt_error_string(error)));
         }
     }
     if (std::rename(QFile::encodeName(m_tempPath).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        throw Error(QStringLiteral("Cannot put table file in place: %1").arg(m_path));
+        const int error = errno;
+        throw Error(sql::systemErrorKind(error), m_path,
+                    QStringLiteral("Cannot put table file in place: %1: %2").arg(m_path, qt_error_string(error)));
     }
     m_committed = true;
 }
 
-void createTableFile(const QString& path, const TableStructure& structure, const QByteArray& password) {
+void createTableFile(const QString& path, const TableStructure& structure, const QByteArray& password)
+{
     TableFileWriter writer(path, structure, password);
     writer.commit();
 }

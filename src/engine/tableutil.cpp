@@ -13,7 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <tuple>
 #include <unistd.h>
+#include <unordered_set>
+#include <vector>
 
 namespace engine {
 
@@ -31,6 +34,7 @@ Connection openConnection(const QString& path, int flags)
     Connection owned(db);
     if (rc != SQLITE_OK) {
         throw Error(
+            sql::errorKind(rc), path,
             QStringLiteral("Cannot open %1: %2").arg(path, db ? sql::lastError(db) : QStringLiteral("no memory")));
     }
     sqlite3_extended_result_codes(db, 1);
@@ -44,7 +48,8 @@ void exec(sqlite3* db, const QByteArray& sqlText)
     if (sqlite3_exec(db, sqlText.constData(), nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : "unknown error");
         sqlite3_free(message);
-        throw Error(QStringLiteral("%1 (%2)").arg(text, QString::fromUtf8(sqlText.left(60))));
+        throw Error(sql::errorKind(sqlite3_extended_errcode(db), sql::systemError(db)), sql::fileOf(db),
+                    QStringLiteral("%1 (%2)").arg(text, QString::fromUtf8(sqlText.left(60))));
     }
 }
 
@@ -54,11 +59,13 @@ void syncFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
     const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    const int error = errno;
     if (fd >= 0) {
         ::close(fd);
     }
     if (!ok) {
-        throw Error(QStringLiteral("Cannot write %1 to disk").arg(path));
+        throw Error(sql::systemErrorKind(error), path,
+                    QStringLiteral("Cannot write %1 to disk: %2").arg(path, qt_error_string(error)));
     }
 }
 
@@ -281,6 +288,7 @@ private:
 
 struct Salvage {
     qint64 copied = 0;
+    std::vector<qint64> read; // the row ids of every record read, copied or put aside
     QStringList findings;
     // Put in place only once the copy has passed its verification.
     std::unique_ptr<SideFile> keyViolations;
@@ -345,7 +353,16 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
     }
     for (const Object& o : objects) {
         if (o.type == "table" && o.name != "records" && !o.sql.toUpper().startsWith("CREATE VIRTUAL")) {
-            copyRows(live, db, o.name);
+            if (!o.name.startsWith("korvelin_copy_")) {
+                copyRows(live, db, o.name);
+                continue;
+            }
+            // Search copies only save time: those that cannot be read are made again when needed.
+            try {
+                copyRows(live, db, o.name);
+            } catch (const Error& e) {
+                result.findings << QStringLiteral("Search copies could not all be read: %1").arg(e.message());
+            }
         }
     }
 
@@ -369,6 +386,7 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
     // Column 0 is the row id, then the fields, then the two tests.
     const int misfitColumn = int(columns.size()) + 1;
     const auto take = [&](sql::Statement& row) {
+        result.read.push_back(row.columnInteger(0));
         if (sqlite3_column_int(row.handle(), misfitColumn) != 0) {
             problems.add(row.handle(), 1);
             return;
@@ -385,7 +403,7 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
         if ((rc & 0xff) == SQLITE_CONSTRAINT) {
             keyViolations.add(row.handle(), 1);
         } else if (rc != SQLITE_DONE) {
-            throw Error(QStringLiteral("Cannot write the rebuilt copy: %1").arg(sql::lastError(db)));
+            sql::raise(db, rc, QStringLiteral("Cannot write the rebuilt copy"));
         } else {
             ++result.copied;
         }
@@ -426,6 +444,44 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
     insert = {};
     exec(db, "COMMIT");
     return result;
+}
+
+// How many records a damaged table held, when counting its records failed: the row ids the
+// salvage read, with those that its indexes and search copies still name. Exact only when one of
+// its indexes could be read whole, as every record has an entry in each index.
+std::pair<qint64, bool> countDamaged(const QString& livePath, const std::vector<qint64>& read)
+{
+    std::unordered_set<qint64> rowids(read.begin(), read.end());
+    bool exact = false;
+    try {
+        Connection connection = openConnection(livePath, SQLITE_OPEN_READONLY);
+        sqlite3* live = connection.get();
+        QList<QByteArray> sources;
+        {
+            sql::Statement list(live, "SELECT type, name FROM sqlite_schema WHERE (type = 'index' AND tbl_name = "
+                                      "'records') OR (type = 'table' AND name LIKE 'korvelin\\_copy\\_%' ESCAPE "
+                                      "'\\')");
+            while (list.step()) {
+                const QByteArray name = sql::quotedName(list.column(1).toText());
+                sources.append(list.column(0).toText() == "index" ? "SELECT rowid FROM records INDEXED BY " + name
+                                                                  : "SELECT record FROM " + name);
+            }
+        }
+        for (const QByteArray& source : sources) {
+            try {
+                sql::Statement ids(live, source);
+                while (ids.step()) {
+                    rowids.insert(ids.columnInteger(0));
+                }
+                exact = exact || source.contains("INDEXED BY");
+            } catch (const Error&) {
+                // A damaged index or copy still gave the row ids read before the damage.
+            }
+        }
+    } catch (const Error&) {
+        // Nothing more could be counted than the records read.
+    }
+    return {qint64(rowids.size()), exact};
 }
 
 void vacuumInto(const QString& live, const QString& copy)
@@ -490,7 +546,9 @@ RebuildFiles rebuildFiles(const QString& path)
     return {beside("Rebuild"), beside("Backup"), beside("KEYVIOL"), beside("PROBLEM")};
 }
 
-RebuildResult rebuildTableFile(const QString& path)
+namespace {
+
+RebuildResult rebuild(const QString& path)
 {
     // Held for the whole rebuild: every table object open on the file shares this connection,
     // which reads the new file once it is in place.
@@ -514,6 +572,8 @@ RebuildResult rebuildTableFile(const QString& path)
                 removeFile(files.copy);
             }
         }
+        result.held = verification.records;
+        result.heldExact = verification.records >= 0;
         if (!copied) {
             salvage = salvageInto(file, files);
             result.salvaged = true;
@@ -521,6 +581,9 @@ RebuildResult rebuildTableFile(const QString& path)
             result.problems = salvage.problems->count();
             result.findings << salvage.findings;
             expected = salvage.copied;
+            if (!result.heldExact) {
+                std::tie(result.held, result.heldExact) = countDamaged(file, salvage.read);
+            }
         }
         verifyCopy(files.copy, *live, expected);
         if (result.salvaged) {
@@ -538,10 +601,39 @@ RebuildResult rebuildTableFile(const QString& path)
     } catch (const Error& e) {
         QFile::remove(files.copy);
         result.error = e.message();
+        result.errorKind = e.kind();
         return result;
     }
     live->reopen();
     result.rebuilt = true;
+    return result;
+}
+
+RebuildReports* g_reports = nullptr; // the innermost collector
+
+} // namespace
+
+RebuildReports::RebuildReports() : m_outer(g_reports)
+{
+    g_reports = this;
+}
+
+RebuildReports::~RebuildReports()
+{
+    g_reports = m_outer;
+}
+
+QList<RebuildReports::Report> RebuildReports::take()
+{
+    return std::exchange(m_reports, {});
+}
+
+RebuildResult rebuildTableFile(const QString& path)
+{
+    RebuildResult result = rebuild(path);
+    if (g_reports != nullptr) {
+        g_reports->m_reports.append({path, result});
+    }
     return result;
 }
 

@@ -3,6 +3,10 @@
 // Verifying and rebuilding one table file: the repair of a damaged table, and the last step of
 // every import of an update, which leaves each touched table freshly written and compact.
 
+#include "error.h"
+
+#include <algorithm>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -37,8 +41,21 @@ struct RebuildResult {
     qint64 records = 0;    // in the rebuilt table
     int keyViolations = 0;
     int problems = 0;
+    // The records the table held before, as far as a damaged table lets them be counted: -1
+    // when nothing could be counted, and only a lower bound unless `heldExact`. A salvage that
+    // could not read every record counts them from the table's indexes and search copies.
+    qint64 held = -1;
+    bool heldExact = false;
     QStringList findings; // what the verification of the table found
     QString error;        // why the table was not replaced
+    Error::Kind errorKind = Error::Kind::Other;
+
+    // Records the rebuilt table lacks (put aside into the key-violation and problem files, or
+    // lost with the pages they stood on); as far as they could be counted.
+    qint64 leftOut() const { return held < 0 ? 0 : std::max<qint64>(0, held - records); }
+    // True when records were left out, or may have been: the salvage could not read the whole
+    // table and its records could not all be counted.
+    bool lostRecords() const { return rebuilt && (leftOut() > 0 || (salvaged && !heldExact)); }
 };
 
 // Verifies the table, writes a fresh copy of it, verifies the copy and only then puts it in the
@@ -46,5 +63,28 @@ struct RebuildResult {
 // one from their next access. Throws Error as verifyTableFile does; every later failure leaves
 // the table file as it was and is told in the result.
 RebuildResult rebuildTableFile(const QString& path);
+
+// Collects the result of every rebuild of a table file made while it lives (the innermost, when
+// several live), so that a repair learns what each table lost from the rebuilds its steps make,
+// however many layers lie between.
+class RebuildReports final {
+public:
+    RebuildReports();
+    ~RebuildReports();
+    RebuildReports(const RebuildReports&) = delete;
+    RebuildReports& operator=(const RebuildReports&) = delete;
+
+    struct Report {
+        QString path; // the table file
+        RebuildResult result;
+    };
+    // The reports collected since the last take, in the order the rebuilds ended.
+    QList<Report> take();
+
+private:
+    friend RebuildResult rebuildTableFile(const QString& path);
+    RebuildReports* m_outer;
+    QList<Report> m_reports;
+};
 
 } // namespace engine

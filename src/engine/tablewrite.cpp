@@ -14,11 +14,13 @@ namespace engine {
 // ---------------------------------------------------------------------------------------------
 // Edits
 
-Table::State Table::state() const {
+Table::State Table::state() const
+{
     return m_state;
 }
 
-void Table::setBufferValue(int index, const Value& v) {
+void Table::setBufferValue(int index, const Value& v)
+{
     if (m_state != State::Edit && m_state != State::Insert) {
         throw Error(QStringLiteral("Table %1 is not in edit or insert state").arg(label()));
     }
@@ -36,7 +38,8 @@ void Table::setBufferValue(int index, const Value& v) {
     emit currentChanged();
 }
 
-void Table::edit() {
+void Table::edit()
+{
     requireWritable("edit");
     if (m_state == State::Edit || m_state == State::Insert) {
         return;
@@ -53,7 +56,8 @@ void Table::edit() {
     emit stateChanged();
 }
 
-void Table::append() {
+void Table::append()
+{
     requireWritable("append");
     settle();
     m_editRow = -1;
@@ -64,7 +68,8 @@ void Table::append() {
     emit currentChanged();
 }
 
-void Table::post() {
+void Table::post()
+{
     if (m_state != State::Edit && m_state != State::Insert) {
         return;
     }
@@ -107,7 +112,7 @@ void Table::post() {
             }
             write->step();
         } catch (const Error& e) {
-            throw Error(QStringLiteral("Cannot post to table %1: %2").arg(label(), e.message()));
+            throw Error(e, QStringLiteral("Cannot post to table %1: %2").arg(label(), e.message()));
         }
         if (m_state == State::Insert) {
             rowid = sqlite3_last_insert_rowid(m_db->handle());
@@ -132,7 +137,8 @@ void Table::post() {
     emit currentChanged();
 }
 
-void Table::cancel() {
+void Table::cancel()
+{
     if (m_state != State::Edit && m_state != State::Insert) {
         return;
     }
@@ -143,7 +149,8 @@ void Table::cancel() {
     emit currentChanged();
 }
 
-void Table::deleteRecord() {
+void Table::deleteRecord()
+{
     requireWritable("delete");
     if (m_state == State::Insert) {
         cancel();
@@ -174,7 +181,8 @@ void Table::deleteRecord() {
 // ---------------------------------------------------------------------------------------------
 // Import
 
-Table::MoveCounts Table::appendUpdateFrom(const Table& source) {
+Table::MoveCounts Table::appendUpdateFrom(const Table& source)
+{
     requireWritable("import into");
     source.requireActive("import from");
     if (source.m_db == m_db) {
@@ -258,7 +266,7 @@ Table::MoveCounts Table::appendUpdateFrom(const Table& source) {
                 ++(exists ? counts.updated : counts.appended);
             }
         } catch (const Error& e) {
-            throw Error(QStringLiteral("Cannot import into table %1: %2").arg(label(), e.message()));
+            throw Error(e, QStringLiteral("Cannot import into table %1: %2").arg(label(), e.message()));
         }
         read.reset();
         transaction.commit();

@@ -6,6 +6,7 @@
 
 #include "filter.h"
 #include "prompter.h"
+#include "usermessages.h"
 
 #include <exception>
 #include <utility>
@@ -50,7 +51,7 @@ public:
         try {
             m_restore();
         } catch (const std::exception& e) {
-            platform::prompter().error(e.what());
+            platform::prompter().error(data::userMessage(e));
         }
     }
     Restore(const Restore&) = delete;

@@ -6,6 +6,7 @@
 #include "prevprinter.h"
 #include "prompter.h"
 #include "screentext.h"
+#include "usermessages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -348,7 +349,7 @@ void TPreviewForm::printClick()
     try {
         PreviewPrinter->Print(this);
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
     PB1->update();
 }

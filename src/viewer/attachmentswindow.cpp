@@ -8,6 +8,7 @@
 #include "prompter.h"
 #include "screentext.h"
 #include "table.h"
+#include "usermessages.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -89,7 +90,7 @@ bool Tdokumenti::openTable()
         Table1.open();
         return true;
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
         return false;
     }
 }
@@ -117,7 +118,7 @@ void Tdokumenti::FormActivate()
         }
         showField("S1");
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
 }
 
@@ -131,7 +132,7 @@ void Tdokumenti::ListBox1Click()
     try {
         showField("S" + entry.mid(kEntryPrefix.size()));
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
 }
 
@@ -172,7 +173,7 @@ void Tdokumenti::SpeedButton6Click()
         }
         painter->end();
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
 }
 

@@ -9,6 +9,7 @@
 #include "richedit.h"
 #include "screentext.h"
 #include "table.h"
+#include "usermessages.h"
 #include "viewerwindow.h"
 
 #include <QGuiApplication>
@@ -85,7 +86,7 @@ void TForm5::showEvent(QShowEvent* event)
         DBRichEdit1->setAutoLoad(true);
         DBRichEdit1->loadBound();
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
     QDialog::showEvent(event);
 }
@@ -105,6 +106,6 @@ void TForm5::SpeedButton1Click()
         Form3->PreviewPrinter1->PrintRichEdit(DBRichEdit1);
         Form3->PreviewPrinter1->Preview();
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
 }

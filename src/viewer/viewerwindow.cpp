@@ -18,6 +18,7 @@
 #include "screentext.h"
 #include "statusbar.h"
 #include "table.h"
+#include "usermessages.h"
 #include "windows.h"
 
 #include <QApplication>
@@ -314,7 +315,7 @@ void TForm3::guarded(const std::function<void()>& step)
     try {
         step();
     } catch (const std::exception& e) {
-        platform::prompter().error(e.what());
+        platform::prompter().error(data::userMessage(e));
     }
 }
 

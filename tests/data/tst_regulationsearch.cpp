@@ -12,6 +12,7 @@
 #include "tables.h"
 #include "yuscii.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -267,6 +268,27 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, run("ZAKON", Scope::Titles));
         QCOMPARE(m_t->Zakoni.masterFields(), QByteArray());
         QCOMPARE(m_t->Zakoni.indexFieldNames(), QByteArray());
+    }
+
+    // Another program (here the sqlite3 tool) changes a title while the program runs: between the
+    // user's actions no table is held, so the tool's write goes through at once, and the next
+    // title search finds the new title, not the one its kept index remembers.
+    void titleChangedByAnotherProgram()
+    {
+        QCOMPARE(run(demo::FirstLawTitle, Scope::Titles).titles(), QByteArrayList{demo::FirstLawTitle});
+        QCoreApplication::processEvents(); // the search was the user's action; it is over
+        const auto sqlite3 = [&](const QByteArray& sql) {
+            QProcess tool;
+            tool.start(QStringLiteral("sqlite3"), {m_dir.filePath("Podatci/TB_Zakoni.db"), QString::fromLatin1(sql)});
+            QVERIFY2(tool.waitForFinished(10000), "the sqlite3 tool did not run");
+            QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        };
+        sqlite3("UPDATE records SET Naziv_zakona = 'Zakon o vodenim kolima' WHERE ID_ZAKONA = 1");
+        QCOMPARE(run("vodenim kolima", Scope::Titles).titles(), QByteArrayList{"Zakon o vodenim kolima"});
+        QVERIFY(run(demo::FirstLawTitle, Scope::Titles).hits.isEmpty());
+        QCoreApplication::processEvents();
+        sqlite3("UPDATE records SET Naziv_zakona = '" + QByteArray(demo::FirstLawTitle) + "' WHERE ID_ZAKONA = 1");
+        QCOMPARE(run(demo::FirstLawTitle, Scope::Titles).titles(), QByteArrayList{demo::FirstLawTitle});
     }
 };
 

@@ -7,6 +7,7 @@
 #include "table.h"
 #include "tablefile.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +21,16 @@ namespace {
 
 const char* Password = "lozinq";
 
-engine::TableStructure people() {
+// Picture bytes with zero bytes inside: a large value must come back byte for byte. The length is
+// the array's, so it cannot disagree with the literal.
+const char PictureBytes[] = "\x89PNG\r\n\x1a\n\0\0binary";
+QByteArray picture()
+{
+    return QByteArray(PictureBytes, sizeof PictureBytes - 1);
+}
+
+engine::TableStructure people()
+{
     return {{{"ID", FieldType::Integer, 0},
              {"NAME", FieldType::Text, 60},
              {"BG", FieldType::Text, 20},
@@ -41,7 +51,8 @@ class TestEngine : public QObject {
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
 
     // Opens a table object over one of this test's files, through the alias.
-    void openOn(Table& t, const char* file, bool caseInsensitive = false) {
+    void openOn(Table& t, const char* file, bool caseInsensitive = false)
+    {
         t.setDatabaseName("test");
         t.setTableName(QString::fromLatin1(file));
         t.setFiltered(true);
@@ -49,7 +60,8 @@ class TestEngine : public QObject {
         t.open();
     }
 
-    QList<qint64> ids(Table& t) {
+    QList<qint64> ids(Table& t)
+    {
         QList<qint64> out;
         for (t.first(); !t.eof(); t.next()) {
             out.append(t.field(0).asInteger());
@@ -58,11 +70,11 @@ class TestEngine : public QObject {
     }
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         QVERIFY(m_dir.isValid());
         engine::TableFileWriter w(path("People.db"), people(), Password);
-        const QByteArray picture("\x89PNG\r\n\x1a\n\0\0binary", 18);
-        w.append({1, "O'B", "1/2000", 5.0, "{\\rtf1 note}", picture});
+        w.append({1, "O'B", "1/2000", 5.0, "{\\rtf1 note}", picture()});
         w.append({2, "o'b", "1/2000", 12.0});
         w.append({3, "Zakon o {umama", "46/1991", 2005.0});
         w.append({4, "Zakon o [umama", "46/1991", 2005.5});
@@ -77,7 +89,8 @@ private slots:
     void cleanupTestCase() { engine::session().deleteAlias("TEST"); }
 
     // The templates of the windows' filter texts, with their blanks and quoting.
-    void filterTexts_data() {
+    void filterTexts_data()
+    {
         QTest::addColumn<QByteArray>("filter");
         QTest::addColumn<bool>("caseInsensitive");
         QTest::addColumn<QList<qint64>>("expected");
@@ -102,7 +115,8 @@ private slots:
         QTest::newRow("sql fragment is plain text") << QByteArray("NAME='x'' OR ''1''=''1'") << false << L{6};
         QTest::newRow("sql fragment finds nothing") << QByteArray("NAME='a'' OR 1=1 --'") << true << L{};
     }
-    void filterTexts() {
+    void filterTexts()
+    {
         QFETCH(QByteArray, filter);
         QFETCH(bool, caseInsensitive);
         QFETCH(QList<qint64>, expected);
@@ -115,7 +129,8 @@ private slots:
         QCOMPARE(t.recordCount(), 6);
     }
 
-    void badFilters_data() {
+    void badFilters_data()
+    {
         QTest::addColumn<QByteArray>("filter");
         QTest::newRow("unknown field") << QByteArray("NEMA='1'");
         QTest::newRow("no closing apostrophe") << QByteArray("NAME='abc");
@@ -126,7 +141,8 @@ private slots:
         QTest::newRow("memo field") << QByteArray("NOTE='x'");
         QTest::newRow("dangling and") << QByteArray("ID='1' AND");
     }
-    void badFilters() {
+    void badFilters()
+    {
         QFETCH(QByteArray, filter);
         Table t;
         openOn(t, "People.db");
@@ -137,7 +153,8 @@ private slots:
         QCOMPARE(ids(t), QList<qint64>{2});
     }
 
-    void quoting() {
+    void quoting()
+    {
         QCOMPARE(engine::quoted("O'B"), QByteArray("'O''B'"));
         QCOMPARE(engine::quoted(""), QByteArray("''"));
         Table t;
@@ -146,7 +163,8 @@ private slots:
         QCOMPARE(ids(t), QList<qint64>{6});
     }
 
-    void fieldsAndValues() {
+    void fieldsAndValues()
+    {
         Table t;
         openOn(t, "People.db");
         QCOMPARE(t.fieldCount(), 6);
@@ -161,7 +179,7 @@ private slots:
         QCOMPARE(t.fieldByName("DAN").asString(), QByteArray("2005.5"));
         t.setFilter("ID='1'");
         QCOMPARE(t.field(4).asString(), QByteArray("{\\rtf1 note}"));
-        QCOMPARE(t.field(5).asBytes(), QByteArray("\x89PNG\r\n\x1a\n\0\0binary", 18));
+        QCOMPARE(t.field(5).asBytes(), picture());
         t.setFilter("ID='5'");
         QVERIFY(t.field(3).isNull());
         QCOMPARE(t.field(3).asString(), QByteArray());
@@ -174,7 +192,8 @@ private slots:
         QCOMPARE(t.field(0).asInteger(), 0);
     }
 
-    void navigation() {
+    void navigation()
+    {
         Table t;
         openOn(t, "People.db");
         QCOMPARE(t.recNo(), 0);
@@ -209,7 +228,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, t.field(1)); // a closed table has no fields to read
     }
 
-    void masterDetail() {
+    void masterDetail()
+    {
         Table master;
         Table detail;
         openOn(master, "People.db");
@@ -242,7 +262,8 @@ private slots:
         QCOMPARE(detail.recordCount(), 6);
     }
 
-    void lookupRestores() {
+    void lookupRestores()
+    {
         Table master;
         Table detail;
         openOn(master, "People.db");
@@ -269,7 +290,8 @@ private slots:
 
     // Whether the filter applies is given back too, also when the lookup fails: a lookup that
     // switched filtering on does not leave a table filtered that was not, nor the other way round.
-    void lookupRestoresTheFilteringSwitch() {
+    void lookupRestoresTheFilteringSwitch()
+    {
         Table t;
         openOn(t, "People.db");
         const int all = t.recordCount();
@@ -302,7 +324,8 @@ private slots:
         QCOMPARE(t.recordCount(), selected);
     }
 
-    void editsAreDurable() {
+    void editsAreDurable()
+    {
         {
             Table t;
             openOn(t, "Empty.DB");
@@ -361,7 +384,8 @@ private slots:
         fresh.cancel();
     }
 
-    void readOnlyRefusesEdits() {
+    void readOnlyRefusesEdits()
+    {
         Table t;
         t.setReadOnly(true);
         openOn(t, "People.db");
@@ -371,7 +395,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, t.field(1).setAsString("x"));
     }
 
-    void writesShowInOtherObjects() {
+    void writesShowInOtherObjects()
+    {
         Table writer;
         Table reader;
         openOn(writer, "Empty.DB");
@@ -385,7 +410,8 @@ private slots:
         QCOMPARE(reader.recordCount(), 0);
     }
 
-    void passwordsAndAliases() {
+    void passwordsAndAliases()
+    {
         engine::Session& s = engine::session();
         QVERIFY(s.hasAlias("tEsT"));
         QVERIFY_THROWS_EXCEPTION(engine::Error, s.deleteAlias("NEMA"));
@@ -420,7 +446,8 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, missing.open());
     }
 
-    void notATableFile() {
+    void notATableFile()
+    {
         QFile junk(path("Junk.db"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("this is not a table");
@@ -431,7 +458,8 @@ private slots:
     }
 
     // The update's import: keys already there are updated, new ones appended, the rest stays.
-    void appendUpdate() {
+    void appendUpdate()
+    {
         engine::TableStructure shorter = people();
         shorter.fields.removeLast(); // the update's file lacks a field: it arrives empty
         shorter.indexes.clear();
@@ -462,7 +490,36 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(engine::Error, readOnly.appendUpdateFrom(source));
     }
 
-    void structureRoundTrip() {
+    // Between the user's actions the program holds no table: another program writes at once,
+    // without waiting, and what it wrote is what the table object reads next.
+    void anotherProgramWritesBetweenActions()
+    {
+        QVERIFY(QFile::copy(path("People.db"), path("Shared.db")));
+        Table t;
+        openOn(t, "Shared.db");
+        QCOMPARE(t.field(1).asString(), QByteArray("O'B"));
+        QCOMPARE(t.recordCount(), 6);
+        const engine::FileVersion read = t.fileVersion();
+        QVERIFY(t.fileVersion() == read);
+        QCoreApplication::processEvents(); // the action that read is over
+
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open_v2(qPrintable(path("Shared.db")), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "UPDATE records SET NAME = 'promenjen' WHERE ID = 1", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "INSERT INTO records (ID, NAME) VALUES (7, 'sedmi')", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(other);
+
+        QCOMPARE(t.recordCount(), 7);
+        QCOMPARE(t.field(1).asString(), QByteArray("promenjen"));
+        t.last();
+        QCOMPARE(t.field(1).asString(), QByteArray("sedmi"));
+        QVERIFY(!(t.fileVersion() == read)); // what is kept of the file's contents is read again
+    }
+
+    void structureRoundTrip()
+    {
         Table t;
         openOn(t, "People.db");
         QCOMPARE(t.structure(), people());

@@ -1,0 +1,96 @@
+// What the user is told of an engine failure: in the program's 7-bit code, in two lines, naming
+// the file and saying what to do, by the kind of failure; never the engine's own English text.
+
+#include "error.h"
+#include "usermessages.h"
+
+#include <QTest>
+#include <stdexcept>
+
+using engine::Error;
+using Kind = engine::Error::Kind;
+
+Q_DECLARE_METATYPE(engine::Error::Kind)
+
+class TestUserMessages : public QObject {
+    Q_OBJECT
+
+private slots:
+    void eachKind_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QByteArray>("told");
+        QTest::newRow("missing") << Kind::Missing << QByteArray("ne postoji u folderu Podatci");
+        QTest::newRow("no table") << Kind::NotATable << QByteArray("nije tabela programa");
+        QTest::newRow("password") << Kind::Password << QByteArray("drugom lozinkom");
+        QTest::newRow("damaged") << Kind::Damaged << QByteArray("\"Popravka\" na kartici Pode{avanja");
+        QTest::newRow("fields") << Kind::Fields << QByteArray("(polje BG)");
+        QTest::newRow("disk full") << Kind::DiskFull << QByteArray("Oslobodite prostor na disku");
+        QTest::newRow("read-only") << Kind::ReadOnly << QByteArray("prava pristupa folderu Podatci");
+        QTest::newRow("locked") << Kind::Locked << QByteArray("koristi je drugi program");
+        QTest::newRow("other") << Kind::Other << QByteArray("Popravka");
+    }
+    void eachKind()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QByteArray, told);
+        const Error e(kind, QStringLiteral("/home/korisnik/korvelin/Podatci/TB_Zakoni.db"),
+                      QStringLiteral("Table access failed: database disk image is malformed"), "BG");
+        const QByteArray message = data::userMessage(e);
+        QVERIFY2(message.contains(told), message.constData());
+        QVERIFY2(message.contains("TB_Zakoni.db"), message.constData());
+        QVERIFY2(!message.contains("/home"), "the file is named, not its whole path");
+        QVERIFY(!message.contains("malformed"));
+        const QList<QByteArray> lines = message.split('\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[0].endsWith('\r'));
+        QVERIFY(lines[1].size() > 10); // what to do
+        QVERIFY(std::all_of(message.begin(), message.end(), [](char c) { return uchar(c) < 0x80; }));
+    }
+
+    // Without a file the message still reads as a sentence, with no gap where the name would be.
+    void withoutAFile()
+    {
+        for (const Kind kind : {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields,
+                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Other}) {
+            const QByteArray message = data::userMessage(Error(kind, QString(), QStringLiteral("x")));
+            QVERIFY2(!message.contains("  ") && !message.contains(" ."), message.constData());
+            QCOMPARE(message.count("\r\n"), 1);
+        }
+    }
+
+    void fromAnyFailure()
+    {
+        const Error engineError(Kind::Locked, QStringLiteral("TB_link.db"), QStringLiteral("database is locked"));
+        const std::exception& asException = engineError;
+        QCOMPARE(data::userMessage(asException), data::userMessage(engineError));
+        QCOMPARE(data::userMessage(std::runtime_error("Gre{ka pri {tampanju")), QByteArray("Gre{ka pri {tampanju"));
+    }
+
+    // When the repair itself fails on a table, the repair is not what to try.
+    void repairFailure()
+    {
+        for (const Kind kind : {Kind::Damaged, Kind::Other}) {
+            const QByteArray told =
+                data::repairFailureMessage(Error(kind, QStringLiteral("Podatci/TB_Ugovori.db"), QStringLiteral("x")));
+            QVERIFY2(told.contains("TB_Ugovori.db") && !told.contains("Popravka"), told.constData());
+            QVERIFY(told.contains("rezervne kopije"));
+            QCOMPARE(told.count("\r\n"), 1);
+        }
+        const Error full(Kind::DiskFull, QStringLiteral("TB_Ugovori.db"), QStringLiteral("x"));
+        QCOMPARE(data::repairFailureMessage(full), data::userMessage(full));
+    }
+
+    // A failure told again with more context keeps what it was and where.
+    void contextKeepsTheKind()
+    {
+        const Error cause(Kind::DiskFull, QStringLiteral("TB_Korisnicki.db"), QStringLiteral("disk full"));
+        const Error told(cause, QStringLiteral("Cannot post to table KorisnickiUgovori: disk full"));
+        QCOMPARE(told.kind(), Kind::DiskFull);
+        QCOMPARE(told.file(), QStringLiteral("TB_Korisnicki.db"));
+        QCOMPARE(data::userMessage(told), data::userMessage(cause));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUserMessages)
+#include "tst_usermessages.moc"
