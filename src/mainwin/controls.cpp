@@ -119,7 +119,7 @@ public:
     // Owned by the header: it goes before the model, whose end resets it, and takes the
     // connections along.
     ContentWidths(QTreeWidget* list, int stretchColumn)
-        : QObject(list->header()), m_list(list), m_stretch(stretchColumn)
+        : QObject(list->header()), m_list(list), m_viewport(list->viewport()), m_stretch(stretchColumn)
     {
         QHeaderView* header = list->header();
         header->setStretchLastSection(false);
@@ -145,7 +145,7 @@ public:
         // the sort image widens one.
         connect(model, &QAbstractItemModel::headerDataChanged, this, &ContentWidths::apply);
         list->installEventFilter(this);
-        list->viewport()->installEventFilter(this);
+        m_viewport->installEventFilter(this);
         restart();
     }
 
@@ -157,7 +157,7 @@ protected:
     {
         if (watched == m_list && event->type() == QEvent::FontChange) {
             restart();
-        } else if (watched == m_list->viewport() && event->type() == QEvent::Resize) {
+        } else if (watched == m_viewport && event->type() == QEvent::Resize) {
             apply();
         }
         return false;
@@ -216,6 +216,9 @@ private:
     }
 
     QTreeWidget* m_list;
+    // Compared by address only: the filter still sees events while the list is being destroyed,
+    // when it can no longer be asked for its viewport.
+    QWidget* m_viewport;
     int m_stretch;
     QList<int> m_widest;
     QList<QSet<QString>> m_seen;

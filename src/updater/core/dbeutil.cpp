@@ -25,7 +25,7 @@ QString TDBEUtil::tableFile(const engine::Table& table)
         }
     }
     if (path.isEmpty()) {
-        throw engine::Error(QStringLiteral("Table does not exist: %1").arg(name));
+        throw engine::Error(engine::Error::Kind::Missing, name, QStringLiteral("Table does not exist: %1").arg(name));
     }
     return path;
 }
