@@ -138,8 +138,9 @@ QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
                                                   "delovi programa kojima je potrebna ne}e raditi:"
                                                 : "Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa "
                                                   "delovi programa kojima su potrebne ne}e raditi:";
-    return head + "\r\n" + reasons.join("\r\n") +
-           "\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje ponovo "
+    // A blank line between the tables: each one's what and what to do read as one.
+    return head + "\r\n\r\n" + reasons.join("\r\n\r\n") +
+           "\r\n\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje ponovo "
            "pokrenite program.";
 }
 
