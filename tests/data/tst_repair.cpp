@@ -7,6 +7,7 @@
 #include "repair.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "tabledump.h"
 #include "tableutil.h"
 
 #include <QCryptographicHash>
@@ -15,7 +16,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sqlite3.h>
 
 using engine::Table;
 
@@ -30,38 +30,12 @@ QByteArray digest(const QString& path)
                                        : QByteArray();
 }
 
-// The leaf pages of a table file's records, as another program reads them.
-QList<int> recordLeaves(const QString& path, int* pageSize)
-{
-    QList<int> pages;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = 'records' AND pagetype = 'leaf' ORDER BY pageno", -1,
-                       &st, nullptr);
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        pages.append(sqlite3_column_int(st, 0));
-    }
-    sqlite3_finalize(st);
-    sqlite3_prepare_v2(db, "PRAGMA page_size", -1, &st, nullptr);
-    *pageSize = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 4096;
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return pages;
-}
-
 // Overwrites `count` leaf pages in the middle of the table's records, as a failing disk would.
 void damageMiddle(const QString& path, int count)
 {
-    int pageSize = 0;
-    const QList<int> leaves = recordLeaves(path, &pageSize);
+    const QList<int> leaves = tabletest::leafPages(path, "records");
     QVERIFY(leaves.size() >= count);
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    for (const int page : leaves.mid((leaves.size() - count) / 2, count)) {
-        QVERIFY(f.seek(qint64(page - 1) * pageSize));
-        QCOMPARE(f.write(QByteArray(pageSize, '\xa5')), qint64(pageSize));
-    }
+    tabletest::damagePages(path, leaves.mid((leaves.size() - count) / 2, count));
 }
 
 int recordCount(const char* table)
@@ -90,10 +64,7 @@ class TestRepair : public QObject {
     {
         const QString program = QDir(m_dir.path()).filePath(QStringLiteral("c%1").arg(++m_round));
         m_data = QDir(program).filePath(QStringLiteral("Podatci"));
-        QVERIFY(QDir().mkpath(m_data));
-        for (const QFileInfo& f : QDir(m_pristine).entryInfoList(QDir::Files)) {
-            QVERIFY(QFile::copy(f.filePath(), QDir(m_data).filePath(f.fileName())));
-        }
+        tabletest::copyFiles(m_pristine, m_data);
         data::setUpSession(program);
     }
 

@@ -12,6 +12,7 @@
 #include "session.h"
 #include "sessionsetup.h"
 #include "table.h"
+#include "tabledump.h"
 #include "tablefile.h"
 #include "tables.h"
 #include "usermessages.h"
@@ -45,32 +46,10 @@ public:
     OtherProgram& operator=(const OtherProgram&) = delete;
 
     int exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr); }
-    QList<int> ints(const char* sql)
-    {
-        QList<int> out;
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(m_db, sql, -1, &st, nullptr);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            out.append(sqlite3_column_int(st, 0));
-        }
-        sqlite3_finalize(st);
-        return out;
-    }
 
 private:
     sqlite3* m_db = nullptr;
 };
-
-// Overwrites pages of a file with bytes that are no page at all, as a failing disk leaves them.
-void damagePages(const QString& path, const QList<int>& pages, int pageSize)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadWrite));
-    for (const int page : pages) {
-        QVERIFY(f.seek(qint64(page - 1) * pageSize));
-        QCOMPARE(f.write(QByteArray(pageSize, '\xa5')), qint64(pageSize));
-    }
-}
 
 } // namespace
 
@@ -89,10 +68,7 @@ class TestFaults : public QObject {
     {
         const QString program = QDir(m_dir.path()).filePath(QStringLiteral("c%1").arg(++m_round));
         m_data = QDir(program).filePath(QStringLiteral("Podatci"));
-        QVERIFY(QDir().mkpath(m_data));
-        for (const QFileInfo& f : QDir(m_pristine).entryInfoList(QDir::Files)) {
-            QVERIFY(QFile::copy(f.filePath(), QDir(m_data).filePath(f.fileName())));
-        }
+        tabletest::copyFiles(m_pristine, m_data);
         data::setUpSession(program);
     }
 
@@ -175,15 +151,9 @@ private slots:
     void tableDamagedInTheMiddle()
     {
         freshCollection();
-        QList<int> leaves;
-        int pageSize = 0;
-        {
-            OtherProgram db(file("TB_Zakoni.db"));
-            leaves = db.ints("SELECT pageno FROM dbstat WHERE name = 'records' AND pagetype = 'leaf' ORDER BY pageno");
-            pageSize = db.ints("PRAGMA page_size").value(0);
-        }
+        const QList<int> leaves = tabletest::leafPages(file("TB_Zakoni.db"), "records");
         QVERIFY(leaves.size() > 20);
-        damagePages(file("TB_Zakoni.db"), leaves.mid(leaves.size() / 2 - 4, 8), pageSize);
+        tabletest::damagePages(file("TB_Zakoni.db"), leaves.mid(leaves.size() / 2 - 4, 8));
         Table t;
         QVERIFY(!openFailure(t, "TB_Zakoni.db"));
         try {

@@ -1,7 +1,9 @@
 #include "tabledump.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -127,21 +129,52 @@ QList<int> leafPages(const QString& path, const QByteArray& name)
     return pages;
 }
 
+namespace {
+
+int pageSize(const QString& path)
+{
+    const Db db(path);
+    sqlite3_stmt* st = db.prepare("PRAGMA page_size");
+    const int size = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : 4096;
+    sqlite3_finalize(st);
+    return size;
+}
+
+void overwritePages(const QString& path, const QList<int>& pages, char byte)
+{
+    const int size = pageSize(path);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite)) {
+        throw std::runtime_error("cannot damage " + path.toStdString());
+    }
+    for (const int page : pages) {
+        if (!f.seek(qint64(page - 1) * size) || f.write(QByteArray(size, byte)) != size) {
+            throw std::runtime_error("cannot damage " + path.toStdString());
+        }
+    }
+}
+
+} // namespace
+
 void zeroPage(const QString& path, int page)
 {
-    int pageSize = 4096;
-    {
-        const Db db(path);
-        sqlite3_stmt* st = db.prepare("PRAGMA page_size");
-        if (sqlite3_step(st) == SQLITE_ROW) {
-            pageSize = sqlite3_column_int(st, 0);
-        }
-        sqlite3_finalize(st);
+    overwritePages(path, {page}, '\0');
+}
+
+void damagePages(const QString& path, const QList<int>& pages)
+{
+    overwritePages(path, pages, '\xa5');
+}
+
+void copyFiles(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to)) {
+        throw std::runtime_error("cannot make " + to.toStdString());
     }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite) || !f.seek(qint64(page - 1) * pageSize) ||
-        f.write(QByteArray(pageSize, '\0')) != pageSize) {
-        throw std::runtime_error("cannot damage " + path.toStdString());
+    for (const QFileInfo& f : QDir(from).entryInfoList(QDir::Files)) {
+        if (!QFile::copy(f.filePath(), QDir(to).filePath(f.fileName()))) {
+            throw std::runtime_error("cannot copy " + f.filePath().toStdString());
+        }
     }
 }
 

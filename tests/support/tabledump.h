@@ -24,5 +24,12 @@ int rootPage(const QString& path, const QByteArray& name);
 QList<int> leafPages(const QString& path, const QByteArray& name);
 // Overwrites one whole page (counted from 1) of the file with zeros.
 void zeroPage(const QString& path, int page);
+// Overwrites whole pages (counted from 1) with bytes that are no page at all, as a failing disk
+// leaves them.
+void damagePages(const QString& path, const QList<int>& pages);
+
+// Copies the files of one folder into another, made when missing (a fresh copy of a generated
+// collection for each test, so what one test damages does not reach the next).
+void copyFiles(const QString& from, const QString& to);
 
 } // namespace tabletest
