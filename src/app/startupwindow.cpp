@@ -192,7 +192,8 @@ void TForm2::readDataVersion()
     bool readable = false;
     ff = listfiles::load(path, &readable);
     if (!readable) {
-        platform::prompter().error("Cannot open file " + path.toLocal8Bit());
+        platform::prompter().error("Datoteka " + path.toLocal8Bit() +
+                                   " ne mo`e da se pro~ita.\r\nProverite prava pristupa folderu programa.");
         return;
     }
     appvalues::DataVersion = configfile::dataVersion(ff);

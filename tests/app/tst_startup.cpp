@@ -58,6 +58,7 @@ private slots:
     void installerRegistersTheEngine();
     void missingInstallerIsReported();
     void faultyConfigDoesNotStopStartup();
+    void unreadableConfigIsToldInSerbian();
     void listFilesKeepTheirLines();
     void failedSaveOnClosingNamesFileAndReason();
     void clickBeforeTheBarIsFullWaits();
@@ -236,6 +237,21 @@ void TestStartup::faultyConfigDoesNotStopStartup()
     // What could be read is kept; what could not takes its default, never 0.
     QCOMPARE(listfiles::load(program.path("korvelin.cfg")),
              (QByteArrayList{"4", "0", "Koristi proxy", "proxy.lan", "3128", "11", "16", "14", "9/12/2019", ""}));
+}
+
+// A configuration file that cannot be read (here a folder stands in its place, which stops root
+// too) is told by its name, in the program's language; the program still starts.
+void TestStartup::unreadableConfigIsToldInSerbian()
+{
+    ProgramFixture program(5);
+    QVERIFY(QDir().mkpath(program.path("korvelin.cfg")));
+    program.start();
+    QVERIFY(program.runMainWindow([&] { QVERIFY(program.form1->isVisible()); }));
+    const QList<testsupport::Prompt>& asked = program.prompter.asked();
+    QVERIFY(!asked.isEmpty());
+    QCOMPARE(asked.first().kind, testsupport::Prompt::Error);
+    QVERIFY(asked.first().text.startsWith("Datoteka "));
+    QVERIFY(asked.first().text.contains("korvelin.cfg ne mo`e da se pro~ita."));
 }
 
 void TestStartup::listFilesKeepTheirLines()
