@@ -9,6 +9,7 @@
 #include <climits>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -164,8 +165,22 @@ protected:
     }
 
 private:
+    int lettersWidth(const QFontMetrics& metrics, const QString& text)
+    {
+        int width = 0;
+        for (const QChar ch : text) {
+            auto it = m_letterWidths.constFind(ch);
+            if (it == m_letterWidths.cend()) {
+                it = m_letterWidths.insert(ch, metrics.horizontalAdvance(ch));
+            }
+            width += *it;
+        }
+        return width;
+    }
+
     void restart()
     {
+        m_letterWidths.clear(); // the font may have changed
         m_widest = QList<int>(m_list->columnCount(), 0);
         m_seen = QList<QSet<QString>>(m_list->columnCount());
         measure(0, m_list->topLevelItemCount() - 1);
@@ -187,6 +202,12 @@ private:
                 const QString text = item->text(c);
                 if (!text.isEmpty() && !m_seen[c].contains(text)) {
                     m_seen[c].insert(text);
+                    // Laying a text out costs far more than adding up its letters' widths, which
+                    // kerning only narrows: only a text whose letters are wider than the widest
+                    // yet is laid out.
+                    if (lettersWidth(metrics, text) <= m_widest[c]) {
+                        continue;
+                    }
                     if (const int width = metrics.horizontalAdvance(text); width > m_widest[c]) {
                         m_widest[c] = width;
                         grew = true;
@@ -222,6 +243,7 @@ private:
     int m_stretch;
     QList<int> m_widest;
     QList<QSet<QString>> m_seen;
+    QHash<QChar, int> m_letterWidths;
 };
 
 } // namespace
