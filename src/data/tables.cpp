@@ -126,8 +126,9 @@ QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
     QSet<QByteArray> named;
     QByteArrayList reasons;
     for (const OpenFailure& f : failures) {
-        if (!named.contains(messageFileName(f.error.file()).toLower())) {
-            named.insert(messageFileName(f.error.file()).toLower());
+        const QByteArray key = messageFileName(f.error.file()).toLower();
+        if (!named.contains(key)) {
+            named.insert(key);
             reasons << userMessage(f.error);
         }
     }
