@@ -90,8 +90,7 @@ Outcome run(const std::function<bool(const QByteArray&)>& rebuild, const std::fu
             rebuilt = rebuild(step.table);
         } catch (const engine::Error& e) {
             // Named by the step's table when the failure names no file.
-            outcome.reason = data::repairFailureMessage(
-                e.file().isEmpty() ? engine::Error(e.kind(), QString::fromLatin1(step.table + ".db"), e.message()) : e);
+            outcome.reason = data::repairFailureMessage(e.namingFile(QString::fromLatin1(step.table + ".db")));
         } catch (const std::exception&) {
             rebuilt = false;
         }

@@ -104,7 +104,7 @@ QList<OpenFailure> MainTables::openEach()
             const QString file = collectionFileName(*t);
             const bool same =
                 e.file().isEmpty() || QFileInfo(e.file()).fileName().compare(file, Qt::CaseInsensitive) == 0;
-            m_openFailures.append({t, engine::Error(e.kind(), same ? file : e.file(), e.message())});
+            m_openFailures.append({t, same ? e.withFile(file) : e});
         }
     }
     return m_openFailures;

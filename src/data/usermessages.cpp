@@ -72,6 +72,12 @@ QByteArray userMessage(const engine::Error& e)
         what = table + " je zauzeta: koristi je drugi program.";
         todo = "Poku{ajte ponovo kada drugi program zavr{i.";
         break;
+    case Kind::Io:
+        what = (name.isEmpty() ? QByteArray("Disk") : "Datoteka " + name) +
+               " ne mo`e da se pro~ita ili upi{e: disk je prijavio gre{ku.";
+        todo = "Proverite disk (ili mre`nu vezu, ako je folder " + folderName(e.file()) +
+               " na mre`i) i poku{ajte ponovo.";
+        break;
     case Kind::Other:
         what =
             name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";

@@ -22,6 +22,7 @@ public:
         DiskFull,  // a write found no room on the disk
         ReadOnly,  // the file or its folder may not be written
         Locked,    // another program holds the file
+        Io,        // the disk failed to read or write (a failing disk, a lost network share)
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}
@@ -33,6 +34,16 @@ public:
     }
     // The same failure told with more context (what was being done when it happened).
     Error(const Error& cause, const QString& message) : Error(cause.m_kind, cause.m_file, message, cause.m_field) {}
+
+    // The same failure told of `file`: its kind, text and field stay.
+    Error withFile(const QString& file) const
+    {
+        Error named(*this);
+        named.m_file = file;
+        return named;
+    }
+    // The same failure, told of `file` when it names no file itself.
+    Error namingFile(const QString& file) const { return m_file.isEmpty() ? withFile(file) : *this; }
 
     QString message() const { return QString::fromStdString(what()); }
     Kind kind() const { return m_kind; }

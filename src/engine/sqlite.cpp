@@ -26,8 +26,13 @@ Error::Kind errorKind(int rc, int osError)
         return Error::Kind::DiskFull;
     case SQLITE_READONLY:
     case SQLITE_PERM:
-    case SQLITE_CANTOPEN: // the file is there (that is checked first), but may not be opened
         return Error::Kind::ReadOnly;
+    case SQLITE_CANTOPEN: {
+        // The file is there (that is checked first), but may not be opened: the system's error
+        // tells whether for want of permission or because the disk failed.
+        const Error::Kind kind = systemErrorKind(osError);
+        return kind == Error::Kind::Other || kind == Error::Kind::Missing ? Error::Kind::ReadOnly : kind;
+    }
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
         return Error::Kind::Locked;
@@ -38,8 +43,15 @@ Error::Kind errorKind(int rc, int osError)
             return Error::Kind::Damaged;
         }
         // SQLite calls only a write that stopped short a full disk; one that failed outright
-        // tells why through the system's error (no space, a quota, a file size limit).
-        return systemErrorKind(osError) == Error::Kind::DiskFull ? Error::Kind::DiskFull : Error::Kind::Other;
+        // tells why through the system's error (no space, a quota, a file size limit, no
+        // permission); any other is the disk's own failure.
+        switch (const Error::Kind kind = systemErrorKind(osError)) {
+        case Error::Kind::DiskFull:
+        case Error::Kind::ReadOnly:
+            return kind;
+        default:
+            return Error::Kind::Io;
+        }
     default:
         return Error::Kind::Other;
     }
@@ -58,6 +70,8 @@ Error::Kind systemErrorKind(int error)
         return Error::Kind::ReadOnly;
     case ENOENT:
         return Error::Kind::Missing;
+    case EIO:
+        return Error::Kind::Io;
     default:
         return Error::Kind::Other;
     }

@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("disk full") << Kind::DiskFull << QByteArray("Oslobodite prostor na disku");
         QTest::newRow("read-only") << Kind::ReadOnly << QByteArray("prava pristupa folderu Podatci");
         QTest::newRow("locked") << Kind::Locked << QByteArray("koristi je drugi program");
+        QTest::newRow("disk error") << Kind::Io << QByteArray("disk je prijavio gre{ku");
         QTest::newRow("other") << Kind::Other << QByteArray("Popravka");
     }
     void eachKind()
@@ -52,11 +53,26 @@ private slots:
     void withoutAFile()
     {
         for (const Kind kind : {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields,
-                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Other}) {
+                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other}) {
             const QByteArray message = data::userMessage(Error(kind, QString(), QStringLiteral("x")));
             QVERIFY2(!message.contains("  ") && !message.contains(" ."), message.constData());
             QCOMPARE(message.count("\r\n"), 1);
         }
+    }
+
+    // A failure told of another file keeps what it was: the differing field is still named.
+    void toldOfAnotherFile()
+    {
+        const Error e(Kind::Fields, QString(), QStringLiteral("Field 4 is NAZIV, not Naziv_zakona"), "Naziv_zakona");
+        const Error named = e.namingFile(QStringLiteral("TB_Zakoni.db"));
+        QCOMPARE(named.kind(), Kind::Fields);
+        QCOMPARE(named.field(), QByteArray("Naziv_zakona"));
+        QCOMPARE(named.message(), e.message());
+        QVERIFY(data::userMessage(named).contains("Tabela TB_Zakoni.db nema polja kakva program o~ekuje (polje "
+                                                  "Naziv_zakona)."));
+        // A failure that names its file already keeps it.
+        QCOMPARE(named.namingFile(QStringLiteral("TB_Brojevi.db")).file(), QStringLiteral("TB_Zakoni.db"));
+        QCOMPARE(named.withFile(QStringLiteral("TB_Brojevi.db")).field(), QByteArray("Naziv_zakona"));
     }
 
     void fromAnyFailure()

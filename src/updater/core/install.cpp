@@ -84,20 +84,6 @@ engine::Table* targetAmong(data::MainTables& tables, engine::Table& attachments,
     throw engine::Error(QStringLiteral("No table object %1").arg(QLatin1String(row.target)));
 }
 
-namespace {
-
-// The failure of a row, naming the file it concerns: the engine's own when it names one, else
-// the file of the step that failed.
-engine::Error naming(const engine::Error& e, const QString& file)
-{
-    if (!e.file().isEmpty() || file.isEmpty()) {
-        return e;
-    }
-    return engine::Error(e.kind(), file, e.message());
-}
-
-} // namespace
-
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps)
 {
     InstallResult result;
@@ -155,7 +141,8 @@ InstallResult installTables(const QString& extractionFolder, const InstallSteps&
             }
         } catch (const engine::Error& e) {
             result.importFailed = true;
-            result.error = naming(e, current);
+            // Named by the step's file when the engine's failure names none.
+            result.error = current.isEmpty() ? e : e.namingFile(current);
             result.failure = e.message();
             break;
         }

@@ -156,7 +156,7 @@ void Tupdater::reopenTables()
         } catch (const engine::Error& e) {
             // The others are still opened; the first failure is told, naming its table.
             if (!first) {
-                first = e.file().isEmpty() ? engine::Error(e.kind(), t->tableName(), e.message()) : e;
+                first = e.namingFile(t->tableName());
             }
         }
     }
