@@ -75,8 +75,8 @@ QByteArray userMessage(const engine::Error& e)
     case Kind::Io:
         what = (name.isEmpty() ? QByteArray("Disk") : "Datoteka " + name) +
                " ne mo`e da se pro~ita ili upi{e: disk je prijavio gre{ku.";
-        todo = "Proverite disk (ili mre`nu vezu, ako je folder " + folderName(e.file()) +
-               " na mre`i) i poku{ajte ponovo.";
+        todo =
+            "Proverite disk (ili mre`nu vezu, ako je folder " + folderName(e.file()) + " na mre`i) i poku{ajte ponovo.";
         break;
     case Kind::Other:
         what =

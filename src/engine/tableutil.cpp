@@ -3,6 +3,7 @@
 #include "error.h"
 #include "session.h"
 #include "sqlite.h"
+#include "table.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -611,6 +612,46 @@ RebuildResult rebuild(const QString& path)
 
 RebuildReports* g_reports = nullptr; // the innermost collector
 
+const char* const JournalSuffix = "-journal";
+
+bool isTableFile(const QString& name)
+{
+    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
+}
+
+// The rebuild's own files are tables too, by their names; only the live tables are rolled back
+// and have rebuild files of their own.
+bool isRebuildFile(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString stem = info.dir().filePath(info.completeBaseName());
+    for (const QString& kind : {QStringLiteral(".Rebuild"), QStringLiteral(".Backup"), QStringLiteral(".KEYVIOL"),
+                                QStringLiteral(".PROBLEM")}) {
+        if (stem.endsWith(kind, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A journal without its header's mark: empty, or its first bytes still zero.
+bool holdsNothing(const QString& journal)
+{
+    QFile f(journal);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray header = f.read(8);
+    return header.count('\0') == header.size();
+}
+
+void removeInto(const QString& path, QStringList& removed)
+{
+    if (QFileInfo::exists(path) && QFile::remove(path)) {
+        removed << QFileInfo(path).fileName();
+    }
+}
+
 } // namespace
 
 RebuildReports::RebuildReports() : m_outer(g_reports)
@@ -635,6 +676,49 @@ RebuildResult rebuildTableFile(const QString& path)
         g_reports->m_reports.append({path, result});
     }
     return result;
+}
+
+QStringList clearRebuildLeftovers(const QString& dataFolder)
+{
+    QStringList removed;
+    const QDir data(dataFolder);
+    const QStringList names =
+        dataFolder.isEmpty() ? QStringList() : data.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QString path = data.filePath(name);
+        if (!isTableFile(name) || isRebuildFile(path)) {
+            continue;
+        }
+        const RebuildFiles files = rebuildFiles(path);
+        removeInto(files.copy, removed);
+        removeInto(files.copy + QLatin1String(JournalSuffix), removed);
+        // A salvage writes the records it puts aside under these names until it is complete.
+        removeInto(files.keyViolations + QStringLiteral(".part"), removed);
+        removeInto(files.problems + QStringLiteral(".part"), removed);
+
+        const QString journal = path + QLatin1String(JournalSuffix);
+        if (!QFileInfo::exists(journal)) {
+            continue;
+        }
+        try {
+            Table table;
+            table.setTableName(path);
+            table.open();
+        } catch (const Error&) {
+            // A table that does not open is left to the program's own opening, which tells why.
+            continue;
+        }
+        // The engine played a journal that held the table's old pages back into it and removed it.
+        // One that stays was cut short before the table itself was written to (the journal is
+        // marked valid only once it is on disk, before the first write to the table), so it holds
+        // nothing to play back.
+        if (!QFileInfo::exists(journal)) {
+            removed << QFileInfo(journal).fileName();
+        } else if (holdsNothing(journal)) {
+            removeInto(journal, removed);
+        }
+    }
+    return removed;
 }
 
 } // namespace engine

@@ -35,6 +35,15 @@ struct RebuildFiles {
 };
 RebuildFiles rebuildFiles(const QString& path);
 
+// Removes what a rebuild or a table write cut short (a crash, a kill, a power cut) left in the
+// data folder `dataFolder`: beside each table, the copy a rebuild was writing and its journal and
+// the partly written files of records a salvage put aside; and a table whose write was cut short
+// has its journal played back (opening the file does it), so no one reads it half written. What a
+// finished rebuild keeps (the backup, the records put aside) stays. Returns the names of what was
+// removed or rolled back, for a log. An empty folder name is skipped. Called while no table is
+// being written.
+QStringList clearRebuildLeftovers(const QString& dataFolder);
+
 struct RebuildResult {
     bool rebuilt = false;  // the table file was replaced by a verified copy
     bool salvaged = false; // the table was damaged and its records were copied one by one

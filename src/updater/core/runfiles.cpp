@@ -1,7 +1,5 @@
 #include "runfiles.h"
 
-#include "error.h"
-#include "table.h"
 #include "tableutil.h"
 
 #include <cerrno>
@@ -17,8 +15,6 @@ namespace updates {
 
 namespace {
 
-const char* const JournalSuffix = "-journal";
-
 void syncFolder(const QString& folder)
 {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
@@ -32,37 +28,6 @@ void syncFolder(const QString& folder)
 QStringList filesOf(const QString& folder)
 {
     return folder.isEmpty() ? QStringList() : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
-bool isTableFile(const QString& name)
-{
-    return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive);
-}
-
-// The rebuild's own files are tables too, by their names; only the live tables are rolled back
-// and have rebuild files of their own.
-bool isRebuildFile(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString stem = info.dir().filePath(info.completeBaseName());
-    for (const QString& kind : {QStringLiteral(".Rebuild"), QStringLiteral(".Backup"), QStringLiteral(".KEYVIOL"),
-                                QStringLiteral(".PROBLEM")}) {
-        if (stem.endsWith(kind, Qt::CaseInsensitive)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A journal without its header's mark: empty, or its first bytes still zero.
-bool holdsNothing(const QString& journal)
-{
-    QFile f(journal);
-    if (!f.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray header = f.read(8);
-    return header.count('\0') == header.size();
 }
 
 void removeInto(const QString& path, QStringList& removed)
@@ -109,42 +74,7 @@ QStringList clearLeftovers(const QString& downloadFolder, const QString& extract
         QFile::remove(QDir(extractionFolder).filePath(name));
     }
 
-    const QDir data(dataFolder);
-    const QStringList names = filesOf(dataFolder);
-    for (const QString& name : names) {
-        const QString path = data.filePath(name);
-        if (!isTableFile(name) || isRebuildFile(path)) {
-            continue;
-        }
-        const engine::RebuildFiles files = engine::rebuildFiles(path);
-        removeInto(files.copy, removed);
-        removeInto(files.copy + QLatin1String(JournalSuffix), removed);
-        // A salvage writes the records it puts aside under these names until it is complete.
-        removeInto(files.keyViolations + QStringLiteral(".part"), removed);
-        removeInto(files.problems + QStringLiteral(".part"), removed);
-
-        const QString journal = path + QLatin1String(JournalSuffix);
-        if (!QFileInfo::exists(journal)) {
-            continue;
-        }
-        try {
-            engine::Table table;
-            table.setTableName(path);
-            table.open();
-        } catch (const engine::Error&) {
-            // A table that does not open is left to the program's own opening, which tells why.
-            continue;
-        }
-        // The engine played a journal that held the table's old pages back into it and removed it.
-        // One that stays was cut short before the table itself was written to (the journal is
-        // marked valid only once it is on disk, before the first write to the table), so it holds
-        // nothing to play back.
-        if (!QFileInfo::exists(journal)) {
-            removed << QFileInfo(journal).fileName();
-        } else if (holdsNothing(journal)) {
-            removeInto(journal, removed);
-        }
-    }
+    removed << engine::clearRebuildLeftovers(dataFolder);
     return removed;
 }
 
