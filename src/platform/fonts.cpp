@@ -1,11 +1,12 @@
 #include "fonts.h"
 
+#include "paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHash>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QStringList>
 
 #include <fontconfig/fontconfig.h>
@@ -91,7 +92,7 @@ bool DesktopFontTable::hasFamily(const QString& family) const
 void DesktopFontTable::addFontFile(const QString& path)
 {
     QFile source(path);
-    if (!QDir().mkpath(folder()) || !source.open(QIODevice::ReadOnly)) {
+    if (folder().isEmpty() || !QDir().mkpath(folder()) || !source.open(QIODevice::ReadOnly)) {
         return;
     }
     // Written whole under another name and renamed into place: a desktop that scans the folder
@@ -120,7 +121,8 @@ void DesktopFontTable::updateCache()
 
 QString DesktopFontTable::folder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/fonts/Korvelin");
+    const QString data = userFolder("XDG_DATA_HOME", QStringLiteral(".local/share"));
+    return data.isEmpty() ? QString() : data + QStringLiteral("/fonts/Korvelin");
 }
 
 FontNames installFonts(FontTable& table, const QString& folder)
@@ -153,7 +155,9 @@ FontNames makeFontsAvailable(const QString& folder)
     // The process's own table is read before the desktop gets new files: the families it lacks
     // are then loaded from the files beside the program, which stay while it runs.
     QFontDatabase::families();
-    {
+    // Without a home folder there is no user's desktop to give fonts to; even reading the
+    // desktop's fonts is skipped, as fontconfig would write its caches wherever it could.
+    if (!DesktopFontTable::folder().isEmpty()) {
         DesktopFontTable desktop;
         installFonts(desktop, folder);
         desktop.updateCache();

@@ -54,7 +54,8 @@ public:
     // scanning for them; does nothing when no file was added.
     void updateCache();
 
-    // "Korvelin" in the user's font folder ($XDG_DATA_HOME/fonts, by default ~/.local/share/fonts).
+    // "Korvelin" in the user's font folder ($XDG_DATA_HOME/fonts, by default ~/.local/share/fonts);
+    // empty without a home folder, when the desktop is given nothing.
     static QString folder();
 
 private:
@@ -68,8 +69,8 @@ FontNames installFonts(FontTable& table, const QString& folder);
 // For each family the table has, removes its files from `folder` (the reverse of installFonts).
 void uninstallFonts(FontTable& table, const QString& folder);
 
-// The start-up step: gives the desktop the families it lacks, then loads for the program those
-// the process's table lacks, all from `folder`.
+// The start-up step: gives the desktop the families it lacks (nothing without a home folder), then
+// loads for the program those the process's table lacks, all from `folder`.
 FontNames makeFontsAvailable(const QString& folder);
 
 } // namespace platform

@@ -53,4 +53,27 @@ QString programFile(const QString& name)
     return programFolder() + name;
 }
 
+QString homeFolder()
+{
+    const QString home = qEnvironmentVariable("HOME");
+    if (home.isEmpty() || QDir::isRelativePath(home) || QDir::cleanPath(home) == QDir::rootPath()) {
+        return {};
+    }
+    return QFileInfo(home).isDir() ? QDir::cleanPath(home) : QString();
+}
+
+QString userFolder(const char* variable, const QString& underHome)
+{
+    const QString home = homeFolder();
+    if (home.isEmpty()) {
+        return {};
+    }
+    // A relative path is no folder by those rules: it would land wherever the program was started.
+    const QString set = qEnvironmentVariable(variable);
+    if (!set.isEmpty() && QDir::isAbsolutePath(set)) {
+        return QDir::cleanPath(set);
+    }
+    return QDir(home).filePath(underHome);
+}
+
 } // namespace platform

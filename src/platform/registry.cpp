@@ -1,8 +1,9 @@
 #include "registry.h"
 
+#include "paths.h"
+
 #include <QDir>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace platform {
 namespace {
@@ -58,7 +59,15 @@ QString registryFolder()
     if (!folder.isEmpty()) {
         return folder;
     }
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Korvelin");
+    const QString config = userFolder("XDG_CONFIG_HOME", QStringLiteral(".config"));
+    if (config.isEmpty()) {
+        // Without a home folder the hives lie beside the program, the one folder the program may
+        // write then. Not writing them at all would be more surprising: the engine's installer
+        // would run at every start, an update server given in the machine hive would be lost, and
+        // stored page set-up defaults would never be read.
+        return programFolder();
+    }
+    return config + QStringLiteral("/Korvelin");
 }
 
 void setRegistryFolder(const QString& folder)

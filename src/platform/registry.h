@@ -43,7 +43,8 @@ private:
     std::unique_ptr<QSettings> m_settings;
 };
 
-// Where the hives' files lie: the user's configuration folder, or a folder a test has set.
+// Where the hives' files lie: "Korvelin" in the user's configuration folder, the program folder
+// when there is no home folder, or a folder a test has set.
 QString registryFolder();
 void setRegistryFolder(const QString& folder);
 

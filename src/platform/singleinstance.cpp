@@ -1,5 +1,7 @@
 #include "singleinstance.h"
 
+#include "paths.h"
+
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -13,6 +15,11 @@ QString namedMutexFolder()
 {
     if (!g_folder.isEmpty()) {
         return g_folder;
+    }
+    // Without a home folder the program writes nothing outside its own folder, and the marker
+    // there still keeps out a second instance of this installation.
+    if (homeFolder().isEmpty()) {
+        return programFolder();
     }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) {

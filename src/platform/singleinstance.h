@@ -26,7 +26,8 @@ private:
     bool m_alreadyExisted = false;
 };
 
-// Where the markers lie: the user's runtime folder, or one a test has set.
+// Where the markers lie: the user's runtime folder, the program folder when there is no home
+// folder, or one a test has set.
 QString namedMutexFolder();
 void setNamedMutexFolder(const QString& folder);
 

@@ -1,7 +1,7 @@
 // The start-up font step as other programs see it: families the desktop lacks are copied into the
 // user's font folder and found by fontconfig (fc-list, fc-match, fc-cat run as another program
-// would), and their fonts draw YUSCII text with real letters. Every case runs with the user's data
-// and cache folders in a temporary folder.
+// would), and their fonts draw YUSCII text with real letters. Every case runs with the user's home,
+// data and cache folders in a temporary folder.
 
 #include "fonts.h"
 #include "scriptedprompter.h"
@@ -85,6 +85,7 @@ private:
 void TestDesktopFonts::init()
 {
     m_home = std::make_unique<QTemporaryDir>();
+    qputenv("HOME", QFile::encodeName(m_home->path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_home->filePath("data")));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(m_home->filePath("cache")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home->filePath("config")));

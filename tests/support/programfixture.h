@@ -3,7 +3,7 @@
 // A whole program in a temporary folder: a generated collection, the fonts and the engine's
 // installer beside it, its own registry and single-instance folders, and a scripted prompter.
 // start() creates the windows as the entry does. The fonts the program gives the desktop go to a
-// folder of the build's (build/test-desktop), never to the user's.
+// folder of the build's (build/test-desktop, see testdesktop.h), never to the user's.
 
 #include "demo.h"
 #include "paths.h"
@@ -13,6 +13,7 @@
 #include "startupwindow.h"
 #include "statusbar.h"
 #include "program.h"
+#include "testdesktop.h"
 #include "windows.h"
 
 #include <QDir>
@@ -22,42 +23,6 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
-#include <optional>
-#include <vector>
-
-// Points the user's data and cache folders (where the program gives the desktop its fonts) at
-// the build's for as long as it lives. Kept across runs, so the fonts are copied once for each
-// build of them: a desktop that has a family keeps the copy it has.
-class TestDesktopFolders {
-public:
-    TestDesktopFolders()
-    {
-        const QDir bin(testsupport::binFolder());
-        const qint64 fontsBuilt = QFileInfo(bin.filePath("Yhelvn.TTF")).lastModified().toSecsSinceEpoch();
-        const QString root = bin.absoluteFilePath("../test-desktop/" + QString::number(fontsBuilt));
-        set("XDG_DATA_HOME", root + "/data");
-        set("XDG_CACHE_HOME", root + "/cache");
-    }
-    ~TestDesktopFolders()
-    {
-        for (const auto& [name, saved] : m_saved) {
-            if (saved) {
-                qputenv(name, *saved);
-            } else {
-                qunsetenv(name);
-            }
-        }
-    }
-
-private:
-    void set(const char* name, const QString& value)
-    {
-        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-        qputenv(name, QFile::encodeName(value));
-    }
-
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
-};
 
 class ProgramFixture {
 public:

@@ -29,6 +29,7 @@
 #include "startupwindow.h"
 #include "statusbar.h"
 #include "tabledump.h"
+#include "testdesktop.h"
 #include "updaterwindow.h"
 #include "upperwindows.h"
 
@@ -218,6 +219,8 @@ QByteArrayList logLines(const QString& program)
 class TestUpdateCrash : public QObject {
     Q_OBJECT
 
+    // Inherited by every child: the fonts the program gives the desktop stay in the build.
+    TestDesktopFolders m_desktop;
     QTemporaryDir m_dir;
     std::unique_ptr<FtpServer> m_server;
     QString m_base;
