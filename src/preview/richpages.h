@@ -1,7 +1,8 @@
 #pragma once
 
 // A rich text laid out on a reference device page by page, each page filling the same text
-// rectangle. The text is laid out once; each page is then drawn from where the last one ended.
+// rectangle. The text is laid out once; each page is then drawn from where the last one ended,
+// and every line of the text is drawn on one page only, so a printed file holds its text once.
 
 #include <QRectF>
 #include <memory>
@@ -10,6 +11,7 @@
 class QPaintDevice;
 class QPainter;
 class QTextDocument;
+class QTextLine;
 
 namespace preview {
 
@@ -40,11 +42,21 @@ private:
         int page = 0;     // the page's index in the layout
         int position = 0; // the first text position on it
     };
+    // A paragraph (or a table cell's paragraph) with lines on more than one page, or reaching over
+    // a page's edge: the layout would draw it whole on every page it touches, so it is drawn here
+    // line by line instead.
+    struct SplitBlock {
+        int page = 0;
+        int block = 0; // the block's number
+    };
+    int pageOfLine(double layoutTop, const QTextLine& line) const;
     int layoutPageOf(int position) const;
+    void drawSplitBlock(QPainter& painter, int blockNumber, int page) const;
 
     std::unique_ptr<QTextDocument> m_doc;
     QRectF m_area;
-    std::vector<PageStart> m_starts; // by page
+    std::vector<PageStart> m_starts;  // by page
+    std::vector<SplitBlock> m_splits; // by page
 };
 
 } // namespace preview
