@@ -1,6 +1,8 @@
 #include "repair.h"
 
 #include "error.h"
+#include "session.h"
+#include "sessionsetup.h"
 #include "tableutil.h"
 #include "usermessages.h"
 
@@ -17,22 +19,36 @@ QByteArray fileName(const QString& path)
     return QFileInfo(path).fileName().toLocal8Bit();
 }
 
-Loss lossOf(const engine::RebuildReports::Report& report)
+Loss lossOf(const QString& path, const engine::RebuildResult& r)
 {
-    const engine::RebuildResult& r = report.result;
-    const engine::RebuildFiles files = engine::rebuildFiles(report.path);
+    const engine::RebuildFiles files = engine::rebuildFiles(path);
     Loss loss;
-    loss.file = fileName(report.path);
-    loss.folder = QFileInfo(report.path).dir().dirName().toLocal8Bit();
+    loss.file = fileName(path);
+    loss.folder = QFileInfo(path).dir().dirName().toLocal8Bit();
     loss.held = r.held;
     loss.heldExact = r.heldExact;
     loss.kept = r.records;
     loss.keyViolations = r.keyViolations;
     loss.problems = r.problems;
-    loss.backup = fileName(files.backup);
+    loss.original = fileName(r.original);
     loss.keyViolationsFile = fileName(files.keyViolations);
     loss.problemsFile = fileName(files.problems);
     return loss;
+}
+
+// The file of a step's table, as its table object names it.
+QString fileOf(const Step& step, const data::MainTables& tables, const engine::Table* attachments)
+{
+    if (step.object != nullptr) {
+        return engine::tableFileOf(tables.*step.object);
+    }
+    if (attachments != nullptr) {
+        return engine::tableFileOf(*attachments);
+    }
+    engine::Table pictures;
+    pictures.setDatabaseName(data::DatabaseAlias);
+    pictures.setTableName(QString::fromLatin1(step.table));
+    return engine::tableFileOf(pictures);
 }
 
 QByteArray number(qint64 n)
@@ -62,52 +78,65 @@ QByteArray lossLine(const Loss& loss)
     if (!aside.isEmpty()) {
         line += " (izdvojeno u " + aside.join(", ") + ")";
     }
-    return line + "; original tabele je sa~uvan u datoteci " + loss.backup + " u folderu " + loss.folder + ".";
+    return line + "; original tabele je sa~uvan u datoteci " + loss.original + " u folderu " + loss.folder + ".";
 }
 
 } // namespace
 
 const QList<Step>& steps()
 {
+    using M = data::MainTables;
     static const QList<Step> order = {
-        {"TB_Brojevi", 10},      {"TB_Arhiva", 20},      {"TB_Glasnici", 30},
-        {"TB_Zakoni", 40},       {"TB_Misljenja", 50},   {"TB_Tipovi_Zakona", 60},
-        {"TB_Ministarstva", 70}, {"TB_link", 75},        {"TB_Kategorije_Zakona", 80},
-        {"TB_Ugovori", 90},      {"TB_Korisnicki", 100}, {"TB_grafika", -1},
-        {"TB_Datumi", -1},
+        {"TB_Brojevi", 10, &M::Glavna},
+        {"TB_Arhiva", 20, &M::arhiva},
+        {"TB_Glasnici", 30, &M::Glasnici},
+        {"TB_Zakoni", 40, &M::Zakoni},
+        {"TB_Misljenja", 50, &M::misljenja},
+        {"TB_Tipovi_Zakona", 60, &M::vrstezakona},
+        {"TB_Ministarstva", 70, &M::ministarstva},
+        {"TB_link", 75, &M::link},
+        {"TB_Kategorije_Zakona", 80, &M::oblasti},
+        {"TB_Ugovori", 90, &M::ugovori},
+        {"TB_Korisnicki", 100, &M::KorisnickiUgovori},
+        {"TB_grafika", -1, nullptr},
+        {"TB_Datumi", -1, &M::Table1},
     };
     return order;
 }
 
-Outcome run(const std::function<bool(const QByteArray&)>& rebuild, const std::function<void(int)>& progress)
+Outcome run(const data::MainTables& tables, const engine::Table* attachments, const std::function<void(int)>& progress)
 {
     Outcome outcome;
     progress(0);
+    // A repair cut short (a kill, a power cut) leaves its copies behind; so may an update.
+    try {
+        engine::clearRebuildLeftovers(engine::session().aliasFolder(data::DatabaseAlias));
+    } catch (const engine::Error&) {
+        // Without the data folder each table's own step tells why.
+    }
     for (const Step& step : steps()) {
-        engine::RebuildReports reports;
         bool rebuilt = false;
         try {
-            rebuilt = rebuild(step.table);
+            const QString path = fileOf(step, tables, attachments);
+            const engine::RebuildResult result = engine::rebuildTableFile(path);
+            rebuilt = result.rebuilt;
+            if (result.lostRecords()) {
+                outcome.losses.append(lossOf(path, result));
+            }
+            if (!rebuilt) {
+                outcome.reason = data::repairFailureMessage(engine::Error(result.errorKind, path, result.error));
+            }
         } catch (const engine::Error& e) {
             // Named by the step's table when the failure names no file.
             outcome.reason = data::repairFailureMessage(e.namingFile(QString::fromLatin1(step.table + ".db")));
-        } catch (const std::exception&) {
-            rebuilt = false;
-        }
-        for (const engine::RebuildReports::Report& report : reports.take()) {
-            if (report.result.lostRecords()) {
-                outcome.losses.append(lossOf(report));
-            } else if (!report.result.rebuilt && outcome.reason.isEmpty()) {
-                outcome.reason = data::repairFailureMessage(
-                    engine::Error(report.result.errorKind, report.path, report.result.error));
-            }
+        } catch (const std::exception& e) {
+            outcome.reason = data::userMessage(e);
         }
         if (!rebuilt) {
             outcome.ok = false;
             outcome.failedTable = step.table;
             return outcome;
         }
-        outcome.reason.clear();
         if (step.progress >= 0) {
             progress(step.progress);
         }

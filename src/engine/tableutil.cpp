@@ -11,9 +11,12 @@
 #include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 #include <unordered_set>
@@ -79,11 +82,26 @@ void syncFolder(const QString& folder)
     }
 }
 
-void removeFile(const QString& path)
+// Removes the name itself: a symbolic link goes, never what it points to, also when that is
+// missing. False when there was nothing of that name.
+bool removeFile(const QString& path)
 {
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
-        throw Error(QStringLiteral("Cannot remove %1").arg(path));
+    if (::unlink(QFile::encodeName(path).constData()) == 0) {
+        return true;
     }
+    const int error = errno;
+    if (error == ENOENT) {
+        return false;
+    }
+    throw Error(sql::systemErrorKind(error), path,
+                QStringLiteral("Cannot remove %1: %2").arg(path, qt_error_string(error)));
+}
+
+// Whether anything carries the name, a symbolic link to nothing included.
+bool nameTaken(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 || errno != ENOENT;
 }
 
 struct Column {
@@ -254,7 +272,7 @@ private:
     void create()
     {
         const QString part = m_path + QStringLiteral(".part");
-        QFile::remove(part);
+        removeFile(part);
         m_db = openConnection(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         exec(m_db.get(), "PRAGMA journal_mode=OFF");
         exec(m_db.get(), "PRAGMA synchronous=OFF");
@@ -529,7 +547,92 @@ void keepBackup(const QString& path, const QString& backup)
     syncFile(backup);
 }
 
+const QLatin1String OriginalMark(".Original-");
+const QLatin1String PartSuffix(".part");
+
+// The table as it was, when its rebuild leaves records out, under a name no one has used: the
+// date and time, and a number when that name is taken. A second name for the same file when the
+// file system allows it; else a copy, given its name only once it is on disk. Nothing of the
+// program writes or removes such a file afterwards.
+QString keepOriginal(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString stem =
+        info.dir().filePath(info.completeBaseName() + OriginalMark +
+                            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")));
+    const QByteArray from = QFile::encodeName(path);
+    for (int n = 1;; ++n) {
+        const QString original = stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + QStringLiteral(".db");
+        if (::link(from.constData(), QFile::encodeName(original).constData()) == 0) {
+            syncFolder(info.absolutePath());
+            return original;
+        }
+        if (errno == EEXIST || nameTaken(original)) {
+            continue;
+        }
+        const QString part = original + PartSuffix;
+        removeFile(part);
+        if (!QFile::copy(path, part)) {
+            removeFile(part);
+            throw Error(QStringLiteral("Cannot keep the original of the table in %1").arg(original));
+        }
+        syncFile(part);
+        if (nameTaken(original) ||
+            std::rename(QFile::encodeName(part).constData(), QFile::encodeName(original).constData()) != 0) {
+            removeFile(part);
+            throw Error(QStringLiteral("Cannot keep the original of the table in %1").arg(original));
+        }
+        syncFolder(info.absolutePath());
+        return original;
+    }
+}
+
+// The file of a table name inside a folder, letter case ignored; ".db" is tried for a bare name.
+QString findTableFile(const QString& folder, const QString& name)
+{
+    const QDir dir(folder);
+    QStringList candidates{name};
+    if (QFileInfo(name).suffix().isEmpty()) {
+        candidates.append(name + QStringLiteral(".db"));
+    }
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(dir.filePath(candidate)).isFile()) {
+            return dir.filePath(candidate);
+        }
+        const QStringList entries = dir.entryList(QDir::Files);
+        for (const QString& entry : entries) {
+            if (entry.compare(candidate, Qt::CaseInsensitive) == 0) {
+                return dir.filePath(entry);
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+QString tableFileOf(const Table& table)
+{
+    if (table.isActive()) {
+        return table.filePath();
+    }
+    const QString name = table.tableName();
+    QString path;
+    QString lookedFor = name;
+    if (table.databaseName().isEmpty()) {
+        const QFileInfo info(name);
+        path = info.isFile() ? name : findTableFile(info.absolutePath(), info.fileName());
+    } else {
+        const QString folder = session().aliasFolder(table.databaseName());
+        path = findTableFile(folder, name);
+        // Named as it was looked for last: a bare name is a ".db" file.
+        lookedFor = QDir(folder).filePath(QFileInfo(name).suffix().isEmpty() ? name + QStringLiteral(".db") : name);
+    }
+    if (name.isEmpty() || path.isEmpty()) {
+        throw Error(Error::Kind::Missing, lookedFor, QStringLiteral("Table does not exist: %1").arg(lookedFor));
+    }
+    return path;
+}
 
 Verification verifyTableFile(const QString& path)
 {
@@ -547,9 +650,7 @@ RebuildFiles rebuildFiles(const QString& path)
     return {beside("Rebuild"), beside("Backup"), beside("KEYVIOL"), beside("PROBLEM")};
 }
 
-namespace {
-
-RebuildResult rebuild(const QString& path)
+RebuildResult rebuildTableFile(const QString& path)
 {
     // Held for the whole rebuild: every table object open on the file shares this connection,
     // which reads the new file once it is in place.
@@ -560,7 +661,9 @@ RebuildResult rebuild(const QString& path)
     result.findings = verification.findings;
     const RebuildFiles files = rebuildFiles(file);
     try {
+        // A copy and its journal that a cut rebuild left would be taken for the new copy's.
         removeFile(files.copy);
+        removeFile(files.copy + QStringLiteral("-journal"));
         qint64 expected = verification.records;
         Salvage salvage;
         bool copied = false;
@@ -592,6 +695,13 @@ RebuildResult rebuild(const QString& path)
             salvage.problems->commit();
         }
         syncFile(files.copy);
+        RebuildResult asRebuilt = result;
+        asRebuilt.records = expected;
+        if (asRebuilt.leavesRecordsOut()) {
+            // Kept before the table's name goes to the copy: the records left out may still be
+            // read from nowhere else, and the backup's name is taken by the next rebuild.
+            result.original = keepOriginal(file);
+        }
         keepBackup(file, files.backup);
         if (std::rename(QFile::encodeName(files.copy).constData(), QFile::encodeName(file).constData()) != 0) {
             throw Error(QStringLiteral("Cannot put the rebuilt table in place: %1")
@@ -610,7 +720,7 @@ RebuildResult rebuild(const QString& path)
     return result;
 }
 
-RebuildReports* g_reports = nullptr; // the innermost collector
+namespace {
 
 const char* const JournalSuffix = "-journal";
 
@@ -631,7 +741,9 @@ bool isRebuildFile(const QString& path)
             return true;
         }
     }
-    return false;
+    static const QRegularExpression original(QStringLiteral("\\.Original-\\d{4}-\\d{2}-\\d{2}-\\d{6}(-\\d+)?$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    return original.match(stem).hasMatch();
 }
 
 // A journal without its header's mark: empty, or its first bytes still zero.
@@ -645,38 +757,24 @@ bool holdsNothing(const QString& journal)
     return header.count('\0') == header.size();
 }
 
+bool isSymLink(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 void removeInto(const QString& path, QStringList& removed)
 {
-    if (QFileInfo::exists(path) && QFile::remove(path)) {
-        removed << QFileInfo(path).fileName();
+    try {
+        if (removeFile(path)) {
+            removed << QFileInfo(path).fileName();
+        }
+    } catch (const Error&) {
+        // What cannot be removed is tried again at the next clean-up.
     }
 }
 
 } // namespace
-
-RebuildReports::RebuildReports() : m_outer(g_reports)
-{
-    g_reports = this;
-}
-
-RebuildReports::~RebuildReports()
-{
-    g_reports = m_outer;
-}
-
-QList<RebuildReports::Report> RebuildReports::take()
-{
-    return std::exchange(m_reports, {});
-}
-
-RebuildResult rebuildTableFile(const QString& path)
-{
-    RebuildResult result = rebuild(path);
-    if (g_reports != nullptr) {
-        g_reports->m_reports.append({path, result});
-    }
-    return result;
-}
 
 QStringList clearRebuildLeftovers(const QString& dataFolder)
 {
@@ -686,17 +784,26 @@ QStringList clearRebuildLeftovers(const QString& dataFolder)
         dataFolder.isEmpty() ? QStringList() : data.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         const QString path = data.filePath(name);
+        // The records a salvage was putting aside, or an original being copied, cut short.
+        if (name.endsWith(PartSuffix, Qt::CaseInsensitive) && isTableFile(name.chopped(PartSuffix.size())) &&
+            isRebuildFile(path.chopped(PartSuffix.size()))) {
+            removeInto(path, removed);
+            continue;
+        }
         if (!isTableFile(name) || isRebuildFile(path)) {
             continue;
         }
         const RebuildFiles files = rebuildFiles(path);
         removeInto(files.copy, removed);
         removeInto(files.copy + QLatin1String(JournalSuffix), removed);
-        // A salvage writes the records it puts aside under these names until it is complete.
-        removeInto(files.keyViolations + QStringLiteral(".part"), removed);
-        removeInto(files.problems + QStringLiteral(".part"), removed);
 
         const QString journal = path + QLatin1String(JournalSuffix);
+        if (isSymLink(journal)) {
+            // No journal the engine writes is a link: what it points to is no one's to play back
+            // into the table, nor to be written through.
+            removeInto(journal, removed);
+            continue;
+        }
         if (!QFileInfo::exists(journal)) {
             continue;
         }

@@ -6,11 +6,12 @@
 #include "error.h"
 
 #include <algorithm>
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace engine {
+
+class Table;
 
 // What a verification found. Levels: 0 the file is sound; 2 the check could not read the whole
 // file; 3 the file is damaged (broken pages or indexes, records without a key, values that do
@@ -25,8 +26,16 @@ struct Verification {
 // missing, it is not a table file, or no password given to the session fits it.
 Verification verifyTableFile(const QString& path);
 
+// The file of a table object: the file it has open, else its table name in its alias's folder
+// (letter case ignored, ".db" added to a bare name), or the name as a path when it has no alias.
+// Throws Error (Missing, naming the file looked for) when there is none.
+QString tableFileOf(const Table& table);
+
 // The files a rebuild of `path` keeps beside it. They are named after the table, so rebuilding
-// one table never overwrites what the rebuild of another left.
+// one table never overwrites what the rebuild of another left. A rebuild that leaves records out
+// also keeps the table as it was under a name of its own, "<table>.Original-<yyyy-MM-dd-HHmmss>
+// [-n].db", which no later rebuild, repair or update writes or removes: the only place the records
+// left out may still be read from.
 struct RebuildFiles {
     QString copy;          // the rebuilt copy while it is written and checked
     QString backup;        // the table as it was before its last rebuild
@@ -37,11 +46,12 @@ RebuildFiles rebuildFiles(const QString& path);
 
 // Removes what a rebuild or a table write cut short (a crash, a kill, a power cut) left in the
 // data folder `dataFolder`: beside each table, the copy a rebuild was writing and its journal and
-// the partly written files of records a salvage put aside; and a table whose write was cut short
-// has its journal played back (opening the file does it), so no one reads it half written. What a
-// finished rebuild keeps (the backup, the records put aside) stays. Returns the names of what was
-// removed or rolled back, for a log. An empty folder name is skipped. Called while no table is
-// being written.
+// the partly written files of records a salvage put aside or of an original being kept; and a
+// table whose write was cut short has its journal played back (opening the file does it), so no
+// one reads it half written. What a finished rebuild keeps (the backup, the originals, the records
+// put aside) stays, and is never opened as a table. A symbolic link is removed itself, never
+// followed. Returns the names of what was removed or rolled back, for a log. An empty folder name
+// is skipped. Called while no table is being written.
 QStringList clearRebuildLeftovers(const QString& dataFolder);
 
 struct RebuildResult {
@@ -58,42 +68,23 @@ struct RebuildResult {
     QStringList findings; // what the verification of the table found
     QString error;        // why the table was not replaced
     Error::Kind errorKind = Error::Kind::Other;
+    QString original; // the table as it was, kept for good when records were left out
 
     // Records the rebuilt table lacks (put aside into the key-violation and problem files, or
     // lost with the pages they stood on); as far as they could be counted.
     qint64 leftOut() const { return held < 0 ? 0 : std::max<qint64>(0, held - records); }
     // True when records were left out, or may have been: the salvage could not read the whole
     // table and its records could not all be counted.
-    bool lostRecords() const { return rebuilt && (leftOut() > 0 || (salvaged && !heldExact)); }
+    bool lostRecords() const { return rebuilt && leavesRecordsOut(); }
+    // The same for the copy, whether or not it took the table's place.
+    bool leavesRecordsOut() const { return leftOut() > 0 || (salvaged && !heldExact); }
 };
 
 // Verifies the table, writes a fresh copy of it, verifies the copy and only then puts it in the
-// table's place, the old file kept as the backup. Table objects open on the file read the new
-// one from their next access. Throws Error as verifyTableFile does; every later failure leaves
-// the table file as it was and is told in the result.
+// table's place, the old file kept as the backup and, when records were left out, as the
+// original too. Table objects open on the file read the new one from their next access. Throws
+// Error as verifyTableFile does; every later failure leaves the table file as it was and is told
+// in the result.
 RebuildResult rebuildTableFile(const QString& path);
-
-// Collects the result of every rebuild of a table file made while it lives (the innermost, when
-// several live), so that a repair learns what each table lost from the rebuilds its steps make,
-// however many layers lie between.
-class RebuildReports final {
-public:
-    RebuildReports();
-    ~RebuildReports();
-    RebuildReports(const RebuildReports&) = delete;
-    RebuildReports& operator=(const RebuildReports&) = delete;
-
-    struct Report {
-        QString path; // the table file
-        RebuildResult result;
-    };
-    // The reports collected since the last take, in the order the rebuilds ended.
-    QList<Report> take();
-
-private:
-    friend RebuildResult rebuildTableFile(const QString& path);
-    RebuildReports* m_outer;
-    QList<Report> m_reports;
-};
 
 } // namespace engine

@@ -138,17 +138,13 @@ void TForm1::SpeedButton2Click()
 
 void TForm1::SpeedButton27Click()
 {
-    auto* window = mainwin::updateWindow();
-    if (window == nullptr) {
-        return;
-    }
     // Busy: no list may walk a table while its file is replaced, and Escape stops nothing here.
     BusyState busy(*this);
     // The steps are percentages; the bar may still hold the range of an earlier operation.
     ProgressBar1->setRange(0, 100);
-    const repair::Outcome outcome =
-        repair::run([window](const QByteArray& table) { return window->rebuildTable(table); },
-                    [this](int progress) { ProgressBar1->setValue(progress); });
+    const data::AttachmentTables* attachments = data::attachmentTables();
+    const repair::Outcome outcome = repair::run(*this, attachments != nullptr ? &attachments->Table1 : nullptr,
+                                                [this](int progress) { ProgressBar1->setValue(progress); });
     platform::prompter().message(repair::message(outcome));
     ProgressBar1->setValue(0);
     takeStopRequest(); // an Escape pressed meanwhile is not left to stop the next search

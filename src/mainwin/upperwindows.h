@@ -34,11 +34,6 @@ public:
     virtual ~UpdateWindow() = default;
     // Shows the updater modally; returns when it has closed.
     virtual void showUpdater() = 0;
-    // Verifies and rebuilds one table of the data folder, named by its file ("TB_Brojevi", the
-    // ".db" and letter case aside); the program's own table object over it is used. True only
-    // when both succeeded (a failed rebuild has told its own message and left the table as it
-    // was); throws engine::Error when the table could not even be verified.
-    virtual bool rebuildTable(const QByteArray& tableName) = 0;
 };
 
 DocumentWindows* documentWindows();

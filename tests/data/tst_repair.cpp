@@ -1,19 +1,24 @@
 // The database repair tells the truth: success only when every table was rebuilt and none lost a
 // record; a table rebuilt without some of its records is named with how many it lost and where
-// its original is kept; a table that could not be rebuilt is named with the reason.
+// its original is kept; a table that could not be rebuilt is named with the reason. The original
+// of a table that lost records outlives every later repair and update.
 
 #include "demo.h"
 #include "error.h"
+#include "install.h"
 #include "repair.h"
+#include "runfiles.h"
 #include "sessionsetup.h"
 #include "table.h"
 #include "tabledump.h"
+#include "tables.h"
 #include "tableutil.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,11 +28,15 @@ namespace {
 
 const QByteArray Success = "Popravka uspesno izvrsena. Baza je u ispravnom stanju.";
 
-QByteArray digest(const QString& path)
+QByteArray bytes(const QString& path)
 {
     QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray digest(const QString& path)
+{
+    return QCryptographicHash::hash(bytes(path), QCryptographicHash::Sha256);
 }
 
 // Overwrites `count` leaf pages in the middle of the table's records, as a failing disk would.
@@ -68,17 +77,45 @@ class TestRepair : public QObject {
         data::setUpSession(program);
     }
 
-    // The repair as the settings tab runs it: each table's file in the data folder rebuilt by the
-    // engine, whether or not a table object could open it; a file that cannot be examined at all
-    // throws the engine's error.
-    repair::Outcome runRepair()
+    // The repair as the settings tab runs it, over the table objects of a main window that has
+    // not opened them (one that could not): each table's file is found in the data folder.
+    repair::Outcome runRepair(const std::function<void(int)>& onProgress = {})
     {
         m_progress.clear();
-        return repair::run(
-            [this](const QByteArray& name) {
-                return engine::rebuildTableFile(QDir(m_data).filePath(QString::fromLatin1(name + ".db"))).rebuilt;
-            },
-            [this](int p) { m_progress.append(p); });
+        const data::MainTables tables;
+        return repair::run(tables, nullptr, [&](int p) {
+            m_progress.append(p);
+            if (onProgress) {
+                onProgress(p);
+            }
+        });
+    }
+
+    QStringList originals(const char* table) const
+    {
+        return QDir(m_data).entryList({QLatin1String(table) + ".Original-*"}, QDir::Files | QDir::System);
+    }
+
+    // An update installed as the updater's run does it: what a cut run left is cleared, then the
+    // archive's tables go into the table objects, each rebuilt after its import.
+    void installUpdate()
+    {
+        const QString extraction = QDir(m_data).filePath("../update");
+        QVERIFY(QDir().mkpath(extraction));
+        updates::clearLeftovers(QDir(m_data).filePath("../updates"), extraction, m_data);
+        demo::writeUpdateTables(m_data, extraction, {1, 1, 8, 5, 1, 1}, 1);
+        data::MainTables tables;
+        Table attachments;
+        attachments.setDatabaseName(data::DatabaseAlias);
+        attachments.setTableName("TB_grafika.DB");
+        updates::InstallSteps steps;
+        steps.target = [&](const updates::ImportRow& row) { return updates::targetAmong(tables, attachments, row); };
+        steps.rebuild = [](Table& t) { return engine::rebuildTableFile(engine::tableFileOf(t)).rebuilt; };
+        steps.newest = [](Table&) {};
+        const updates::InstallResult result = updates::installTables(extraction, steps);
+        QVERIFY2(result.ok(), qPrintable(result.failure));
+        QVERIFY(std::any_of(result.installed.begin(), result.installed.end(),
+                            [](const QString& file) { return file.endsWith("/TB_Zakoni.DB", Qt::CaseInsensitive); }));
     }
 
 private slots:
@@ -89,15 +126,30 @@ private slots:
         demo::generate(m_pristine, {300, 11, 2});
     }
 
+    // Every table rebuilt in the repair's order, the progress set after each: at each step the
+    // tables rebuilt so far are those of the steps up to it.
     void soundCollection()
     {
         freshCollection();
-        const repair::Outcome outcome = runRepair();
+        QList<QStringList> rebuiltAt;
+        const repair::Outcome outcome = runRepair([&](int) {
+            rebuiltAt << QDir(m_data).entryList({"*.Backup.db"}, QDir::Files, QDir::NoSort);
+            rebuiltAt.last().sort();
+        });
         QVERIFY(outcome.ok);
         QVERIFY(outcome.losses.isEmpty());
         QCOMPARE(repair::message(outcome), Success);
         QCOMPARE(m_progress, (QList<int>{0, 10, 20, 30, 40, 50, 60, 70, 75, 80, 90, 100}));
+        QStringList expected;
+        for (int i = 0; i < 11; ++i) {
+            QCOMPARE(rebuiltAt[i], expected);
+            expected << QString::fromLatin1(repair::steps()[i].table + ".Backup.db");
+            expected.sort();
+        }
+        QCOMPARE(rebuiltAt[11], expected);
+        QCOMPARE(QDir(m_data).entryList({"*.Backup.db"}, QDir::Files).size(), 13); // the last two too
         QCOMPARE(recordCount("TB_Zakoni.db"), 300);
+        QVERIFY(originals("TB_").isEmpty()); // nothing lost, no original kept
     }
 
     // Eight unreadable pages in the middle of the regulations: the records around them are kept,
@@ -106,6 +158,7 @@ private slots:
     {
         freshCollection();
         damageMiddle(file("TB_Zakoni.db"), 8);
+        const QByteArray damagedBytes = bytes(file("TB_Zakoni.db"));
         const QByteArray damaged = digest(file("TB_Zakoni.db"));
         const repair::Outcome outcome = runRepair();
         QVERIFY(outcome.ok);
@@ -123,9 +176,55 @@ private slots:
         QVERIFY2(
             message.contains("Tabela TB_Zakoni.db: nije sa~uvano " + QByteArray::number(300 - kept) + " od 300 zapisa"),
             message.constData());
-        QVERIFY(message.contains("TB_Zakoni.Backup.db u folderu Podatci"));
-        QCOMPARE(digest(file("TB_Zakoni.Backup.db")), damaged); // the original, as it was
-        QCOMPARE(m_progress.last(), 100);                       // the other tables were repaired
+        const QStringList kept1 = originals("TB_Zakoni");
+        QCOMPARE(kept1.size(), 1);
+        const QString original = kept1.first();
+        QVERIFY2(
+            QRegularExpression("^TB_Zakoni\\.Original-\\d{4}-\\d\\d-\\d\\d-\\d{6}\\.db$").match(original).hasMatch(),
+            qPrintable(original));
+        QCOMPARE(loss.original, original.toLatin1());
+        QVERIFY2(
+            message.contains("original tabele je sa~uvan u datoteci " + original.toLatin1() + " u folderu Podatci."),
+            message.constData());
+        QCOMPARE(digest(file(qPrintable(original))), damaged); // the original, as it was
+        QCOMPARE(m_progress.last(), 100);                      // the other tables were repaired
+
+        // A second repair finds the table sound: success, and the original stays as it was.
+        QCOMPARE(repair::message(runRepair()), Success);
+        QCOMPARE(recordCount("TB_Zakoni.db"), kept);
+        QCOMPARE(originals("TB_Zakoni"), kept1);
+        QVERIFY(bytes(file(qPrintable(original))) == damagedBytes);
+
+        // Nor does an update's install touch it, nor the clean-up its run begins with.
+        installUpdate();
+        QVERIFY(recordCount("TB_Zakoni.db") > kept);
+        QCOMPARE(originals("TB_Zakoni"), kept1);
+        QVERIFY(bytes(file(qPrintable(original))) == damagedBytes);
+        // The original is no table of the collection: nothing was made or rolled back beside it.
+        QCOMPARE(QDir(m_data).entryList({"TB_Zakoni.Original-*"}, QDir::Files | QDir::Hidden | QDir::System), kept1);
+    }
+
+    // Records left out again by a later rebuild keep that table as it then was, under another name:
+    // no original overwrites another, also within the same second.
+    void eachLossKeepsItsOwnOriginal()
+    {
+        freshCollection();
+        damageMiddle(file("TB_Zakoni.db"), 8);
+        const QByteArray first = bytes(file("TB_Zakoni.db"));
+        QVERIFY(!runRepair().losses.isEmpty());
+        damageMiddle(file("TB_Zakoni.db"), 4);
+        const QByteArray second = bytes(file("TB_Zakoni.db"));
+        const repair::Outcome outcome = runRepair();
+        QCOMPARE(outcome.losses.size(), 1);
+        const QStringList kept = originals("TB_Zakoni");
+        QCOMPARE(kept.size(), 2);
+        QVERIFY(kept.contains(QString::fromLatin1(outcome.losses.first().original)));
+        QByteArrayList contents;
+        for (const QString& name : kept) {
+            contents << bytes(file(qPrintable(name)));
+        }
+        QVERIFY(contents.contains(first));
+        QVERIFY(contents.contains(second));
     }
 
     // A copy cut short, its table list lost with its end: no table object opens it, and the repair
@@ -174,7 +273,8 @@ private slots:
                                   QByteArray::number(recordCount("TB_Datumi.db")) +
                                   " zapisa, a deo zapisa nije mogao da se pro~ita"),
                  message.constData());
-        QVERIFY(message.contains("TB_Datumi.Backup.db"));
+        QCOMPARE(originals("TB_Datumi").size(), 1);
+        QVERIFY(message.contains("datoteci " + originals("TB_Datumi").first().toLatin1()));
     }
 
     // A table that cannot be rebuilt stops the repair with its name and the reason in words; the
@@ -200,13 +300,13 @@ private slots:
     void messages()
     {
         repair::Outcome aside;
-        aside.losses.append({"TB_Arhiva.db", "Podatci", 120, true, 117, 2, 1, "TB_Arhiva.Backup.db",
+        aside.losses.append({"TB_Arhiva.db", "Podatci", 120, true, 117, 2, 1, "TB_Arhiva.Original-2026-12-07-183005.db",
                              "TB_Arhiva.KEYVIOL.db", "TB_Arhiva.PROBLEM.db"});
         QCOMPARE(repair::message(aside),
                  QByteArray("Popravka je izvr{ena, ali nisu sa~uvani svi zapisi:\r\n"
                             "Tabela TB_Arhiva.db: nije sa~uvano 3 od 120 zapisa (izdvojeno u TB_Arhiva.PROBLEM.db: 1, "
-                            "TB_Arhiva.KEYVIOL.db: 2); original tabele je sa~uvan u datoteci TB_Arhiva.Backup.db u "
-                            "folderu Podatci."));
+                            "TB_Arhiva.KEYVIOL.db: 2); original tabele je sa~uvan u datoteci "
+                            "TB_Arhiva.Original-2026-12-07-183005.db u folderu Podatci."));
         repair::Outcome failed;
         failed.ok = false;
         failed.failedTable = "TB_Ugovori";

@@ -2,10 +2,13 @@
 
 #include "listfiles.h"
 #include "plaintext.h"
+#include "repair.h"
 #include "shell.h"
+#include "tabledump.h"
 #include "tableutil.h"
 #include "upperwindows.h"
 
+#include <memory>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -33,25 +36,54 @@ public:
     QList<QStringList> calls;
 };
 
-// An updater that rebuilds nothing: it records the tables in order and fails where told.
+// An updater that shows nothing: it counts how often it was asked to.
 class RecordingUpdater final : public mainwin::UpdateWindow {
 public:
     RecordingUpdater() { mainwin::setUpdateWindow(this); }
     ~RecordingUpdater() override { mainwin::setUpdateWindow(nullptr); }
     void showUpdater() override { ++shown; }
-    bool rebuildTable(const QByteArray& table) override
-    {
-        tables << table;
-        progress << Form1->ProgressBar1->value();
-        busy << Form1->isBusy();
-        return table != failAt;
-    }
     int shown = 0;
-    QByteArray failAt;
-    QByteArrayList tables;
+};
+
+// What the repair button does as it goes: the progress bar's values, whether the window was busy
+// at each, and which tables had been rebuilt by then (each rebuild leaves the table's backup).
+struct RepairWatch {
+    explicit RepairWatch(const QString& dataFolder) : data(dataFolder)
+    {
+        QObject::connect(Form1->ProgressBar1, &QProgressBar::valueChanged, [this](int value) {
+            progress << value;
+            busy << Form1->isBusy();
+            rebuilt << rebuiltTables();
+        });
+    }
+    QByteArrayList rebuiltTables() const
+    {
+        QByteArrayList out;
+        for (const repair::Step& step : repair::steps()) {
+            if (QFileInfo::exists(data.filePath(QString::fromLatin1(step.table + ".Backup.db")))) {
+                out << step.table;
+            }
+        }
+        return out;
+    }
+    QDir data;
     QList<int> progress;
     QList<bool> busy;
+    QList<QByteArrayList> rebuilt;
 };
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
 
 QList<bool> visibleTabs(QTabWidget* tabs)
 {
@@ -78,6 +110,9 @@ private slots:
     void repairOfHealthyCollection();
     void repairStopsAtFailingTable();
     void repairOnTheCollection();
+    void repairKeepsTheOriginalOfALoss();
+    void repairClearsWhatACutRepairLeft();
+    void startIgnoresWhatRebuildsKeep();
     void updaterOpensThroughTheSeam();
     void contactLinksAndMessages();
     void manualMissing();
@@ -143,32 +178,43 @@ void TestSettingsHelp::repairOfHealthyCollection()
 {
     ProgramFixture program;
     program.start();
-    RecordingUpdater updaterDouble; // in place of the updater the program registered
+    RecordingUpdater updaterDouble; // the repair needs no updater window
     QList<int> progressAtMessage;
     program.prompter.onPrompt = [&](const Prompt&) { progressAtMessage << Form1->ProgressBar1->value(); };
     int progressAfter = -1;
+    std::unique_ptr<RepairWatch> watch;
     QVERIFY(program.runMainWindow([&] {
+        watch = std::make_unique<RepairWatch>(program.path("Podatci"));
         program.form1->SpeedButton27->click();
         progressAfter = program.form1->ProgressBar1->value();
     }));
-    QCOMPARE(updaterDouble.tables, kRepairOrder);
-    QCOMPARE(updaterDouble.progress, (QList<int>{0, 10, 20, 30, 40, 50, 60, 70, 75, 80, 90, 100, 100}));
-    QVERIFY(!updaterDouble.busy.contains(false));
+    // The progress after each table of the order; the last two set none.
+    QCOMPARE(watch->progress, (QList<int>{10, 20, 30, 40, 50, 60, 70, 75, 80, 90, 100, 0}));
+    QVERIFY(!watch->busy.mid(0, 11).contains(false));
+    for (int i = 0; i < 11; ++i) {
+        QCOMPARE(watch->rebuilt[i], kRepairOrder.mid(0, i + 1));
+    }
+    QCOMPARE(watch->rebuiltTables(), kRepairOrder);
     QCOMPARE(program.prompter.texts(), QByteArrayList{"Popravka uspesno izvrsena. Baza je u ispravnom stanju."});
     QCOMPARE(progressAtMessage, QList<int>{100});
     QCOMPARE(progressAfter, 0);
+    QCOMPARE(updaterDouble.shown, 0);
 }
 
 void TestSettingsHelp::repairStopsAtFailingTable()
 {
     ProgramFixture program;
     program.start();
-    RecordingUpdater updaterDouble;
-    updaterDouble.failAt = "TB_Misljenja";
+    // The opinions' copy cannot be made.
+    QVERIFY(QDir().mkpath(engine::rebuildFiles(program.path("Podatci/TB_Misljenja.db")).copy + "/blocked"));
     QList<int> progressAtMessage;
     program.prompter.onPrompt = [&](const Prompt&) { progressAtMessage << Form1->ProgressBar1->value(); };
-    QVERIFY(program.runMainWindow([&] { program.form1->SpeedButton27->click(); }));
-    QCOMPARE(updaterDouble.tables, kRepairOrder.mid(0, 5));
+    std::unique_ptr<RepairWatch> watch;
+    QVERIFY(program.runMainWindow([&] {
+        watch = std::make_unique<RepairWatch>(program.path("Podatci"));
+        program.form1->SpeedButton27->click();
+    }));
+    QCOMPARE(watch->rebuiltTables(), kRepairOrder.mid(0, 4));
     QCOMPARE(program.prompter.texts().size(), 1);
     QVERIFY(program.prompter.texts()[0].startsWith("Greska prilikom popravke baze!"));
     QVERIFY(program.prompter.texts()[0].contains("TB_Misljenja"));
@@ -222,6 +268,91 @@ void TestSettingsHelp::repairOnTheCollection()
     for (const QString& file : before.keys()) {
         QVERIFY2(QFileInfo(data.filePath(file)).size() > 0, qPrintable(file));
     }
+}
+
+// A table damaged in its middle: the repair keeps it as it was under a name of its own and names
+// that file; the next repair finds the table sound and leaves the original as it is.
+void TestSettingsHelp::repairKeepsTheOriginalOfALoss()
+{
+    ProgramFixture program(300);
+    const QString zakoni = program.path("Podatci/TB_Zakoni.db");
+    const QList<int> leaves = tabletest::leafPages(zakoni, "records");
+    QVERIFY(leaves.size() > 20);
+    tabletest::damagePages(zakoni, leaves.mid(leaves.size() / 2 - 4, 8));
+    const QByteArray damaged = fileBytes(zakoni);
+    program.start();
+    const QDir data(program.path("Podatci"));
+    QStringList originals;
+    QVERIFY(program.runMainWindow([&] {
+        program.prompter.clear(); // whatever the start said of the damaged table
+        program.form1->SpeedButton27->click();
+        originals = data.entryList({"TB_Zakoni.Original-*"}, QDir::Files);
+        QCOMPARE(originals.size(), 1);
+        QCOMPARE(program.prompter.texts().size(), 1);
+        const QByteArray told = program.prompter.texts().first();
+        QVERIFY2(told.startsWith("Popravka je izvr{ena, ali nisu sa~uvani svi zapisi:\r\nTabela TB_Zakoni.db: nije "
+                                 "sa~uvano "),
+                 told.constData());
+        QVERIFY2(told.endsWith(" od 300 zapisa; original tabele je sa~uvan u datoteci " + originals.first().toLatin1() +
+                               " u folderu Podatci."),
+                 told.constData());
+        QVERIFY(fileBytes(data.filePath(originals.first())) == damaged);
+
+        program.prompter.clear();
+        program.form1->SpeedButton27->click();
+        QCOMPARE(program.prompter.texts(), QByteArrayList{"Popravka uspesno izvrsena. Baza je u ispravnom stanju."});
+    }));
+    QCOMPARE(data.entryList({"TB_Zakoni.Original-*"}, QDir::Files), originals);
+    QVERIFY(fileBytes(data.filePath(originals.first())) == damaged);
+    QCOMPARE(engine::verifyTableFile(zakoni).level, 0);
+}
+
+// A repair killed while it wrote a table's copy leaves the copy and its journal; the next repair
+// clears them before it begins, and every table is sound.
+void TestSettingsHelp::repairClearsWhatACutRepairLeft()
+{
+    ProgramFixture program;
+    const QDir data(program.path("Podatci"));
+    const engine::RebuildFiles zakoni = engine::rebuildFiles(data.filePath("TB_Zakoni.db"));
+    const QByteArray table = fileBytes(data.filePath("TB_Zakoni.db"));
+    writeBytes(zakoni.copy, table.left(table.size() / 3));
+    writeBytes(zakoni.copy + "-journal", QByteArray(4096, '\x5a'));
+    writeBytes(zakoni.keyViolations + ".part", QByteArray(2048, '\0'));
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        QVERIFY(QFileInfo::exists(zakoni.copy) && QFileInfo::exists(zakoni.copy + "-journal"));
+        program.form1->SpeedButton27->click();
+    }));
+    QCOMPARE(program.prompter.texts(), QByteArrayList{"Popravka uspesno izvrsena. Baza je u ispravnom stanju."});
+    const QStringList left =
+        data.entryList({"*.Rebuild.*", "*-journal", "*.part"}, QDir::Files | QDir::Hidden | QDir::System);
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+    for (const repair::Step& step : repair::steps()) {
+        const engine::Verification v = engine::verifyTableFile(data.filePath(QString::fromLatin1(step.table + ".db")));
+        QVERIFY2(v.level == 0, step.table.constData());
+    }
+    QCOMPARE(tabletest::digest(data.filePath("TB_Zakoni.db")), tabletest::digest(data.filePath("TB_Zakoni.Backup.db")));
+}
+
+// The files rebuilds keep beside the tables (originals, backups, records put aside, some of them
+// no table at all) are never taken for the tables when the collection opens.
+void TestSettingsHelp::startIgnoresWhatRebuildsKeep()
+{
+    ProgramFixture program;
+    const QDir data(program.path("Podatci"));
+    const QByteArray noTable(8192, '\x33');
+    for (const char* name : {"TB_Zakoni.Original-2026-01-02-030405.db", "tb_zakoni.original-2026-01-02-030405-2.DB",
+                             "TB_Brojevi.Backup.db", "TB_Glasnici.KEYVIOL.db", "TB_Ugovori.PROBLEM.db"}) {
+        writeBytes(data.filePath(name), noTable);
+    }
+    writeBytes(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db-journal"), noTable);
+    int regulations = -1;
+    program.start();
+    QVERIFY(program.runMainWindow([&] { regulations = program.form1->Glavna.recordCount(); }));
+    QCOMPARE(regulations, tabletest::countRecords(data.filePath("TB_Brojevi.db")));
+    QCOMPARE(program.prompter.texts(), QByteArrayList());
+    QVERIFY(fileBytes(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db")) == noTable);
+    QVERIFY(fileBytes(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db-journal")) == noTable);
 }
 
 void TestSettingsHelp::updaterOpensThroughTheSeam()

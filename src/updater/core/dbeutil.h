@@ -1,12 +1,11 @@
 #pragma once
 
-// The table utility the updater verifies and rebuilds tables with: it finds a table object's
-// file and hands it to the engine.
+// The table utility the updater verifies and rebuilds tables with: it hands a table object's
+// file to the engine.
 
 #include "tableutil.h"
 
 #include <QByteArray>
-#include <QString>
 
 namespace engine {
 class Table;
@@ -14,10 +13,7 @@ class Table;
 
 class TDBEUtil final {
 public:
-    // The file of a table object: the open file, or its table name in its alias's folder.
-    // Throws engine::Error when there is none.
-    static QString tableFile(const engine::Table& table);
-
+    // Both throw engine::Error when the table has no file or the file cannot be examined at all.
     engine::Verification verify(const engine::Table& table) const;
     engine::RebuildResult rebuild(const engine::Table& table) const;
 };

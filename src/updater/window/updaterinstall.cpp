@@ -1,5 +1,5 @@
 // Installing an extracted archive into the live tables, and the verification and rebuild of one
-// table, which the install and the main window's repair both use.
+// table.
 
 #include "updaterwindow.h"
 
@@ -19,40 +19,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
-
-namespace {
-
-using TableMember = engine::Table data::MainTables::*;
-
-// The main window's table objects by name, in the order the repair takes them.
-const QList<std::pair<const char*, TableMember>>& mainTableObjects()
-{
-    static const QList<std::pair<const char*, TableMember>> objects = {
-        {"Glavna", &data::MainTables::Glavna},
-        {"arhiva", &data::MainTables::arhiva},
-        {"Glasnici", &data::MainTables::Glasnici},
-        {"Zakoni", &data::MainTables::Zakoni},
-        {"misljenja", &data::MainTables::misljenja},
-        {"vrstezakona", &data::MainTables::vrstezakona},
-        {"ministarstva", &data::MainTables::ministarstva},
-        {"link", &data::MainTables::link},
-        {"oblasti", &data::MainTables::oblasti},
-        {"ugovori", &data::MainTables::ugovori},
-        {"KorisnickiUgovori", &data::MainTables::KorisnickiUgovori},
-        {"Table1", &data::MainTables::Table1},
-    };
-    return objects;
-}
-
-bool sameTableName(const QString& a, const QString& b)
-{
-    const auto bare = [](const QString& name) {
-        return name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) ? name.chopped(3) : name;
-    };
-    return bare(a).compare(bare(b), Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
 
 data::MainTables& Tupdater::mainTables()
 {
@@ -205,24 +171,4 @@ void Tupdater::Verify(engine::Table& table)
         return;
     }
     platform::prompter().message(verificationMessage(level));
-}
-
-bool Tupdater::rebuildTable(const QByteArray& tableName)
-{
-    const QString name = QString::fromLatin1(tableName);
-    for (const auto& [object, member] : mainTableObjects()) {
-        engine::Table& t = mainTables().*member;
-        if (sameTableName(t.tableName(), name)) {
-            return Rebuild(t);
-        }
-    }
-    engine::Table& attachments = attachmentsTable();
-    if (sameTableName(attachments.tableName(), name)) {
-        return Rebuild(attachments);
-    }
-    engine::Table other;
-    other.setObjectName(name);
-    other.setDatabaseName(data::DatabaseAlias);
-    other.setTableName(name);
-    return Rebuild(other);
 }

@@ -3,7 +3,7 @@
 // The updater window: brings the collection up to date from the publisher's update server. The
 // first click of the update button lists the server's new archives, the second downloads them in
 // name order and extracts and installs each. The window also verifies and rebuilds tables, for
-// the install and for the main window's repair.
+// the install.
 //
 // While a click runs, the window does not close: the run goes on in it, seen, to its end, with the
 // main window disabled behind it.
@@ -47,7 +47,6 @@ public:
 
     // mainwin::UpdateWindow
     void showUpdater() override;
-    bool rebuildTable(const QByteArray& tableName) override;
 
     // ---- The run (updaterrun.cpp) ---------------------------------------------------------------
     void SpeedButton1Click();

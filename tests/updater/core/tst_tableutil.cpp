@@ -220,6 +220,78 @@ private slots:
         QVERIFY(!QFileInfo::exists(files.backup));
     }
 
+    // What a cut rebuild leaves is removed as a name: a symbolic link goes itself, also when it
+    // points nowhere, and what it points to stays as it was. What finished rebuilds keep stays,
+    // and is never opened as a table.
+    void leftoversAreRemovedNeverFollowed()
+    {
+        freshCollection();
+        const QDir data(m_data);
+        const QString outside = QDir(m_dir.path()).filePath(QStringLiteral("outside%1.bin").arg(m_round));
+        QByteArray outsideBytes;
+        for (int i = 0; i < 5000; ++i) {
+            outsideBytes += char(i * 7);
+        }
+        {
+            QFile f(outside);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(outsideBytes);
+        }
+        const auto readAll = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const auto isLink = [](const QString& path) {
+            struct stat st {};
+            return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+        };
+        const QByteArray brojevi = tabletest::digest(file("TB_Brojevi.db"));
+        const QStringList toOutside = {"TB_Zakoni.Rebuild.db", "TB_Glasnici.Rebuild.db-journal",
+                                       "TB_link.KEYVIOL.db.part", "TB_Brojevi.db-journal"};
+        for (const QString& name : toOutside) {
+            QVERIFY(QFile::link(outside, data.filePath(name)));
+        }
+        const QString nowhere = QDir(m_dir.path()).filePath("nowhere.db");
+        QVERIFY(QFile::link(nowhere, data.filePath("TB_Arhiva.Rebuild.db")));
+        QVERIFY(QFile::link(nowhere, data.filePath("TB_Ugovori.Rebuild.db-journal")));
+        QVERIFY(isLink(data.filePath("TB_Arhiva.Rebuild.db")) &&
+                !QFileInfo::exists(data.filePath("TB_Arhiva.Rebuild.db")));
+
+        // What rebuilds keep: a backup, and an original with a journal-like file beside it that no
+        // clean-up may play into it.
+        QVERIFY(engine::rebuildTableFile(file("TB_Ministarstva.db")).rebuilt);
+        const QString original = file("TB_Zakoni.Original-2026-12-07-183005.db");
+        QVERIFY(QFile::copy(file("TB_Zakoni.db"), original));
+        QVERIFY(QFile::copy(outside, original + "-journal"));
+        const QByteArray originalBytes = readAll(original);
+
+        QStringList removed = engine::clearRebuildLeftovers(m_data);
+        removed.sort();
+        QStringList expected = toOutside + QStringList{"TB_Arhiva.Rebuild.db", "TB_Ugovori.Rebuild.db-journal"};
+        expected.sort();
+        QCOMPARE(removed, expected);
+        for (const QString& name : expected) {
+            QVERIFY2(!isLink(data.filePath(name)) && !QFileInfo::exists(data.filePath(name)), qPrintable(name));
+        }
+        QVERIFY(readAll(outside) == outsideBytes);
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QCOMPARE(tabletest::digest(file("TB_Brojevi.db")), brojevi);
+        QVERIFY(readAll(original) == originalBytes);
+        QVERIFY(readAll(original + "-journal") == outsideBytes);
+        QVERIFY(QFileInfo::exists(file("TB_Ministarstva.Backup.db")));
+        QCOMPARE(engine::clearRebuildLeftovers(m_data), QStringList());
+
+        // A rebuild does not write through a link where its copy goes, nor remove what a link
+        // where its backup goes points to.
+        QVERIFY(QFile::link(nowhere, engine::rebuildFiles(file("TB_Glasnici.db")).copy));
+        QVERIFY(QFile::link(outside, engine::rebuildFiles(file("TB_Glasnici.db")).backup));
+        const engine::RebuildResult r = engine::rebuildTableFile(file("TB_Glasnici.db"));
+        QVERIFY2(r.rebuilt, qPrintable(r.error));
+        QVERIFY(!QFileInfo::exists(nowhere));
+        QVERIFY(!isLink(engine::rebuildFiles(file("TB_Glasnici.db")).backup));
+        QVERIFY(readAll(outside) == outsideBytes);
+    }
+
     void importAppendsAndUpdatesByKey()
     {
         freshCollection();

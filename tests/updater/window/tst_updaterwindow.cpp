@@ -16,6 +16,7 @@
 #include "mainwindow.h"
 #include "schema.h"
 #include "screentext.h"
+#include "sessionsetup.h"
 #include "tabledump.h"
 #include "tablefile.h"
 #include "tableutil.h"
@@ -558,21 +559,24 @@ private slots:
         QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
     }
 
-    void rebuildAndVerifyForTheMainWindow()
+    void rebuildAndVerify()
     {
         Setup s;
         s.program.start();
         QVERIFY(s.program.runMainWindow([&] {
-            mainwin::UpdateWindow* window = mainwin::updateWindow();
-            QVERIFY(window->rebuildTable("TB_Brojevi"));
-            QVERIFY(window->rebuildTable("tb_grafika.DB"));
+            QVERIFY(updater->Rebuild(s.program.form1->Glavna));
+            QVERIFY(data::attachmentTables() != nullptr);
+            QVERIFY(updater->Rebuild(data::attachmentTables()->Table1));
             QVERIFY(QFile::exists(s.table("TB_Brojevi.Backup.db")));
             QVERIFY(QFile::exists(s.table("TB_grafika.Backup.db")));
             QCOMPARE(s.program.form1->Glavna.recordCount() > 0, true);
-            QVERIFY_THROWS_EXCEPTION(engine::Error, window->rebuildTable("TB_Nema"));
+            engine::Table missing;
+            missing.setDatabaseName(data::DatabaseAlias);
+            missing.setTableName("TB_Nema");
+            QVERIFY_THROWS_EXCEPTION(engine::Error, updater->Rebuild(missing));
 
             QDir().mkpath(engine::rebuildFiles(s.table("TB_Arhiva.db")).copy + "/blocked");
-            QVERIFY(!window->rebuildTable("TB_Arhiva.db"));
+            QVERIFY(!updater->Rebuild(s.program.form1->arhiva));
             updater->Verify(s.program.form1->Glavna);
         }));
         QCOMPARE(s.program.prompter.texts(), (QList<QByteArray>{"Greska u snimanju podataka azuriranih za bazu: arhiva",
