@@ -7,6 +7,7 @@
 #include "registry.h"
 #include "screentext.h"
 #include "scriptedprompter.h"
+#include "shell.h"
 #include "singleinstance.h"
 #include "statusbar.h"
 
@@ -51,6 +52,7 @@ private slots:
     void namedMutexMarksOneInstance();
     void versionInfoBlocks();
     void hintsReachTheHandler();
+    void desktopWithoutOpener();
 };
 
 void TestPlatform::lineEditMapsTypedKeys()
@@ -576,6 +578,19 @@ void TestPlatform::hintsReachTheHandler()
     QCOMPARE(bar.panel(2)->text(), QStringLiteral("Pretraga završena"));
     QCOMPARE(bar.panelText(2), QByteArray("Pretraga zavr{ena"));
     QVERIFY(bar.panel(0)->minimumWidth() >= 220);
+}
+
+void TestPlatform::desktopWithoutOpener()
+{
+    // No opener on the machine at all: no program opens anything, and that is known at once.
+    QTemporaryDir empty;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(empty.path()));
+    QList<int> results;
+    platform::shell().execute({}, QStringLiteral("mailto:a@b.example"), {}, {}, platform::ShowDefault,
+                              [&](int result) { results << result; });
+    qputenv("PATH", path);
+    QCOMPARE(results, QList<int>{platform::shellresult::NoAssociation});
 }
 
 QTEST_MAIN(TestPlatform)
