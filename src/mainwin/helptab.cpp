@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -53,17 +54,21 @@ QPixmap logo()
     return pixmap;
 }
 
-// Hands a link or file to the shell; shows the message for a failure from the given set.
-void execute(const QByteArray& verb, const QString& file, const QString& folder, helplinks::MessageSet set,
-             bool report = true)
+// Hands a link or file to the shell; shows the message for a failure from the given set when the
+// shell tells it, which may be long after the click, the window working meanwhile.
+void execute(QObject* window, const QByteArray& verb, const QString& file, const QString& folder,
+             helplinks::MessageSet set, bool report = true)
 {
-    const int result = platform::shell().execute(QString::fromLatin1(verb), file, {}, folder, platform::ShowDefault);
-    if (report && result <= 31) {
+    auto tell = [window = QPointer<QObject>(window), set, report](int result) {
+        if (window == nullptr || !report || result > 31) {
+            return; // a window already closed has nobody to tell
+        }
         const QByteArray message = helplinks::shellMessage(set, result);
         if (!message.isEmpty()) {
             platform::prompter().message(message);
         }
-    }
+    };
+    platform::shell().execute(QString::fromLatin1(verb), file, {}, folder, platform::ShowDefault, tell);
 }
 
 } // namespace
@@ -143,29 +148,31 @@ void TForm1::loadHelpText()
 
 void TForm1::SpeedButton3Click()
 {
-    execute({}, QString::fromLatin1(helplinks::mailLink(publisher::RequestAddress, helplinks::RequestSubject)), {},
-            helplinks::MessageSet::Mail);
+    execute(this, {}, QString::fromLatin1(helplinks::mailLink(publisher::RequestAddress, helplinks::RequestSubject)),
+            {}, helplinks::MessageSet::Mail);
 }
 
 void TForm1::SpeedButton11Click()
 {
-    execute({}, QString::fromLatin1(helplinks::mailLink(publisher::SuggestionAddress, helplinks::SuggestionSubject)),
-            {}, helplinks::MessageSet::Mail);
+    execute(this, {},
+            QString::fromLatin1(helplinks::mailLink(publisher::SuggestionAddress, helplinks::SuggestionSubject)), {},
+            helplinks::MessageSet::Mail);
 }
 
 void TForm1::SpeedButton12Click()
 {
-    execute("open", QString::fromLatin1(helplinks::webLink(publisher::WebSite)), {}, helplinks::MessageSet::Web);
+    execute(this, "open", QString::fromLatin1(helplinks::webLink(publisher::WebSite)), {}, helplinks::MessageSet::Web);
 }
 
 void TForm1::SpeedButton15Click()
 {
-    execute({}, QString::fromLatin1(helplinks::mailLink(publisher::ConsultingAddress, helplinks::ConsultingSubject)),
-            {}, helplinks::MessageSet::Mail, false);
+    execute(this, {},
+            QString::fromLatin1(helplinks::mailLink(publisher::ConsultingAddress, helplinks::ConsultingSubject)), {},
+            helplinks::MessageSet::Mail, false);
 }
 
 void TForm1::SpeedButton8Click()
 {
-    execute("open", platform::programFile(QLatin1String(helplinks::ManualFile)),
+    execute(this, "open", platform::programFile(QLatin1String(helplinks::ManualFile)),
             platform::programFile(QLatin1String(helplinks::ManualFolder)), helplinks::MessageSet::Manual);
 }

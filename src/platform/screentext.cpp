@@ -3,112 +3,129 @@
 #include "yuscii.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QClipboard>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTextEdit>
-#include <QValidator>
 
 #include <algorithm>
 #include <utility>
 
 namespace platform {
-namespace {
 
-// A validator sees every edit of a line edit, typed or pasted. Only what the edit brought is
-// mapped: the rest of the text was mapped when it came, or the program put it in, and a title's
-// ";" or "'" put in by the program is not the key of a letter.
-class KeyFilterValidator final : public QValidator {
-    Q_OBJECT
-public:
-    KeyFilterValidator(KeyFilter filter, QLineEdit* edit) : QValidator(edit), m_filter(filter), m_accepted(edit->text())
-    {
+ArrivalValidator::ArrivalValidator(QLineEdit* edit) : QValidator(edit), m_accepted(edit->text())
+{
+    edit->installEventFilter(this);
+}
+
+bool ArrivalValidator::eventFilter(QObject* watched, QEvent* event)
+{
+    // The edit a typed key makes is validated while its key press is delivered; the events that
+    // follow it (its release at the latest) end the typing, so a paste after it is a paste.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        m_typing = isTypedKey(static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::InputMethod:
+        m_typing = !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty();
+        break;
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::ContextMenu:
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        m_typing = false;
+        break;
+    default:
+        break;
     }
+    return QValidator::eventFilter(watched, event);
+}
 
-    KeyFilter filter() const { return m_filter; }
-    // Program text: taken as it is given.
-    bool bypass = false;
-
-    State validate(QString& input, int& pos) const override
-    {
-        if (bypass) {
-            m_accepted = input;
-            return Acceptable;
-        }
-        const auto [head, tail] = unchangedEnds(input, pos);
-        const QString brought = input.mid(head, input.size() - head - tail);
-        const QString mapped = display::mapTypedText(brought, m_filter);
-        if (m_filter == KeyFilter::DigitsOnly && mapped.size() != brought.size()) {
-            return Invalid; // a swallowed key leaves the text as it was
-        }
-        input = input.left(head) + mapped + input.right(tail);
+QValidator::State ArrivalValidator::validate(QString& input, int& pos) const
+{
+    if (bypass) {
         m_accepted = input;
         return Acceptable;
     }
-
-private:
-    // How many characters at the start and at the end of `input` were there before the edit. An
-    // edit ends at the cursor, so the text behind it is the old end: that tells where a key typed
-    // into a run of equal characters went.
-    std::pair<qsizetype, qsizetype> unchangedEnds(const QString& input, int pos) const
-    {
-        const qsizetype shorter = std::min(input.size(), m_accepted.size());
-        qsizetype tail = std::clamp<qsizetype>(input.size() - pos, 0, shorter);
-        if (QStringView(input).right(tail) != QStringView(m_accepted).right(tail)) {
-            tail = 0;
-            while (tail < shorter && input.at(input.size() - 1 - tail) == m_accepted.at(m_accepted.size() - 1 - tail)) {
-                ++tail;
-            }
-        }
-        qsizetype head = 0;
-        while (head < shorter - tail && input.at(head) == m_accepted.at(head)) {
-            ++head;
-        }
-        return {head, tail};
+    const auto [head, tail] = unchangedEnds(input, pos);
+    const QString brought = input.mid(head, input.size() - head - tail);
+    if (brought.isEmpty()) {
+        m_accepted = input;
+        return Acceptable;
     }
+    const bool typed = std::exchange(m_typing, false);
+    const std::optional<QString> mapped = typed ? mapTyped(brought) : mapPasted(brought);
+    if (!mapped) {
+        return Invalid; // the text stays as it was
+    }
+    input = input.left(head) + *mapped + input.right(tail);
+    m_accepted = input;
+    return Acceptable;
+}
 
-    KeyFilter m_filter;
-    mutable QString m_accepted; // the text as last accepted
-};
+// How many characters at the start and at the end of `input` were there before the edit. An
+// edit ends at the cursor, so the text behind it is the old end: that tells where a key typed
+// into a run of equal characters went.
+std::pair<qsizetype, qsizetype> ArrivalValidator::unchangedEnds(const QString& input, int pos) const
+{
+    const qsizetype shorter = std::min(input.size(), m_accepted.size());
+    qsizetype tail = std::clamp<qsizetype>(input.size() - pos, 0, shorter);
+    if (QStringView(input).right(tail) != QStringView(m_accepted).right(tail)) {
+        tail = 0;
+        while (tail < shorter && input.at(input.size() - 1 - tail) == m_accepted.at(m_accepted.size() - 1 - tail)) {
+            ++tail;
+        }
+    }
+    qsizetype head = 0;
+    while (head < shorter - tail && input.at(head) == m_accepted.at(head)) {
+        ++head;
+    }
+    return {head, tail};
+}
 
-class TextEditKeyFilter final : public QObject {
+bool isTypedKey(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) && !event->matches(QKeySequence::Paste);
+}
+
+namespace {
+
+class KeyFilterValidator final : public ArrivalValidator {
+    Q_OBJECT
 public:
-    TextEditKeyFilter(KeyFilter filter, QTextEdit* edit) : QObject(edit), m_filter(filter), m_edit(edit) {}
+    KeyFilterValidator(KeyFilter filter, QLineEdit* edit) : ArrivalValidator(edit), m_filter(filter) {}
+
+    KeyFilter filter() const { return m_filter; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
+    std::optional<QString> mapTyped(const QString& brought) const override
     {
-        if (event->type() != QEvent::KeyPress || watched != m_edit) {
-            return false;
-        }
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Paste)) {
-            if (!m_edit->isReadOnly()) {
-                m_edit->insertPlainText(display::mapTypedText(QApplication::clipboard()->text(), m_filter));
-            }
-            return true;
-        }
-        const QString text = key->text();
-        if (text.isEmpty() || !text.at(0).isPrint()) {
-            return false;
-        }
-        const QString mapped = display::mapTypedText(text, m_filter);
-        if (mapped == text) {
-            return false;
-        }
-        if (!mapped.isEmpty()) {
-            QKeyEvent replacement(QEvent::KeyPress, key->key(), key->modifiers(), mapped, key->isAutoRepeat());
-            QCoreApplication::sendEvent(m_edit, &replacement);
-        }
-        return true;
+        return checked(brought, display::mapTypedText(brought, m_filter));
+    }
+    std::optional<QString> mapPasted(const QString& brought) const override
+    {
+        return checked(brought, display::mapPastedText(brought, m_filter));
     }
 
 private:
+    // A swallowed key (or pasted character) in the digits field leaves the text as it was.
+    std::optional<QString> checked(const QString& brought, const QString& mapped) const
+    {
+        if (m_filter == KeyFilter::DigitsOnly && mapped.size() != brought.size()) {
+            return std::nullopt;
+        }
+        return mapped;
+    }
+
     KeyFilter m_filter;
-    QTextEdit* m_edit;
 };
 
 } // namespace
@@ -131,11 +148,6 @@ void setFieldText(QLineEdit* edit, const QByteArray& yuscii)
     if (validator != nullptr) {
         validator->bypass = false;
     }
-}
-
-void installKeyFilter(QTextEdit* edit, KeyFilter filter)
-{
-    edit->installEventFilter(new TextEditKeyFilter(filter, edit));
 }
 
 void setCaption(QWidget* widget, const QByteArray& yuscii)

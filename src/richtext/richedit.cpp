@@ -4,22 +4,37 @@
 #include "plaintext.h"
 #include "rtfreader.h"
 #include "rtfwriter.h"
+#include "runscript.h"
 #include "yusciicursor.h"
 
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
 namespace richtext {
 namespace {
 
-// Screen text (as typed or pasted) to YUSCII: each letter in whichever script has it.
+// Typed keys, mapped to screen letters, to YUSCII: each letter in whichever script has it.
 QByteArray typedToYuscii(const QString& text)
 {
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
         out += yusciiByte(c.unicode(), std::nullopt);
+    }
+    return out;
+}
+
+// Pasted or dropped text to YUSCII. The keyboard mapping is for keys only: an ASCII character is
+// the code it is (a pasted "[" stays "[", however YUSCII shows it), a letter with diacritics of
+// either script is its YUSCII code.
+QByteArray pastedToYuscii(const QString& text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        out += c.unicode() < 128 ? char(c.unicode()) : yusciiByte(c.unicode(), std::nullopt);
     }
     return out;
 }
@@ -213,8 +228,37 @@ void RichEdit::insertFromMimeData(const QMimeData* source)
     if (isReadOnly() || source == nullptr || !source->hasText()) {
         return;
     }
-    insertYuscii(typedToYuscii(display::mapTypedText(source->text(), display::KeyFilter::Map)));
+    insertYuscii(pastedToYuscii(source->text()));
     ensureCursorVisible();
+}
+
+void RichEdit::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (event->commitString().isEmpty()) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    if (isReadOnly()) {
+        // The text edit underneath would take a commit even then.
+        event->ignore();
+        return;
+    }
+    // An input method's commit is typed text: it takes the keyboard mapping, as keys do, and
+    // lands in the script of the font at the caret. The input method's own work on the text
+    // (its preedit, the range it replaces) stays as it was asked.
+    const QByteArray typed = typedToYuscii(display::mapTypedText(event->commitString(), display::KeyFilter::Map));
+    const display::Script script = insertScript(familyOf(textCursor().charFormat(), *document()));
+    QString commit;
+    for (char b : typed) {
+        const QChar c = display::toUnicode(b, script);
+        if (keptChar(c.unicode())) {
+            commit += c;
+        }
+    }
+    QInputMethodEvent mapped(event->preeditString(), event->attributes());
+    mapped.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    QTextEdit::inputMethodEvent(&mapped);
+    event->setAccepted(mapped.isAccepted());
 }
 
 } // namespace richtext

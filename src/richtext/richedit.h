@@ -2,7 +2,8 @@
 
 // The rich-text control the windows show stored texts in: RTF in and out, YUSCII text in and
 // out, positions in document characters (one per character, one per paragraph mark), and the
-// program's typing and clipboard rules. The rules themselves live in the richtext library.
+// program's typing and clipboard rules: typed keys (and an input method's commit) take the
+// keyboard mapping, pasted and dropped text keeps its characters. The rules themselves live in the richtext library.
 
 #include "textfind.h"
 
@@ -87,6 +88,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     QMimeData* createMimeDataFromSelection() const override;
 

@@ -117,4 +117,25 @@ QString mapTypedText(const QString& typed, KeyFilter filter)
     return out;
 }
 
+QString mapPastedText(const QString& pasted, KeyFilter filter)
+{
+    if (filter == KeyFilter::DigitsOnly) {
+        return mapTypedText(pasted, filter);
+    }
+    QString out;
+    out.reserve(pasted.size());
+    for (QChar c : pasted) {
+        char b = c.unicode() < 128 ? char(c.unicode()) : fromUnicode(c);
+        if (b == '?' && c != u'?') {
+            out += c;
+            continue;
+        }
+        if (filter == KeyFilter::MapUpper) {
+            b = yuscii::yupperW(QByteArray(1, b)).at(0);
+        }
+        out += toUnicode(b);
+    }
+    return out;
+}
+
 } // namespace display

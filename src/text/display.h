@@ -25,10 +25,18 @@ QString toUnicode(const QByteArray& yuscii, Script script = Script::Latin);
 char fromUnicode(QChar c, Script script = Script::Latin);
 QByteArray fromUnicode(const QString& text, Script script = Script::Latin);
 
-// What a key typed on a US layout (or a character pasted) becomes on screen in an edit field
-// with the given key filter. Characters that are already screen letters pass unchanged, so
-// applying it twice gives the same text.
+// What a key typed on a US layout becomes on screen in an edit field with the given key filter.
+// Characters that are already screen letters pass unchanged, so applying it twice gives the same
+// text.
 enum class KeyFilter { Map, MapUpper, DigitsOnly };
 QString mapTypedText(const QString& typed, KeyFilter filter);
+
+// What pasted text becomes on screen in such a field. The keyboard mapping is for keys only:
+// pasted text keeps its characters. A letter with diacritics stays that letter (its YUSCII code),
+// an ASCII character stays the code it is (a pasted "[" is the byte "[", which YUSCII shows as Š,
+// so what is stored is what was pasted), and a character the code lacks stays as it stands. The
+// upper-case field upper-cases as yupperW does; the digits field takes digits only, as from keys.
+// Applying it twice gives the same text.
+QString mapPastedText(const QString& pasted, KeyFilter filter);
 
 } // namespace display

@@ -1,8 +1,7 @@
 #include "findfield.h"
 
+#include "screentext.h"
 #include "yuscii.h"
-
-#include <QValidator>
 
 namespace viewer {
 
@@ -15,50 +14,59 @@ Script otherScript(Script script)
     return script == Script::Latin ? Script::Cyrillic : Script::Latin;
 }
 
-// Screen text of the field back to YUSCII, mapping what was typed: an ASCII key goes through the
-// keyboard mapping and upper-casing ("[" gives Š); a letter already on screen keeps its code, read
-// in the field's script first (a pasted letter of the other script is taken too).
+// A letter already on screen keeps its code, read in the field's script first (a pasted letter of
+// the other script is taken too); '?' when neither script has it.
+char screenLetter(QChar c, Script script)
+{
+    const char b = display::fromUnicode(c, script);
+    return b != '?' || c == u'?' ? b : display::fromUnicode(c, otherScript(script));
+}
+
+// Typed screen text to YUSCII: an ASCII key goes through the keyboard mapping and upper-casing
+// ("[" gives Š).
 QByteArray typedToYuscii(const QString& text, Script script)
 {
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
-        char b = 0;
         if (c.unicode() < 128) {
-            b = yuscii::mapKeyUpper(char(c.unicode()));
-            if (b == 0) {
-                continue;
+            if (const char b = yuscii::mapKeyUpper(char(c.unicode())); b != 0) {
+                out += b;
             }
         } else {
-            b = display::fromUnicode(c, script);
-            if (b == '?') {
-                b = display::fromUnicode(c, otherScript(script));
-            }
-            b = yuscii::yupperW(QByteArray(1, b)).at(0);
+            out += screenLetter(c, script);
         }
-        out += b;
     }
-    return out;
+    return yuscii::yupperW(out);
+}
+
+// Pasted screen text to YUSCII: an ASCII character is the code it is (the keyboard mapping is for
+// keys only), upper-cased as the field holds capitals.
+QByteArray pastedToYuscii(const QString& text, Script script)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        out += c.unicode() < 128 ? char(c.unicode()) : screenLetter(c, script);
+    }
+    return yuscii::yupperW(out);
 }
 
 } // namespace
 
-// Every edit, typed or pasted, passes here. The mapping gives back what it is given once mapped
-// (the ten letters are shown as letters, never as the keys that typed them), so mapping the whole
-// text maps just the new part.
-class FindFieldValidator final : public QValidator {
+// The field shows its YUSCII text in its script, however the text came.
+class FindFieldValidator final : public platform::ArrivalValidator {
 public:
-    FindFieldValidator(FindField* field) : QValidator(field), m_field(field) {}
+    FindFieldValidator(FindField* field) : ArrivalValidator(field), m_field(field) {}
 
-    bool bypass = false;
-
-    State validate(QString& input, int& pos) const override
+protected:
+    std::optional<QString> mapTyped(const QString& brought) const override
     {
-        if (!bypass) {
-            input = display::toUnicode(typedToYuscii(input, m_field->script()), m_field->script());
-        }
-        (void)pos;
-        return Acceptable;
+        return display::toUnicode(typedToYuscii(brought, m_field->script()), m_field->script());
+    }
+    std::optional<QString> mapPasted(const QString& brought) const override
+    {
+        return display::toUnicode(pastedToYuscii(brought, m_field->script()), m_field->script());
     }
 
 private:

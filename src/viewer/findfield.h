@@ -1,7 +1,8 @@
 #pragma once
 
-// The viewer's find field: typed and pasted keys pass the keyboard mapping and are upper-cased, and
-// the field shows its YUSCII text in the script of the document, as the document's font would.
+// The viewer's find field: typed keys pass the keyboard mapping, pasted text keeps its characters,
+// both are upper-cased, and the field shows its YUSCII text in the script of the document, as the
+// document's font would.
 
 #include "display.h"
 

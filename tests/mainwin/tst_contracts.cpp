@@ -10,6 +10,7 @@
 #include "screentext.h"
 #include "table.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDate>
 #include <QLabel>
@@ -161,6 +162,7 @@ private slots:
     void searchAsksToRestart();
     void sameModelCopiedTwiceOnOneDay();
     void editsAreSavedOnLeaving();
+    void pastedTextIsStoredAsPasted();
     void editBeforeClosingIsKept();
     void failedSaveIsShownAndKept();
     void failedMoveKeepsListEditorAndRecordTogether();
@@ -443,6 +445,32 @@ void TestContracts::editsAreSavedOnLeaving()
         QTest::keyClicks(f->DBEdit1, "!");
         QTest::mouseClick(navigatorButton(f, "nbPost"), Qt::LeftButton);
         QCOMPARE(storedNames()[1], names[1] + " novi!");
+    });
+}
+
+void TestContracts::pastedTextIsStoredAsPasted()
+{
+    run([](TForm1* f) {
+        f->PageControl3->setCurrentIndex(1);
+        selectUserContract(f, 0);
+        f->DBRichEdit4->setFocus();
+        f->DBRichEdit4->select(0, 0);
+        // From another program: the punctuation at the places of the letters stays punctuation, its
+        // own letters with diacritics are stored as their codes. Typed keys still map.
+        QApplication::clipboard()->setText(QStringLiteral("Zalepljeno: \"citat\"; tacka-zarez, Niš. "));
+        QTest::keySequence(f->DBRichEdit4, QKeySequence::Paste);
+        QTest::keyClicks(f->DBRichEdit4, "[;");
+        QApplication::clipboard()->setText(QStringLiteral(" O'B\n"));
+        QTest::keyClick(f->DBRichEdit4, Qt::Key_Insert, Qt::ShiftModifier);
+        const QByteArray expected = "Zalepljeno: \"citat\"; tacka-zarez, Ni{. {~ O'B\n";
+        QVERIFY(f->DBRichEdit4->toPlainText().startsWith(
+            QStringLiteral("Zalepljeno: \"citat\"; tacka-zarez, Niš. šč O'B\n")));
+        QTest::mouseClick(navigatorButton(f, "nbPost"), Qt::LeftButton);
+        QVERIFY(storedUserContracts()[0].text.startsWith(expected));
+        // Shown again from the table, it reads as it was pasted.
+        selectUserContract(f, 1);
+        selectUserContract(f, 0);
+        QVERIFY(f->DBRichEdit4->yusciiText().startsWith(expected));
     });
 }
 

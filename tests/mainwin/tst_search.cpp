@@ -12,6 +12,7 @@
 #include "yuscii.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -71,6 +72,7 @@ class TestSearch : public QObject {
     Q_OBJECT
 private slots:
     void titleSearchFromTheField();
+    void pastedTitleIsFound();
     void shortQueryAsksFirst();
     void emptyAndBlankQueries();
     void titlesAndTexts();
@@ -113,6 +115,40 @@ void TestSearch::titleSearchFromTheField()
         search(f, "RA~UNOVODSTVU");
         QCOMPARE(column(f->ListBox2, 1).value(0), QByteArray("Slu`beni glasnik Republike Srbije"));
         QCOMPARE(column(f->ListBox2, 2).value(0), QByteArray("12/2005"));
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
+}
+
+void TestSearch::pastedTitleIsFound()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->PageControl1->setCurrentIndex(2);
+        f->RadioButton6->setChecked(true);
+        f->Edit2->setFocus();
+        f->Edit2->clear();
+        // A title copied from another program: its apostrophe is an apostrophe, not the key of Ć.
+        QApplication::clipboard()->setText(QStringLiteral("Pravilnik o obrascu poreske prijave O'B"));
+        QTest::keySequence(f->Edit2, QKeySequence::Paste);
+        QCOMPARE(f->Edit2->text(), QStringLiteral("PRAVILNIK O OBRASCU PORESKE PRIJAVE O'B"));
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{demo::ApostropheLawTitle});
+        QCOMPARE(lines(f->ListBox4).last(),
+                 QByteArray("'PRAVILNIK O OBRASCU PORESKE PRIJAVE O''B' - po naslovima (nadjeno 1 propisa)"));
+
+        // Typed keys keep the keyboard mapping ("[" is š); a letter pasted after them stays itself.
+        f->Edit2->clear();
+        QTest::keyClicks(f->Edit2, "zakon o [");
+        QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON O Š"));
+        QApplication::clipboard()->setText(QStringLiteral("umama; "));
+        QTest::keyClick(f->Edit2, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(platform::fromScreen(f->Edit2->text()), QByteArray("ZAKON O [UMAMA; "));
+        QTest::keyClick(f->Edit2, Qt::Key_Backspace);
+        QTest::keyClick(f->Edit2, Qt::Key_Backspace);
+        QTest::keyClick(f->Edit2, Qt::Key_Return);
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{demo::ForestLawTitle});
     }));
     QVERIFY(program.prompter.asked().isEmpty());
 }

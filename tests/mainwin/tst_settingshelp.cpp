@@ -1,5 +1,7 @@
 #include "programfixture.h"
 
+#include "desktopwithoutprograms.h"
+
 #include "listfiles.h"
 #include "plaintext.h"
 #include "repair.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -21,16 +24,16 @@ using testsupport::Prompt;
 
 namespace {
 
-// A shell that opens nothing: it records what it was handed and answers with a chosen result.
+// A shell that opens nothing: it records what it was handed and answers at once with a chosen result.
 class RecordingShell final : public platform::Shell {
 public:
     RecordingShell() { platform::setShell(this); }
     ~RecordingShell() override { platform::setShell(nullptr); }
-    int execute(const QString& verb, const QString& file, const QString& parameters, const QString& folder,
-                int showCommand) override
+    void execute(const QString& verb, const QString& file, const QString& parameters, const QString& folder,
+                 int showCommand, Done done) override
     {
         calls << QStringList{verb, file, parameters, folder, QString::number(showCommand)};
-        return result;
+        done(result);
     }
     int result = platform::shellresult::Success;
     QList<QStringList> calls;
@@ -116,6 +119,7 @@ private slots:
     void updaterOpensThroughTheSeam();
     void contactLinksAndMessages();
     void manualMissing();
+    void desktopWithoutProgramsIsReported();
     void publisherAddressIsNotMapped();
     void manualDescribesEveryTab();
 };
@@ -421,6 +425,41 @@ void TestSettingsHelp::manualMissing()
     QCOMPARE(shell.calls[0][0], QStringLiteral("open"));
     QCOMPARE(shell.calls[0][1], second.path("uputstvo/uputstvo.rtf"));
     QCOMPARE(shell.calls[0][3], second.path("uputstvo/"));
+}
+
+void TestSettingsHelp::desktopWithoutProgramsIsReported()
+{
+    ProgramFixture program;
+    program.start();
+    // The desktop's own shell with the real opener, which finds no program for anything here.
+    testsupport::DesktopWithoutPrograms desktop;
+    QVERIFY2(desktop.hasOpener(), "xdg-open is missing (package xdg-utils)");
+    const QByteArray noProgram = "Ne postoji program koji otvara ovu datoteku!";
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        f->PageControl1->setCurrentIndex(8);
+        // The manual's folder missing: told before anything is started.
+        f->SpeedButton8->click();
+        QCOMPARE(program.prompter.texts(), QByteArrayList{"Lokacija Uputstva nije pronadjena"});
+        program.prompter.clear();
+
+        QVERIFY(QDir().mkpath(program.path("uputstvo")));
+        program.writeFile("uputstvo/uputstvo.rtf", "{\\rtf1 Uputstvo}");
+        for (QPushButton* b : {f->SpeedButton3, f->SpeedButton12, f->SpeedButton8}) {
+            b->click();
+            // The click is over before the opener has answered: the window works while it looks.
+            QVERIFY(program.prompter.texts().isEmpty());
+            QTRY_COMPARE(program.prompter.texts(), QByteArrayList{noProgram});
+            program.prompter.clear();
+        }
+
+        // The consulting button says nothing, whatever the opener found.
+        f->SpeedButton15->click();
+        QVERIFY(!qApp->findChildren<QProcess*>().isEmpty());
+        QTRY_VERIFY(qApp->findChildren<QProcess*>().isEmpty());
+        QVERIFY(program.prompter.texts().isEmpty());
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
 }
 
 void TestSettingsHelp::publisherAddressIsNotMapped()

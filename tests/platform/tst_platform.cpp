@@ -7,9 +7,12 @@
 #include "registry.h"
 #include "screentext.h"
 #include "scriptedprompter.h"
+#include "shell.h"
 #include "singleinstance.h"
 #include "statusbar.h"
 
+#include <functional>
+#include <memory>
 #include <QApplication>
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -19,11 +22,12 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
-#include <QTextEdit>
 #include <QtTest>
 
 using platform::KeyFilter;
@@ -32,10 +36,9 @@ class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
     void lineEditMapsTypedKeys();
-    void lineEditMapsPastedText();
     void lineEditUpperAndDigits();
     void lineEditProgramTextIsKept();
-    void textEditMapsTypedKeys();
+    void pastedTextKeepsItsCharacters();
     void captions();
     void flattensOnlyOwnClipboardText();
     void fontsInstallMissingFamiliesOnly();
@@ -49,6 +52,7 @@ private slots:
     void namedMutexMarksOneInstance();
     void versionInfoBlocks();
     void hintsReachTheHandler();
+    void desktopWithoutOpener();
 };
 
 void TestPlatform::lineEditMapsTypedKeys()
@@ -58,16 +62,6 @@ void TestPlatform::lineEditMapsTypedKeys()
     QTest::keyClicks(&edit, "[kola ;'\\");
     QCOMPARE(edit.text(), QStringLiteral("škola čćž"));
     QCOMPARE(platform::fromScreen(edit.text()), QByteArray("{kola ~}`"));
-}
-
-void TestPlatform::lineEditMapsPastedText()
-{
-    QLineEdit edit;
-    platform::installKeyFilter(&edit, KeyFilter::MapUpper);
-    QApplication::clipboard()->setText(QStringLiteral("[kola i škola"));
-    edit.paste();
-    QCOMPARE(edit.text(), QStringLiteral("ŠKOLA I ŠKOLA"));
-    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("[KOLA I [KOLA"));
 }
 
 void TestPlatform::lineEditUpperAndDigits()
@@ -118,15 +112,95 @@ void TestPlatform::lineEditProgramTextIsKept()
     QCOMPARE(platform::fromScreen(edit.text()), QByteArray("A];C"));
 }
 
-void TestPlatform::textEditMapsTypedKeys()
+namespace {
+
+// What the field would say after `arrive` brings `text` into an empty field.
+template <typename Arrive> QByteArray arrived(KeyFilter filter, const QString& text, Arrive arrive)
 {
-    QTextEdit edit;
-    platform::installKeyFilter(&edit, KeyFilter::Map);
-    QTest::keyClicks(&edit, "Ni[ ");
-    QCOMPARE(edit.toPlainText(), QStringLiteral("Niš "));
-    QApplication::clipboard()->setText(QStringLiteral("[a"));
-    QTest::keySequence(&edit, QKeySequence::Paste);
-    QCOMPARE(edit.toPlainText(), QStringLiteral("Niš ša"));
+    QLineEdit edit;
+    platform::installKeyFilter(&edit, filter);
+    QApplication::clipboard()->setText(text);
+    arrive(edit, text);
+    return platform::fromScreen(edit.text());
+}
+
+} // namespace
+
+void TestPlatform::pastedTextKeepsItsCharacters()
+{
+    // From another program: punctuation at the places of the ten letters, a letter with
+    // diacritics, and "[" which YUSCII can hold only as Š.
+    const QString pasted = QStringLiteral("Zalepljeno: \"citat\"; O'B [x] ž");
+    const QByteArray kept = "Zalepljeno: \"citat\"; O'B [x] `";
+    const QByteArray upper = "ZALEPLJENO: \"CITAT\"; O'B [X] @";
+
+    using Arrive = std::function<void(QLineEdit&, const QString&)>;
+    const QList<std::pair<const char*, Arrive>> ways = {
+        {"Ctrl+V", [](QLineEdit& e, const QString&) { QTest::keySequence(&e, QKeySequence::Paste); }},
+        {"Shift+Insert", [](QLineEdit& e, const QString&) { QTest::keyClick(&e, Qt::Key_Insert, Qt::ShiftModifier); }},
+        {"context menu",
+         [](QLineEdit& e, const QString&) {
+             std::unique_ptr<QMenu> menu(e.createStandardContextMenu());
+             for (QAction* action : menu->actions()) {
+                 if (action->text().startsWith(QLatin1String("&Paste"))) {
+                     action->trigger();
+                 }
+             }
+         }},
+        {"drop",
+         [](QLineEdit& e, const QString& text) {
+             QMimeData data;
+             data.setText(text);
+             QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(&e, &enter);
+             QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(&e, &drop);
+         }},
+        // A paste right after a typed key is still a paste.
+        {"key then paste",
+         [](QLineEdit& e, const QString&) {
+             QTest::keyClick(&e, Qt::Key_BracketLeft, Qt::NoModifier);
+             QTest::keyClick(&e, Qt::Key_Backspace);
+             e.paste();
+         }},
+    };
+    for (const auto& [way, arrive] : ways) {
+        QVERIFY2(arrived(KeyFilter::Map, pasted, arrive) == kept, way);
+        QVERIFY2(arrived(KeyFilter::MapUpper, pasted, arrive) == upper, way);
+    }
+
+    // The digits field takes pasted digits, and refuses a paste with anything else in it.
+    QCOMPARE(arrived(KeyFilter::DigitsOnly, QStringLiteral("8080"), ways[0].second), QByteArray("8080"));
+    QCOMPARE(arrived(KeyFilter::DigitsOnly, QStringLiteral("80a"), ways[0].second), QByteArray());
+
+    // An input method's commit is typed: it takes the keyboard mapping, one key or many.
+    QCOMPARE(arrived(KeyFilter::MapUpper, {},
+                     [](QLineEdit& e, const QString&) {
+                         QInputMethodEvent commit;
+                         commit.setCommitString(QStringLiteral("ra;un'"));
+                         QApplication::sendEvent(&e, &commit);
+                     }),
+             QByteArray("RA^UN]"));
+    // Typed keys, and after them a paste, each by their own rule.
+    QCOMPARE(arrived(KeyFilter::Map, pasted,
+                     [](QLineEdit& e, const QString&) {
+                         QTest::keyClicks(&e, "[;");
+                         QTest::keySequence(&e, QKeySequence::Paste);
+                         QTest::keyClicks(&e, "'");
+                     }),
+             "{~" + kept + "}");
+
+    // Undo and redo bring back what was there, not what its keys would type.
+    QLineEdit edit;
+    platform::installKeyFilter(&edit, KeyFilter::MapUpper);
+    platform::setFieldText(&edit, "O'B;");
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_Delete);
+    QTest::keySequence(&edit, QKeySequence::Undo);
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("O'B;"));
+    QTest::keySequence(&edit, QKeySequence::Redo);
+    QTest::keySequence(&edit, QKeySequence::Undo);
+    QCOMPARE(platform::fromScreen(edit.text()), QByteArray("O'B;"));
 }
 
 void TestPlatform::captions()
@@ -504,6 +578,19 @@ void TestPlatform::hintsReachTheHandler()
     QCOMPARE(bar.panel(2)->text(), QStringLiteral("Pretraga završena"));
     QCOMPARE(bar.panelText(2), QByteArray("Pretraga zavr{ena"));
     QVERIFY(bar.panel(0)->minimumWidth() >= 220);
+}
+
+void TestPlatform::desktopWithoutOpener()
+{
+    // No opener on the machine at all: no program opens anything, and that is known at once.
+    QTemporaryDir empty;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(empty.path()));
+    QList<int> results;
+    platform::shell().execute({}, QStringLiteral("mailto:a@b.example"), {}, {}, platform::ShowDefault,
+                              [&](int result) { results << result; });
+    qputenv("PATH", path);
+    QCOMPARE(results, QList<int>{platform::shellresult::NoAssociation});
 }
 
 QTEST_MAIN(TestPlatform)

@@ -7,7 +7,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -49,7 +51,7 @@ private slots:
     void selectionIsKeptVisible();
     void findGivesDocumentPositions();
     void copyGoesThroughTheFlattening();
-    void typingAndPastingAreMapped();
+    void typingIsMappedPastingKeepsCharacters();
     void formatsOnTheSelection();
     void repaintingSuspendsAndResumes();
     void linesAndParagraphs();
@@ -216,7 +218,7 @@ void TestRichEdit::copyGoesThroughTheFlattening()
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("njegov"));
 }
 
-void TestRichEdit::typingAndPastingAreMapped()
+void TestRichEdit::typingIsMappedPastingKeepsCharacters()
 {
     RichEdit edit;
     edit.setRtf(rtf("ab", "\\f0"));
@@ -236,16 +238,35 @@ void TestRichEdit::typingAndPastingAreMapped()
     QCOMPARE(edit.toPlainText(), QStringLiteral("абњш"));
     QCOMPARE(edit.yusciiText(), QByteArray("abw{"));
 
-    // Pasted text is mapped as typed text is; what is already a letter stays.
+    // An input method's commit is typed too.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral(";'"));
+    QApplication::sendEvent(&edit, &commit);
+    QCOMPARE(edit.yusciiText(), QByteArray("abw{~}"));
+    QCOMPARE(edit.toPlainText(), QStringLiteral("абњшчћ"));
+
+    // Pasted text keeps its characters: punctuation stays, a letter is its code, and "[" is
+    // kept as the byte it is; the same by the keyboard's paste and by a drop.
     edit.setRtf(rtf("", "\\f0"));
-    QApplication::clipboard()->setText(QStringLiteral("\"ao\nš"));
+    QApplication::clipboard()->setText(QStringLiteral("\"ao\"; O'B\n[š"));
     edit.paste();
-    QCOMPARE(edit.yusciiText(), QByteArray("]ao\n{"));
+    QCOMPARE(edit.yusciiText(), QByteArray("\"ao\"; O'B\n[{"));
+    QTest::keySequence(&edit, QKeySequence::Paste);
+    QCOMPARE(edit.yusciiText(), QByteArray("\"ao\"; O'B\n[{\"ao\"; O'B\n[{"));
+    edit.setRtf(rtf("", "\\f0"));
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("x;y"));
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit.viewport(), &enter);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(edit.viewport(), &drop);
+    QCOMPARE(edit.yusciiText(), QByteArray("x;y"));
 
     edit.setReadOnly(true);
     QTest::keyClicks(&edit, "xyz");
     edit.paste();
-    QCOMPARE(edit.yusciiText(), QByteArray("]ao\n{"));
+    QApplication::sendEvent(&edit, &commit);
+    QCOMPARE(edit.yusciiText(), QByteArray("x;y"));
 }
 
 void TestRichEdit::formatsOnTheSelection()

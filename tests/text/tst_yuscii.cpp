@@ -18,6 +18,7 @@ private slots:
     void displayRoundTrip();
     void displayLetters();
     void typedTextIsMappedOnce();
+    void pastedTextKeepsItsCharacters();
 };
 
 void TestYuscii::keyMapping()
@@ -143,7 +144,7 @@ void TestYuscii::typedTextIsMappedOnce()
     using display::KeyFilter;
     QCOMPARE(display::mapTypedText(QStringLiteral("[kola"), KeyFilter::Map), QStringLiteral("škola"));
     QCOMPARE(display::mapTypedText(QStringLiteral("[kola"), KeyFilter::MapUpper), QStringLiteral("ŠKOLA"));
-    // Pasted screen letters stay letters; only their case follows the filter.
+    // Screen letters (an input method's) stay letters; only their case follows the filter.
     QCOMPARE(display::mapTypedText(QStringLiteral("škola"), KeyFilter::Map), QStringLiteral("škola"));
     QCOMPARE(display::mapTypedText(QStringLiteral("škola"), KeyFilter::MapUpper), QStringLiteral("ŠKOLA"));
     // "@" typed is the YUSCII code of Ž and is shown so.
@@ -154,6 +155,23 @@ void TestYuscii::typedTextIsMappedOnce()
         for (int c = 0x20; c < 0x7f; ++c) {
             const QString once = display::mapTypedText(QString(QChar(c)), f);
             QCOMPARE(display::mapTypedText(once, f), once);
+        }
+    }
+}
+
+void TestYuscii::pastedTextKeepsItsCharacters()
+{
+    using display::KeyFilter;
+    const QString pasted = QStringLiteral("O'B: \"{1}\"; škola – ш");
+    QCOMPARE(display::fromUnicode(display::mapPastedText(pasted, KeyFilter::Map)),
+             QByteArray("O'B: \"{1}\"; {kola ? ?"));
+    QCOMPARE(display::mapPastedText(pasted, KeyFilter::Map), QStringLiteral("O'B: \"š1ć\"; škola – ш"));
+    QCOMPARE(display::mapPastedText(pasted, KeyFilter::MapUpper), QStringLiteral("O'B: \"Š1Ć\"; ŠKOLA – ш"));
+    QCOMPARE(display::mapPastedText(QStringLiteral("80a8"), KeyFilter::DigitsOnly), QStringLiteral("808"));
+    for (KeyFilter f : {KeyFilter::Map, KeyFilter::MapUpper}) {
+        for (int c = 0x20; c < 0x180; ++c) {
+            const QString once = display::mapPastedText(QString(QChar(c)), f);
+            QCOMPARE(display::mapPastedText(once, f), once);
         }
     }
 }

@@ -166,6 +166,17 @@ void TestSelectionList::rowsFindAndDetails()
             QTest::keyClicks(selekt->Edit1, "{UMA");
             QTest::mouseClick(selekt->SpeedButton1, Qt::LeftButton);
             QCOMPARE(selectedRows(selekt->Listbox1), QList<int>{4});
+            // Pasted text keeps its characters, in capitals.
+            selekt->Edit1->clear();
+            QApplication::clipboard()->setText(QStringLiteral("o'b; "));
+            QTest::keySequence(selekt->Edit1, QKeySequence::Paste);
+            QCOMPARE(platform::fromScreen(selekt->Edit1->text()), QByteArray("O'B; "));
+            selekt->Edit1->clear();
+            QApplication::clipboard()->setText(QStringLiteral("o šumama"));
+            QTest::keySequence(selekt->Edit1, QKeySequence::Paste);
+            clickRow(selekt->Listbox1, 0);
+            QTest::mouseClick(selekt->SpeedButton1, Qt::LeftButton);
+            QCOMPARE(selectedRows(selekt->Listbox1), QList<int>{4});
             QVERIFY(!selekt->SpeedButton3->isEnabled());
 
             // An empty find field only chooses the first row, keeping the others selected.

@@ -194,6 +194,11 @@ void TestViewer::findContinuesAsksAndRestarts()
             QCOMPARE(v->DBRichEdit1->selectionStart(), int(QByteArray("ZAKON\n").size()));
             QCOMPARE(selectedText(v), QByteArray("O [UMAMA"));
             QCOMPARE(v->focusWidget(), static_cast<QWidget*>(v->Edit1));
+            // Pasted text keeps its characters, in capitals: the apostrophe and ";" stay, "š" is Š.
+            v->Edit1->clear();
+            QApplication::clipboard()->setText(QStringLiteral("o'b; o šumama"));
+            QTest::keySequence(v->Edit1, QKeySequence::Paste);
+            QCOMPARE(v->Edit1->yuscii(), QByteArray("O'B; O [UMAMA"));
 
             // Every heading in turn, then the question; Cancel leaves the last hit, OK starts over.
             const QList<int> hits = hitsOf(v, "^LAN ");
