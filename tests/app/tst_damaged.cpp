@@ -1,5 +1,5 @@
 // A collection with one table that cannot be opened (missing, not a database, under another
-// password, cut in half): every other table is opened and every list whose tables opened is
+// password, cut in half, a field renamed or missing): every other table is opened and every list whose tables opened is
 // filled; the start message names the table with the reason in the user's words and offers the
 // repair; the commands that need the table say so when used; the user's contracts work whenever
 // their own file is sound.
@@ -11,11 +11,13 @@
 #include "richedit.h"
 #include "schema.h"
 #include "screentext.h"
+#include "sessionsetup.h"
 #include "table.h"
 #include "tablefile.h"
 #include "usermessages.h"
 #include "viewerwindow.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -33,11 +35,44 @@ namespace {
 
 const QByteArray kRepair = "Popravka na kartici Pode{avanja";
 
+// The field each table is damaged in when one of its fields is renamed or missing.
+QByteArray changedField(const QString& table)
+{
+    static const QHash<QString, QByteArray> fields{{QStringLiteral("TB_link"), "MIS"},
+                                                   {QStringLiteral("TB_Glasnici"), "Naziv_glasnika"},
+                                                   {QStringLiteral("TB_Zakoni"), "Napomena"},
+                                                   {QStringLiteral("TB_Korisnicki"), "TEKST_UG"}};
+    return fields.value(table);
+}
+
+// The table's record type with `field` renamed, or left out (`to` empty), in its indexes too.
+engine::TableStructure changedStructure(const QString& table, const QByteArray& field, const QByteArray& to)
+{
+    engine::TableStructure s = data::tableFile(table + QStringLiteral(".db")).structure;
+    const int at = s.indexOf(field);
+    if (to.isEmpty()) {
+        s.fields.removeAt(at);
+        s.indexes.removeIf([&](const engine::IndexDef& index) { return index.fields.contains(field); });
+    } else {
+        s.fields[at].name = to;
+        for (engine::IndexDef& index : s.indexes) {
+            std::replace(index.fields.begin(), index.fields.end(), field, to);
+        }
+    }
+    return s;
+}
+
 void breakTable(const ProgramFixture& program, const QString& table, const QString& fault)
 {
     const QString path = program.path(QStringLiteral("Podatci/%1.db").arg(table));
     QFile file(path);
-    if (fault == QLatin1String("missing")) {
+    if (fault == QLatin1String("field renamed") || fault == QLatin1String("field missing")) {
+        const QByteArray field = changedField(table);
+        QVERIFY(file.remove());
+        engine::createTableFile(
+            path, changedStructure(table, field, fault == QLatin1String("field renamed") ? field + "_STARO" : ""),
+            data::TablePassword);
+    } else if (fault == QLatin1String("missing")) {
         QVERIFY(file.remove());
     } else if (fault == QLatin1String("not a database")) {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -74,8 +109,7 @@ std::pair<QByteArray, QByteArray> openingFailure(const QString& file)
     try {
         t.open();
     } catch (const engine::Error& e) {
-        const engine::Error named = e.file().isEmpty() ? engine::Error(e.kind(), file, e.message()) : e;
-        return {data::userMessage(named), e.what()};
+        return {data::userMessage(e.namingFile(file)), e.what()};
     }
     return {};
 }
@@ -139,7 +173,7 @@ private slots:
     void tableDamagedInTheMiddle();
 
 private:
-    void startMessageNamesTheTable(ProgramFixture& program, const QString& file);
+    void startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field);
     void userContractsWork(TForm1* f);
     void relationsSaySo(ProgramFixture& program, TForm1* f);
     void gazettesAndSearchSaySo(ProgramFixture& program, TForm1* f);
@@ -152,17 +186,23 @@ void TestDamaged::oneTableCannotBeOpened_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("fault");
     for (const char* table : {"TB_link", "TB_Glasnici", "TB_Zakoni", "TB_Korisnicki"}) {
-        for (const char* fault : {"missing", "not a database", "other password", "cut in half"}) {
+        for (const char* fault :
+             {"missing", "not a database", "other password", "cut in half", "field renamed", "field missing"}) {
             QTest::newRow((QByteArray(table) + ", " + fault).constData())
                 << QString::fromLatin1(table) << QString::fromLatin1(fault);
         }
     }
 }
 
-void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file)
+void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field)
 {
     const auto [reason, engineText] = openingFailure(file);
     QVERIFY2(!reason.isEmpty(), "the damaged table opened");
+    // A table whose fields differ names the field; every later message about the table holds the
+    // same reason, so names it too.
+    if (!field.isEmpty()) {
+        QVERIFY2(reason.contains("(polje " + field + ")"), reason.constData());
+    }
     QCOMPARE(program.prompter.asked().size(), 1);
     const Prompt start = program.prompter.asked().first();
     QCOMPARE(start.kind, Prompt::Error);
@@ -315,7 +355,7 @@ void TestDamaged::oneTableCannotBeOpened()
     bool checked = false;
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        startMessageNamesTheTable(program, file);
+        startMessageNamesTheTable(program, file, fault.startsWith(QLatin1String("field")) ? changedField(table) : "");
         if (QTest::currentTestFailed()) {
             return;
         }
