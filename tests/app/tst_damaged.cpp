@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -171,6 +172,7 @@ private slots:
     void oneTableCannotBeOpened();
     void everyFailedTableIsNamedOnce();
     void tableDamagedInTheMiddle();
+    void emptyDataFolder();
 
 private:
     void startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field);
@@ -440,6 +442,34 @@ void TestDamaged::tableDamagedInTheMiddle()
         QCOMPARE(f->ComboBox1->count(), countRecords(QStringLiteral("TB_Ministarstva.db")) + 1);
         QCOMPARE(f->DBGrid13->topLevelItemCount(), countRecords(QStringLiteral("TB_Korisnicki.db")));
         QVERIFY(f->ListBox2->topLevelItemCount() < countRecords(QStringLiteral("TB_Brojevi.db")));
+        program.prompter.clear();
+    }));
+}
+
+// No table at all: the program still starts, and one message names every table of the
+// collection, the attachments window's among them, each once with its reason.
+void TestDamaged::emptyDataFolder()
+{
+    ProgramFixture program(0);
+    QVERIFY(QDir().mkpath(program.path(QStringLiteral("Podatci"))));
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(program.prompter.asked().size(), 1);
+        const QByteArray text = program.prompter.texts()[0];
+        QCOMPARE(data::tableFiles().size(), 13);
+        for (const data::TableFile& t : data::tableFiles()) {
+            const QByteArray told = "Tabela " + t.fileName.toLatin1() + " ne postoji u folderu Podatci.";
+            QVERIFY2(text.count(told) == 1, qPrintable(t.fileName));
+        }
+        QVERIFY(text.contains(kRepair));
+        program.prompter.clear();
+        // The user's next step names the table it needs.
+        f->PageControl1->setCurrentIndex(mainpage::Search);
+        QTest::keyClicks(f->Edit2, "ZAKON");
+        QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_"));
         program.prompter.clear();
     }));
 }
