@@ -94,6 +94,25 @@ void filesHoldTheLists(const ProgramFixture& program, const QByteArrayList& freq
     QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1String(", "))));
 }
 
+// The user adds a title to the frequently opened regulations and closes the window by `close`,
+// while the files cannot be saved; told so, keeps the window open. Gives back the list and what
+// the user was told.
+void closeKeepingTheWindow(ProgramFixture& program, const std::function<void()>& close, QByteArrayList* frequent,
+                           QByteArray* told)
+{
+    TForm1* f = program.form1;
+    f->dodajuceste(kNewTitle);
+    *frequent = testsupport::lines(f->ListBox5);
+    program.prompter.answer(platform::Answer::Cancel);
+    close();
+    *told = theOneMessage(program);
+    program.prompter.clear();
+    // The window stays, with its lists.
+    QVERIFY(f->isVisible());
+    QVERIFY(!program.ended);
+    QCOMPARE(testsupport::lines(f->ListBox5), *frequent);
+}
+
 } // namespace
 
 class TestClosing : public QObject {
@@ -112,26 +131,22 @@ void TestClosing::fullDisk()
     program.writeFile("cesti.ini", kOldFrequent);
     program.start();
     QByteArrayList frequent;
+    QByteArray told;
     QVERIFY(program.runMainWindow([&] {
-        TForm1* f = program.form1;
-        f->dodajuceste(kNewTitle);
-        frequent = testsupport::lines(f->ListBox5);
-        program.prompter.answer(platform::Answer::Cancel);
-        {
-            const testsupport::FileSizeLimit full(8); // the empty lists still fit
-            f->close();
-        }
-        QCOMPARE(theOneMessage(program), "Snimanje nije uspelo!\r\n"
-                                         "Na disku nema mesta za datoteke cesti.ini i korvelin.cfg.\r\n"
-                                         "Oslobodite prostor na disku i poku{ajte ponovo.\r\n\r\n" +
-                                             kCloseQuestion);
-        // The window stays, with its lists; the files keep what they held.
-        QVERIFY(f->isVisible());
-        QVERIFY(!program.ended);
-        QCOMPARE(testsupport::lines(f->ListBox5), frequent);
+        closeKeepingTheWindow(
+            program,
+            [&] {
+                const testsupport::FileSizeLimit full(8); // the empty lists still fit
+                program.form1->close();
+            },
+            &frequent, &told);
+        QCOMPARE(told, "Snimanje nije uspelo!\r\n"
+                       "Na disku nema mesta za datoteke cesti.ini i korvelin.cfg.\r\n"
+                       "Oslobodite prostor na disku i poku{ajte ponovo.\r\n\r\n" +
+                           kCloseQuestion);
+        // The files keep what they held.
         QCOMPARE(program.readFile("cesti.ini"), kOldFrequent);
         QVERIFY(!QFile::exists(program.path("korvelin.cfg")));
-        program.prompter.clear();
         // The space freed, the window closes again.
     }));
     QVERIFY(program.ended);
@@ -172,7 +187,6 @@ void TestClosing::mayNotBeWritten()
         ::chown(QFile::encodeName(folder).constData(), ::getuid(), ::getgid());
         ::chmod(QFile::encodeName(folder).constData(), 0755);
     }};
-    std::optional<testsupport::FileModesHold> modes;
     if (cause == "immutable") {
         if (!setImmutable(program.path("cesti.ini"), true)) {
             QSKIP("this file system or this process cannot make a file immutable");
@@ -188,27 +202,25 @@ void TestClosing::mayNotBeWritten()
     }
     program.start();
     QByteArrayList frequent;
+    QByteArray message;
     QVERIFY(program.runMainWindow([&] {
-        TForm1* f = program.form1;
-        f->dodajuceste(kNewTitle);
-        frequent = testsupport::lines(f->ListBox5);
-        program.prompter.answer(platform::Answer::Cancel);
         if (cause == "folder") {
             QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
         }
-        if (cause != "immutable") {
-            modes.emplace();
-        }
-        f->close();
-        modes.reset();
-        QCOMPARE(theOneMessage(program), "Snimanje nije uspelo!\r\n" + told +
-                                             "\r\nProverite prava pristupa folderu programa i njegovim "
-                                             "datotekama.\r\n\r\n" +
-                                             kCloseQuestion);
-        QVERIFY(f->isVisible());
-        QVERIFY(!program.ended);
+        closeKeepingTheWindow(
+            program,
+            [&] {
+                std::optional<testsupport::FileModesHold> modes;
+                if (cause != "immutable") {
+                    modes.emplace();
+                }
+                program.form1->close();
+            },
+            &frequent, &message);
+        QCOMPARE(message, "Snimanje nije uspelo!\r\n" + told +
+                              "\r\nProverite prava pristupa folderu programa i njegovim datotekama.\r\n\r\n" +
+                              kCloseQuestion);
         QCOMPARE(program.readFile("cesti.ini"), kOldFrequent);
-        program.prompter.clear();
         // The user gives the program back its right to write, and closes again.
         undo.run();
     }));
@@ -223,20 +235,15 @@ void TestClosing::folderInTheFilesPlace()
     QVERIFY(QDir().mkpath(program.path("cesti.ini/stari")));
     program.start();
     QByteArrayList frequent;
+    QByteArray told;
     QVERIFY(program.runMainWindow([&] {
-        TForm1* f = program.form1;
-        f->dodajuceste(kNewTitle);
-        frequent = testsupport::lines(f->ListBox5);
-        program.prompter.answer(platform::Answer::Cancel);
-        f->close();
-        QCOMPARE(theOneMessage(program),
-                 "Snimanje nije uspelo!\r\n"
-                 "Na mestu datoteke cesti.ini u folderu programa nalazi se folder istog imena.\r\n"
-                 "Uklonite ili preimenujte taj folder i poku{ajte ponovo.\r\n\r\n" +
-                     kCloseQuestion);
-        QVERIFY(f->isVisible());
+        closeKeepingTheWindow(
+            program, [&] { program.form1->close(); }, &frequent, &told);
+        QCOMPARE(told, "Snimanje nije uspelo!\r\n"
+                       "Na mestu datoteke cesti.ini u folderu programa nalazi se folder istog imena.\r\n"
+                       "Uklonite ili preimenujte taj folder i poku{ajte ponovo.\r\n\r\n" +
+                           kCloseQuestion);
         QVERIFY(QFileInfo(program.path("cesti.ini/stari")).isDir());
-        program.prompter.clear();
         // The user removes the folder and closes again.
         QVERIFY(QDir(program.path("cesti.ini")).removeRecursively());
     }));
