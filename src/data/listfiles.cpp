@@ -1,7 +1,5 @@
 #include "listfiles.h"
 
-#include "files.h"
-
 #include <QFile>
 
 namespace listfiles {
@@ -53,7 +51,7 @@ QByteArrayList load(const QString& path, bool* ok)
     return splitLines(file.readAll());
 }
 
-QString save(const QString& path, const QByteArrayList& lines)
+platform::WriteResult save(const QString& path, const QByteArrayList& lines)
 {
     return platform::saveFileAtomically(path, joinLines(lines));
 }

@@ -4,6 +4,8 @@
 // Lines are read whatever their ends (CR, LF or CR LF) and written with CR LF; the bytes of an
 // entry are kept as they are (YUSCII).
 
+#include "files.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
@@ -21,7 +23,7 @@ QByteArray joinLines(const QByteArrayList& lines);
 
 // The lines of a file; empty when it is missing or cannot be read (`ok` tells which).
 QByteArrayList load(const QString& path, bool* ok = nullptr);
-// Saves atomically; empty on success, else the reason.
-QString save(const QString& path, const QByteArrayList& lines);
+// Saves atomically: the file is replaced whole, or keeps what it held.
+platform::WriteResult save(const QString& path, const QByteArrayList& lines);
 
 } // namespace listfiles

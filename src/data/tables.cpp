@@ -91,20 +91,28 @@ QString collectionFileName(const engine::Table& t)
     return t.tableName();
 }
 
+// Opens `t`; why it failed, when it did.
+std::optional<OpenFailure> openTable(engine::Table& t)
+{
+    try {
+        t.open();
+        return std::nullopt;
+    } catch (const engine::Error& e) {
+        // The user is told of the table by its file, which the error may not name itself.
+        const QString file = collectionFileName(t);
+        const bool same = e.file().isEmpty() || QFileInfo(e.file()).fileName().compare(file, Qt::CaseInsensitive) == 0;
+        return OpenFailure{&t, same ? e.withFile(file) : e};
+    }
+}
+
 } // namespace
 
 QList<OpenFailure> MainTables::openEach()
 {
     m_openFailures.clear();
     for (engine::Table* t : openingOrder()) {
-        try {
-            t->open();
-        } catch (const engine::Error& e) {
-            // The user is told of the table by its file, which the error may not name itself.
-            const QString file = collectionFileName(*t);
-            const bool same =
-                e.file().isEmpty() || QFileInfo(e.file()).fileName().compare(file, Qt::CaseInsensitive) == 0;
-            m_openFailures.append({t, same ? e.withFile(file) : e});
+        if (std::optional<OpenFailure> failed = openTable(*t)) {
+            m_openFailures.append(*failed);
         }
     }
     return m_openFailures;
@@ -176,6 +184,16 @@ AttachmentTables::AttachmentTables(engine::Table& zakoni)
 {
     set(Table1, {"Table1", "TB_grafika.DB", "ID_ZAKONA", &zakoni, "ID_ZAKONA", "ID_ZAKONA", false, false, false});
     g_attachmentTables = this;
+}
+
+void AttachmentTables::openAtCreation()
+{
+    m_openFailure = openTable(Table1);
+}
+
+const OpenFailure* AttachmentTables::openFailure() const
+{
+    return m_openFailure ? &*m_openFailure : nullptr;
 }
 
 AttachmentTables::~AttachmentTables()

@@ -7,6 +7,7 @@
 #include "error.h"
 #include "table.h"
 
+#include <optional>
 #include <QList>
 
 namespace data {
@@ -82,6 +83,14 @@ struct AttachmentTables {
     AttachmentTables& operator=(const AttachmentTables&) = delete;
 
     engine::Table Table1; // TB_grafika, detail of Zakoni (ID_ZAKONA = ID_ZAKONA); opened at creation
+
+    // Opens Table1 as the window is created; why it failed is kept for the start message.
+    void openAtCreation();
+    // Why Table1 stayed closed at creation, the error naming its file; null when it opened.
+    const OpenFailure* openFailure() const;
+
+private:
+    std::optional<OpenFailure> m_openFailure;
 };
 
 // The attachments tables while they exist (the last one made): the updater imports into them

@@ -7,6 +7,7 @@ namespace data {
 
 namespace {
 
+const char* const FreeSpace = "Oslobodite prostor na disku i poku{ajte ponovo.";
 const char* const Repair = "Poku{ajte popravku: dugme \"Popravka\" na kartici Pode{avanja.";
 const char* const Restore =
     "Vratite ispravnu datoteku iz rezervne kopije ili ponovo instalirajte bazu podataka programa.";
@@ -20,6 +21,15 @@ QByteArray folderName(const QString& file)
         return "Podatci";
     }
     return info.dir().dirName().toLocal8Bit();
+}
+
+// "a", "a i b", "a, b i c".
+QByteArray namesList(const QByteArrayList& names)
+{
+    if (names.size() < 2) {
+        return names.value(0);
+    }
+    return names.mid(0, names.size() - 1).join(", ") + " i " + names.last();
 }
 
 } // namespace
@@ -62,7 +72,7 @@ QByteArray userMessage(const engine::Error& e)
     case Kind::DiskFull:
         what = name.isEmpty() ? QByteArray("Na disku nema mesta za upis.")
                               : "Na disku nema mesta za upis u tabelu " + name + ".";
-        todo = "Oslobodite prostor na disku i poku{ajte ponovo.";
+        todo = FreeSpace;
         break;
     case Kind::ReadOnly:
         what = table + " ne mo`e da se menja: program nema dozvolu za upis.";
@@ -94,6 +104,54 @@ QByteArray repairFailureMessage(const engine::Error& e)
         return told;
     }
     return told.left(told.indexOf("\r\n")) + "\r\n" + Restore;
+}
+
+QByteArray saveFailureMessage(const QList<FileSaveFailure>& failures)
+{
+    using platform::WriteFailure;
+    const auto named = [&failures](WriteFailure kind) {
+        QByteArrayList names;
+        for (const FileSaveFailure& f : failures) {
+            if (f.failure == kind) {
+                names << f.fileName;
+            }
+        }
+        return names;
+    };
+    const QByteArray head = "Snimanje nije uspelo!";
+    const QByteArray unknownHelp = "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
+                                   "Pokrenite instalaciju ponovo.";
+    QByteArrayList told;
+    if (const QByteArrayList names = named(WriteFailure::NoSpace); !names.isEmpty()) {
+        told << (names.size() == 1 ? "Na disku nema mesta za datoteku " : "Na disku nema mesta za datoteke ") +
+                    namesList(names) + ".";
+        told << FreeSpace;
+    }
+    if (const QByteArrayList names = named(WriteFailure::NoPermission); !names.isEmpty()) {
+        told << (names.size() == 1 ? "Program nema dozvolu za upis datoteke "
+                                   : "Program nema dozvolu za upis datoteka ") +
+                    namesList(names) + ".";
+        told << "Proverite prava pristupa folderu programa i njegovim datotekama.";
+    }
+    if (const QByteArrayList names = named(WriteFailure::FolderInPlace); !names.isEmpty()) {
+        if (names.size() == 1) {
+            told << "Na mestu datoteke " + names[0] + " u folderu programa nalazi se folder istog imena.";
+            told << "Uklonite ili preimenujte taj folder i poku{ajte ponovo.";
+        } else {
+            told << "Na mestu datoteka " + namesList(names) + " u folderu programa nalaze se folderi istih imena.";
+            told << "Uklonite ili preimenujte te foldere i poku{ajte ponovo.";
+        }
+    }
+    const QByteArrayList unknown = named(WriteFailure::Unknown);
+    const QByteArray notSaved = unknown.size() == 1 ? "Datoteka " + unknown[0] + " nije snimljena."
+                                                    : "Datoteke " + namesList(unknown) + " nisu snimljene.";
+    if (told.isEmpty()) {
+        return head + "\r\n" + unknownHelp + (unknown.isEmpty() ? QByteArray() : "\r\n" + notSaved);
+    }
+    if (!unknown.isEmpty()) {
+        told << notSaved << unknownHelp;
+    }
+    return head + "\r\n" + told.join("\r\n");
 }
 
 QByteArray userMessage(const std::exception& e)

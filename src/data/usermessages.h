@@ -5,9 +5,11 @@
 // meant for the log and for developers, is never what a message box shows.
 
 #include "error.h"
+#include "files.h"
 
 #include <exception>
 #include <QByteArray>
+#include <QList>
 
 namespace data {
 
@@ -20,5 +22,15 @@ QByteArray repairFailureMessage(const engine::Error& e);
 
 // The file's name as the messages give it: the name alone, without its folder.
 QByteArray messageFileName(const QString& file);
+
+// A file beside the program that could not be saved, and why.
+struct FileSaveFailure {
+    QByteArray fileName;
+    platform::WriteFailure failure;
+};
+// What the user is told when files beside the program could not be saved: what happened to each,
+// naming it, and what to do, the files with one reason together. When no reason is known, the
+// program's own three lines for a failed save, then the files.
+QByteArray saveFailureMessage(const QList<FileSaveFailure>& failures);
 
 } // namespace data

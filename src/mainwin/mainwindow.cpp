@@ -12,6 +12,7 @@
 #include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
+#include "usermessages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -205,15 +206,14 @@ void TForm1::setViewerHintPanel(platform::PanelStatusBar* bar)
     m_viewerStatusBar = bar;
 }
 
-void TForm1::GreskaUSnimanju(const QByteArrayList& failures)
+bool TForm1::GreskaUSnimanju(const QList<data::FileSaveFailure>& failures)
 {
-    QByteArray text = "Snimanje nije uspelo!\r\n"
-                      "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
-                      "Pokrenite instalaciju ponovo.";
-    for (const QByteArray& failure : failures) {
-        text += "\r\n" + failure;
-    }
-    platform::prompter().message(text);
+    // Closing without the files loses what the lists gained in this run, so the user may keep the
+    // window open, mend the cause and close again; a program run from read-only media can still
+    // be closed.
+    return platform::prompter().confirm(data::saveFailureMessage(failures) +
+                                        "\r\n\r\nU redu zatvara program bez snimanja ovih datoteka; Otka`i "
+                                        "ostavlja program otvoren, pa ga ponovo zatvorite kada otklonite uzrok.");
 }
 
 void TForm1::sortirajpoimenu(QListWidget* list)
@@ -260,21 +260,23 @@ void TForm1::sizeArchivePanel()
     Panel24->setFixedHeight(std::max(0, qRound(PageControl1->widget(5)->height() / 2.0) - 45));
 }
 
-void TForm1::saveListsAndConfig()
+bool TForm1::saveListsAndConfig()
 {
+    QList<data::FileSaveFailure> unwritable;
     for (const char* name : {SearchesFile, FrequentFile, QuickFile, configfile::FileName, NewestFile}) {
-        const QString path = programFile(name);
-        if (QFile::exists(path) && !platform::makeWritable(path)) {
-            GreskaUSnimanju({QByteArray(name) + ": nije mogu}e ukloniti za{titu od upisa"});
+        if (const platform::WriteResult made = platform::makeWritable(programFile(name)); !made.ok()) {
+            unwritable.append({name, made.failure});
         }
     }
-    // Every file is saved, each on its own: the others are still written when one fails, and the
-    // message names each that failed, with the system's reason (a full disk, no permission).
-    QByteArrayList failures;
-    const auto save = [&failures](const char* name, const QByteArrayList& lines) {
-        const QString reason = listfiles::save(programFile(name), lines);
-        if (!reason.isEmpty()) {
-            failures << QByteArray(name) + ": " + reason.toLocal8Bit();
+    // Every file is saved, each on its own: the others are still written when one fails. A file
+    // that could not be made writable is told of once, with that reason, and only when it could
+    // not be saved either.
+    QList<data::FileSaveFailure> failures;
+    const auto save = [&](const char* name, const QByteArrayList& lines) {
+        if (const platform::WriteResult saved = listfiles::save(programFile(name), lines); !saved.ok()) {
+            const auto made = std::find_if(unwritable.cbegin(), unwritable.cend(),
+                                           [name](const data::FileSaveFailure& f) { return f.fileName == name; });
+            failures.append({name, made != unwritable.cend() ? made->failure : saved.failure});
         }
     };
     save(SearchesFile, listLines(ListBox4));
@@ -283,18 +285,19 @@ void TForm1::saveListsAndConfig()
     save(NewestFile, najnoviji);
     cfg = configfile::write(currentSettings(), appvalues::LastUpdateDate, appvalues::DataVersion);
     save(configfile::FileName, cfg);
-    if (!failures.isEmpty()) {
-        GreskaUSnimanju(failures);
-    }
+    return failures.isEmpty() || GreskaUSnimanju(failures);
 }
 
-void TForm1::FormClose()
+bool TForm1::FormClose()
 {
-    saveListsAndConfig();
+    if (!saveListsAndConfig()) {
+        return false;
+    }
     PopupMenu1->clear();
     if (m_startup != nullptr) {
         m_startup->closeStartup();
     }
+    return true;
 }
 
 void TForm1::setColumnWidths()
@@ -337,12 +340,12 @@ void TForm1::closeEvent(QCloseEvent* event)
 {
     // A running loop still uses the tables and the lists; the window waits until it has ended.
     // The user's contract edits are saved first; while they cannot be, the window stays open.
-    if (m_busy || !saveUserContract()) {
+    // So it does when the lists or the configuration could not be saved and the user keeps it open.
+    if (m_busy || !saveUserContract() || !FormClose()) {
         event->ignore();
         return;
     }
     event->accept();
-    FormClose();
     if (m_modalLoop != nullptr) {
         m_modalLoop->quit();
     }

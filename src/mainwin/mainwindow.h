@@ -6,6 +6,7 @@
 #include "configfile.h"
 #include "regulationsearch.h"
 #include "tables.h"
+#include "usermessages.h"
 
 #include <functional>
 #include <initializer_list>
@@ -88,8 +89,9 @@ public:
     bool tablesReady(std::initializer_list<const engine::Table*> tables);
     void ubacipoglasnicima();
     void sredicombo5();
-    // The failed save's message; each of `failures` ("file: reason") follows on a line of its own.
-    void GreskaUSnimanju(const QByteArrayList& failures = {});
+    // The failed save's message, naming each file with what happened to it and what to do; asks
+    // whether to close without those files. True to close.
+    bool GreskaUSnimanju(const QList<data::FileSaveFailure>& failures);
     // Switches a list's sorting on or off; nothing in the program invokes it.
     void sortirajpoimenu(QListWidget* list);
 
@@ -413,7 +415,9 @@ public slots:
 protected:
     void FormCreate();
     void FormActivate();
-    void FormClose();
+    // Saves the lists and the configuration and closes the start-up window; false, with nothing
+    // closed, when a file could not be saved and the user keeps the window open.
+    bool FormClose();
     void FormResize();
 
     bool event(QEvent* event) override;
@@ -439,7 +443,8 @@ private:
     void sizeArchivePanel();
     void applyConfig(const configfile::Settings& settings);
     configfile::Settings currentSettings() const;
-    void saveListsAndConfig();
+    // False when a file could not be saved and the user chose to keep the window open.
+    bool saveListsAndConfig();
 
     void PopupMenuItemsClick(int index);
     void loadHelpText();

@@ -86,6 +86,12 @@ void TForm1::firstActivation()
     if (m_startup != nullptr) {
         m_startup->stopSplashTimer();
     }
+    // The attachments window opened its table as it was made; the user hears of it here, with the rest.
+    if (const data::AttachmentTables* attachments = data::attachmentTables()) {
+        if (const data::OpenFailure* failed = attachments->openFailure()) {
+            failures.append(*failed);
+        }
+    }
     for (const engine::Error& e : std::as_const(m_fillFailures)) {
         failures.append({nullptr, e});
     }

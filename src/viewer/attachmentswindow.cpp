@@ -66,12 +66,9 @@ Tdokumenti::Tdokumenti(QWidget* parent) : QDialog(parent), data::AttachmentTable
     connect(SpeedButton6, &QPushButton::clicked, this, &Tdokumenti::SpeedButton6Click);
     connect(SpeedButton3, &QPushButton::clicked, this, &Tdokumenti::close);
     dokumenti = this;
-    // Open from creation on. A collection that cannot be opened yet is reported when the window
-    // is first shown, where the pictures are needed.
-    try {
-        Table1.open();
-    } catch (const std::exception&) {
-    }
+    // Open from creation on. A table that cannot be opened is named in the main window's start
+    // message, and again when the window is shown, where the pictures are needed.
+    openAtCreation();
 }
 
 Tdokumenti::~Tdokumenti()

@@ -1,5 +1,5 @@
 // A collection with one table that cannot be opened (missing, not a database, under another
-// password, cut in half): every other table is opened and every list whose tables opened is
+// password, cut in half, a field renamed or missing): every other table is opened and every list whose tables opened is
 // filled; the start message names the table with the reason in the user's words and offers the
 // repair; the commands that need the table say so when used; the user's contracts work whenever
 // their own file is sound.
@@ -11,13 +11,16 @@
 #include "richedit.h"
 #include "schema.h"
 #include "screentext.h"
+#include "sessionsetup.h"
 #include "table.h"
 #include "tablefile.h"
 #include "usermessages.h"
 #include "viewerwindow.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -33,11 +36,44 @@ namespace {
 
 const QByteArray kRepair = "Popravka na kartici Pode{avanja";
 
+// The field each table is damaged in when one of its fields is renamed or missing.
+QByteArray changedField(const QString& table)
+{
+    static const QHash<QString, QByteArray> fields{{QStringLiteral("TB_link"), "MIS"},
+                                                   {QStringLiteral("TB_Glasnici"), "Naziv_glasnika"},
+                                                   {QStringLiteral("TB_Zakoni"), "Napomena"},
+                                                   {QStringLiteral("TB_Korisnicki"), "TEKST_UG"}};
+    return fields.value(table);
+}
+
+// The table's record type with `field` renamed, or left out (`to` empty), in its indexes too.
+engine::TableStructure changedStructure(const QString& table, const QByteArray& field, const QByteArray& to)
+{
+    engine::TableStructure s = data::tableFile(table + QStringLiteral(".db")).structure;
+    const int at = s.indexOf(field);
+    if (to.isEmpty()) {
+        s.fields.removeAt(at);
+        s.indexes.removeIf([&](const engine::IndexDef& index) { return index.fields.contains(field); });
+    } else {
+        s.fields[at].name = to;
+        for (engine::IndexDef& index : s.indexes) {
+            std::replace(index.fields.begin(), index.fields.end(), field, to);
+        }
+    }
+    return s;
+}
+
 void breakTable(const ProgramFixture& program, const QString& table, const QString& fault)
 {
     const QString path = program.path(QStringLiteral("Podatci/%1.db").arg(table));
     QFile file(path);
-    if (fault == QLatin1String("missing")) {
+    if (fault == QLatin1String("field renamed") || fault == QLatin1String("field missing")) {
+        const QByteArray field = changedField(table);
+        QVERIFY(file.remove());
+        engine::createTableFile(
+            path, changedStructure(table, field, fault == QLatin1String("field renamed") ? field + "_STARO" : ""),
+            data::TablePassword);
+    } else if (fault == QLatin1String("missing")) {
         QVERIFY(file.remove());
     } else if (fault == QLatin1String("not a database")) {
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -74,8 +110,7 @@ std::pair<QByteArray, QByteArray> openingFailure(const QString& file)
     try {
         t.open();
     } catch (const engine::Error& e) {
-        const engine::Error named = e.file().isEmpty() ? engine::Error(e.kind(), file, e.message()) : e;
-        return {data::userMessage(named), e.what()};
+        return {data::userMessage(e.namingFile(file)), e.what()};
     }
     return {};
 }
@@ -137,9 +172,10 @@ private slots:
     void oneTableCannotBeOpened();
     void everyFailedTableIsNamedOnce();
     void tableDamagedInTheMiddle();
+    void emptyDataFolder();
 
 private:
-    void startMessageNamesTheTable(ProgramFixture& program, const QString& file);
+    void startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field);
     void userContractsWork(TForm1* f);
     void relationsSaySo(ProgramFixture& program, TForm1* f);
     void gazettesAndSearchSaySo(ProgramFixture& program, TForm1* f);
@@ -152,17 +188,23 @@ void TestDamaged::oneTableCannotBeOpened_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("fault");
     for (const char* table : {"TB_link", "TB_Glasnici", "TB_Zakoni", "TB_Korisnicki"}) {
-        for (const char* fault : {"missing", "not a database", "other password", "cut in half"}) {
+        for (const char* fault :
+             {"missing", "not a database", "other password", "cut in half", "field renamed", "field missing"}) {
             QTest::newRow((QByteArray(table) + ", " + fault).constData())
                 << QString::fromLatin1(table) << QString::fromLatin1(fault);
         }
     }
 }
 
-void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file)
+void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field)
 {
     const auto [reason, engineText] = openingFailure(file);
     QVERIFY2(!reason.isEmpty(), "the damaged table opened");
+    // A table whose fields differ names the field; every later message about the table holds the
+    // same reason, so names it too.
+    if (!field.isEmpty()) {
+        QVERIFY2(reason.contains("(polje " + field + ")"), reason.constData());
+    }
     QCOMPARE(program.prompter.asked().size(), 1);
     const Prompt start = program.prompter.asked().first();
     QCOMPARE(start.kind, Prompt::Error);
@@ -315,7 +357,7 @@ void TestDamaged::oneTableCannotBeOpened()
     bool checked = false;
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        startMessageNamesTheTable(program, file);
+        startMessageNamesTheTable(program, file, fault.startsWith(QLatin1String("field")) ? changedField(table) : "");
         if (QTest::currentTestFailed()) {
             return;
         }
@@ -400,6 +442,34 @@ void TestDamaged::tableDamagedInTheMiddle()
         QCOMPARE(f->ComboBox1->count(), countRecords(QStringLiteral("TB_Ministarstva.db")) + 1);
         QCOMPARE(f->DBGrid13->topLevelItemCount(), countRecords(QStringLiteral("TB_Korisnicki.db")));
         QVERIFY(f->ListBox2->topLevelItemCount() < countRecords(QStringLiteral("TB_Brojevi.db")));
+        program.prompter.clear();
+    }));
+}
+
+// No table at all: the program still starts, and one message names every table of the
+// collection, the attachments window's among them, each once with its reason.
+void TestDamaged::emptyDataFolder()
+{
+    ProgramFixture program(0);
+    QVERIFY(QDir().mkpath(program.path(QStringLiteral("Podatci"))));
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QCOMPARE(program.prompter.asked().size(), 1);
+        const QByteArray text = program.prompter.texts()[0];
+        QCOMPARE(data::tableFiles().size(), 13);
+        for (const data::TableFile& t : data::tableFiles()) {
+            const QByteArray told = "Tabela " + t.fileName.toLatin1() + " ne postoji u folderu Podatci.";
+            QVERIFY2(text.count(told) == 1, qPrintable(t.fileName));
+        }
+        QVERIFY(text.contains(kRepair));
+        program.prompter.clear();
+        // The user's next step names the table it needs.
+        f->PageControl1->setCurrentIndex(mainpage::Search);
+        QTest::keyClicks(f->Edit2, "ZAKON");
+        QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+        QCOMPARE(program.prompter.asked().size(), 1);
+        QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_"));
         program.prompter.clear();
     }));
 }

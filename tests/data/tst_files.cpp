@@ -3,6 +3,7 @@
 #include "configfile.h"
 #include "listfiles.h"
 
+#include <cerrno>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,8 @@ private slots:
     void saveReplacesReadOnlyFileWhole();
     void saveFailureIsReported_data();
     void saveFailureIsReported();
+    void failureKinds();
+    void saveNeverWritesThroughALink();
     void missingConfigGivesDefaults();
     void configFromFile();
     void configFaultyLines();
@@ -52,7 +55,7 @@ void TestFiles::listRoundTripKeepsBytes()
     QTemporaryDir dir;
     const QString path = dir.filePath("cesti.ini");
     const QByteArrayList lines{"Zakon o ra~unovodstvu", QByteArray("\xe8\x8a\x00x", 4), "[KOLA 'A'"};
-    QVERIFY(listfiles::save(path, lines).isEmpty());
+    QVERIFY(listfiles::save(path, lines).ok());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(),
@@ -61,7 +64,7 @@ void TestFiles::listRoundTripKeepsBytes()
     QCOMPARE(listfiles::load(path, &ok), lines);
     QVERIFY(ok);
     // An empty list gives an empty file.
-    QVERIFY(listfiles::save(path, {}).isEmpty());
+    QVERIFY(listfiles::save(path, {}).ok());
     QCOMPARE(QFileInfo(path).size(), 0);
     listfiles::load(dir.filePath("missing.ini"), &ok);
     QVERIFY(!ok);
@@ -71,50 +74,91 @@ void TestFiles::saveReplacesReadOnlyFileWhole()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("brzi.ini");
-    QVERIFY(listfiles::save(path, {"old"}).isEmpty());
+    QVERIFY(listfiles::save(path, {"old"}).ok());
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    QVERIFY(listfiles::save(path, {"new", "lines"}).isEmpty());
+    QVERIFY(listfiles::save(path, {"new", "lines"}).ok());
     QCOMPARE(listfiles::load(path), (QByteArrayList{"new", "lines"}));
 }
 
 void TestFiles::saveFailureIsReported_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("reason"); // the system's words, in what save returns
-    QTest::newRow("file size limit") << "limit"
-                                     << "File too large";
-    QTest::newRow("target is a folder") << "folder"
-                                        << "";
-    QTest::newRow("folder is a file") << "blocked"
-                                      << "";
+    QTest::addColumn<platform::WriteFailure>("failure");
+    QTest::newRow("file size limit") << "limit" << platform::WriteFailure::NoSpace;
+    QTest::newRow("target is a folder") << "folder" << platform::WriteFailure::FolderInPlace;
+    QTest::newRow("target is an empty folder") << "empty folder" << platform::WriteFailure::FolderInPlace;
+    QTest::newRow("folder is a file") << "blocked" << platform::WriteFailure::Unknown;
 }
 
 void TestFiles::saveFailureIsReported()
 {
     // Each failure holds for root too (which folder permissions do not stop): the save fails, says
-    // so, and what was there stays whole, with nothing left beside it.
+    // why by its kind, and what was there stays whole, with nothing left beside it.
     QFETCH(QString, kind);
-    QFETCH(QString, reason);
+    QFETCH(platform::WriteFailure, failure);
     QTemporaryDir dir;
     QString path = dir.filePath("pretrage.ini");
-    QVERIFY(listfiles::save(path, {"kept"}).isEmpty());
+    QVERIFY(listfiles::save(path, {"kept"}).ok());
     if (kind == "folder") {
         path = dir.filePath("cesti.ini");
         QVERIFY(QDir().mkpath(path + "/inside"));
+    } else if (kind == "empty folder") {
+        path = dir.filePath("cesti.ini");
+        QVERIFY(QDir().mkpath(path));
     } else if (kind == "blocked") {
         path = dir.filePath("pretrage.ini/brzi.ini");
     }
-    QString failure;
+    platform::WriteResult result;
     {
         const FileSizeLimit limit(kind == "limit" ? 8 : -1);
-        failure = listfiles::save(path, {"a line longer than the limit", "and another"});
+        result = listfiles::save(path, {"a line longer than the limit", "and another"});
     }
-    QVERIFY(!failure.isEmpty());
-    QVERIFY2(failure.contains(reason), qPrintable(failure));
+    QCOMPARE(result.failure, failure);
+    QVERIFY(!result.ok());
+    QVERIFY(!result.systemText.isEmpty()); // kept for a log
     QCOMPARE(listfiles::load(dir.filePath("pretrage.ini")), QByteArrayList{"kept"});
     const QStringList expected =
-        kind == "folder" ? QStringList{"cesti.ini", "pretrage.ini"} : QStringList{"pretrage.ini"};
+        kind.endsWith("folder") ? QStringList{"cesti.ini", "pretrage.ini"} : QStringList{"pretrage.ini"};
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name), expected);
+    // Making a folder in the file's place writable fails alike; a missing file needs nothing.
+    if (kind.endsWith("folder")) {
+        QCOMPARE(platform::makeWritable(path).failure, platform::WriteFailure::FolderInPlace);
+    }
+    QVERIFY(platform::makeWritable(dir.filePath("missing.ini")).ok());
+}
+
+// The system's reasons, by the kinds the user is told.
+void TestFiles::failureKinds()
+{
+    using platform::WriteFailure;
+    QCOMPARE(platform::writeFailureFromErrno(0), WriteFailure::None);
+    for (int e : {ENOSPC, EDQUOT, EFBIG}) {
+        QCOMPARE(platform::writeFailureFromErrno(e), WriteFailure::NoSpace);
+    }
+    for (int e : {EACCES, EPERM, EROFS}) {
+        QCOMPARE(platform::writeFailureFromErrno(e), WriteFailure::NoPermission);
+    }
+    QCOMPARE(platform::writeFailureFromErrno(EISDIR), WriteFailure::FolderInPlace);
+    QCOMPARE(platform::writeFailureFromErrno(EIO), WriteFailure::Unknown);
+}
+
+// A list file that is a symbolic link is replaced by the saved file; what it points to keeps its
+// bytes and its permissions.
+void TestFiles::saveNeverWritesThroughALink()
+{
+    QTemporaryDir dir;
+    const QString elsewhere = dir.filePath("elsewhere.txt");
+    QVERIFY(listfiles::save(elsewhere, {"not the program's"}).ok());
+    QVERIFY(QFile::setPermissions(elsewhere, QFileDevice::ReadOwner));
+    const QString path = dir.filePath("cesti.ini");
+    QVERIFY(QFile::link(elsewhere, path));
+    QVERIFY(platform::makeWritable(path).ok());
+    const auto ownerBits = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    QCOMPARE(QFile::permissions(elsewhere) & ownerBits, QFileDevice::ReadOwner);
+    QVERIFY(listfiles::save(path, {"Zakon o radu"}).ok());
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QCOMPARE(listfiles::load(path), QByteArrayList{"Zakon o radu"});
+    QCOMPARE(listfiles::load(elsewhere), QByteArrayList{"not the program's"});
 }
 
 void TestFiles::missingConfigGivesDefaults()

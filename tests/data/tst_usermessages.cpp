@@ -106,6 +106,38 @@ private slots:
         QCOMPARE(told.file(), QStringLiteral("TB_Korisnicki.db"));
         QCOMPARE(data::userMessage(told), data::userMessage(cause));
     }
+
+    // Files beside the program that could not be saved: the files with one reason together, each
+    // reason with what to do; a file whose reason is not known is told with the program's own
+    // lines for a failed save.
+    void failedSaves()
+    {
+        using platform::WriteFailure;
+        const QByteArray head = "Snimanje nije uspelo!\r\n";
+        const QByteArray unknownHelp = "Ako Korvelin pokrecete sa CD-a ne garantujemo vam ispravan rad programa.\r\n"
+                                       "Pokrenite instalaciju ponovo.";
+        QCOMPARE(data::saveFailureMessage({{"cesti.ini", WriteFailure::NoSpace}}),
+                 head + "Na disku nema mesta za datoteku cesti.ini.\r\n"
+                        "Oslobodite prostor na disku i poku{ajte ponovo.");
+        QCOMPARE(data::saveFailureMessage({{"pretrage.ini", WriteFailure::FolderInPlace},
+                                           {"cesti.ini", WriteFailure::NoPermission},
+                                           {"brzi.ini", WriteFailure::FolderInPlace},
+                                           {"novo.lst", WriteFailure::Unknown},
+                                           {"korvelin.cfg", WriteFailure::NoSpace}}),
+                 head +
+                     "Na disku nema mesta za datoteku korvelin.cfg.\r\n"
+                     "Oslobodite prostor na disku i poku{ajte ponovo.\r\n"
+                     "Program nema dozvolu za upis datoteke cesti.ini.\r\n"
+                     "Proverite prava pristupa folderu programa i njegovim datotekama.\r\n"
+                     "Na mestu datoteka pretrage.ini i brzi.ini u folderu programa nalaze se folderi istih "
+                     "imena.\r\n"
+                     "Uklonite ili preimenujte te foldere i poku{ajte ponovo.\r\n"
+                     "Datoteka novo.lst nije snimljena.\r\n" +
+                     unknownHelp);
+        // No reason known: the program's three lines, then the files.
+        QCOMPARE(data::saveFailureMessage({{"brzi.ini", WriteFailure::Unknown}, {"novo.lst", WriteFailure::Unknown}}),
+                 head + unknownHelp + "\r\nDatoteke brzi.ini i novo.lst nisu snimljene.");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestUserMessages)

@@ -33,7 +33,7 @@ QString writeFreshConfiguration(const QString& folder)
     if (QFileInfo::exists(path)) {
         return {};
     }
-    const QString error = listfiles::save(path, configfile::freshInstall(kDataVersion));
+    const QString error = listfiles::save(path, configfile::freshInstall(kDataVersion)).systemText;
     if (error.isEmpty()) {
         std::printf("korvelin-demo: %s written with data version %s\n", qPrintable(path), kDataVersion);
     }

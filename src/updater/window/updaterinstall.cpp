@@ -138,7 +138,8 @@ bool Tupdater::saveNewest()
     if (Form1 == nullptr) {
         return true;
     }
-    const QString why = listfiles::save(platform::programFile(QLatin1String(listfiles::NewestFile)), Form1->najnoviji);
+    const QString why =
+        listfiles::save(platform::programFile(QLatin1String(listfiles::NewestFile)), Form1->najnoviji).systemText;
     if (!why.isEmpty()) {
         logLine(" neuspelo snimanje novo.lst (" + why.toLocal8Bit() + ")");
         platform::prompter().message("Azuriranje nije uspelo\r\nDatoteka novo.lst ne mo`e da se snimi.");
