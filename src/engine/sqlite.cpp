@@ -252,9 +252,11 @@ void Database::openHandle(Mode mode)
     }
     if (const int rc = sqlite3_open_v2(native.constData(), &m_db, flags, nullptr); rc != SQLITE_OK) {
         const QString message = m_db ? lastError(m_db) : QStringLiteral("out of memory");
+        // The system's reason tells a file that may not be opened from a disk that failed.
+        const Error::Kind kind = errorKind(rc, systemError(m_db));
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw Error(errorKind(rc), path, QStringLiteral("Cannot open table file %1: %2").arg(path, message));
+        throw Error(kind, path, QStringLiteral("Cannot open table file %1: %2").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 2000);

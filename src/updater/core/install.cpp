@@ -3,8 +3,9 @@
 #include "batchmove.h"
 #include "error.h"
 #include "paths.h"
+#include "session.h"
 #include "tables.h"
-#include "usermessages.h"
+#include "tableutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,14 +85,95 @@ engine::Table* targetAmong(data::MainTables& tables, engine::Table& attachments,
     throw engine::Error(QStringLiteral("No table object %1").arg(QLatin1String(row.target)));
 }
 
+namespace {
+
+// Failures that say the file itself is wrong; any other (a failing disk, a file held by another
+// program) is the computer's, whichever file it met.
+bool isFileFault(engine::Error::Kind kind)
+{
+    using Kind = engine::Error::Kind;
+    return kind == Kind::NotATable || kind == Kind::Password || kind == Kind::Damaged || kind == Kind::Fields ||
+           kind == Kind::Other;
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+// An archived table whose fields or key differ from those of `type`, told as such.
+void requireRecordType(const engine::TableStructure& type, const engine::Table& source, const QString& file)
+{
+    if (const QString mismatch = engine::recordTypeMismatch(type, source.structure()); !mismatch.isEmpty()) {
+        const QByteArray field = engine::recordTypeDifference(type, source.structure()).field;
+        throw engine::Error(engine::Error::Kind::Fields, file,
+                            QStringLiteral("%1 is not a table of its kind: %2").arg(file, mismatch), field);
+    }
+}
+
+void openSource(engine::Table& source, const QString& file)
+{
+    source.setObjectName(QStringLiteral("updatetabela"));
+    source.setReadOnly(true);
+    source.setTableName(file);
+    source.open();
+}
+
+// Each archived table opens as a table of its live table's kind and passes a verification: a
+// damaged table could give some records and fail on others, or give wrong ones, so an archive
+// that holds one is refused whole before anything is written.
+void checkArchivedTable(const QString& file, const engine::Table& target)
+{
+    engine::Table source;
+    openSource(source, file);
+    if (const engine::TableStructure* type = engine::session().recordType(target.tableName())) {
+        requireRecordType(*type, source, file);
+    }
+    const engine::Verification v = engine::verifyTableFile(source.filePath());
+    if (v.level != 0) {
+        throw engine::Error(engine::Error::Kind::Damaged, file,
+                            QStringLiteral("%1 is damaged: %2").arg(file, v.findings.join(QStringLiteral("; "))));
+    }
+}
+
+} // namespace
+
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps)
 {
     InstallResult result;
+    const auto failed = [&](const engine::Error& e, const QString& file, bool archived) {
+        result.importFailed = true;
+        result.archiveFault = archived && isFileFault(e.kind());
+        // Named by the step's file when the engine's failure names none.
+        result.error = file.isEmpty() ? e : e.namingFile(file);
+        result.failure = e.message();
+    };
+
+    QList<std::pair<ImportRow, QString>> rows;
     for (const ImportRow& row : importList()) {
         const QString file = platform::findFileNoCase(extractionFolder, QLatin1String(row.file));
-        if (file.isEmpty()) {
-            continue;
+        if (!file.isEmpty()) {
+            rows.append({row, file});
         }
+    }
+    for (const auto& [row, file] : rows) {
+        engine::Table* target = nullptr;
+        try {
+            target = steps.target(row);
+        } catch (const engine::Error& e) {
+            failed(e, {}, false);
+            return result;
+        }
+        try {
+            checkArchivedTable(file, *target);
+        } catch (const engine::Error& e) {
+            failed(e, file, e.file().isEmpty() || sameFile(e.file(), file));
+            return result;
+        }
+    }
+
+    for (const auto& [row, file] : rows) {
         if (steps.progress) {
             steps.progress(file);
         }
@@ -124,12 +206,11 @@ InstallResult installTables(const QString& extractionFolder, const InstallSteps&
             target->open();
             current = file;
             engine::Table source;
-            source.setObjectName(QStringLiteral("updatetabela"));
-            source.setReadOnly(true);
-            source.setTableName(file);
-            source.open();
+            openSource(source, file);
+            requireRecordType(target->structure(), source, file);
             current = target->filePath();
-            engine::appendUpdate(*target, source);
+            // The source passed its verification before the install began.
+            target->appendUpdateFrom(source);
             result.installed.append(file);
             if (!steps.rebuild(*target)) {
                 result.rebuildFailed = true;
@@ -140,40 +221,12 @@ InstallResult installTables(const QString& extractionFolder, const InstallSteps&
                 steps.newest(source);
             }
         } catch (const engine::Error& e) {
-            result.importFailed = true;
-            // Named by the step's file when the engine's failure names none.
-            result.error = current.isEmpty() ? e : e.namingFile(current);
-            result.failure = e.message();
+            const bool archived = e.file().isEmpty() ? current == file : sameFile(e.file(), file);
+            failed(e, current, archived);
             break;
         }
     }
     return result;
-}
-
-QByteArray installFailureMessage(const engine::Error& e, const QString& extractionFolder)
-{
-    QByteArray message = "Azuriranje nije uspelo\r\n";
-    const QFileInfo file(e.file());
-    const bool archived =
-        !e.file().isEmpty() && file.dir().isAbsolute() &&
-        QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(QDir(extractionFolder).absolutePath());
-    if (!archived) {
-        return message + data::userMessage(e);
-    }
-    const QByteArray table = "Tabela " + data::messageFileName(e.file()) + " iz arhive";
-    using Kind = engine::Error::Kind;
-    switch (e.kind()) {
-    case Kind::NotATable:
-        return message + "Datoteka " + data::messageFileName(e.file()) + " iz arhive nije tabela baze podataka.";
-    case Kind::Password:
-        return message + table + " je za{ti}ena drugom lozinkom.";
-    case Kind::Damaged:
-        return message + table + " je o{te}ena.";
-    case Kind::Fields:
-        return message + table + " nema polja koja program o~ekuje.";
-    default:
-        return message + table + " ne mo`e da se pro~ita.";
-    }
 }
 
 } // namespace updates

@@ -56,6 +56,9 @@ struct InstallSteps {
 struct InstallResult {
     bool importFailed = false;  // a row could not be imported, or its table could not be verified
     bool rebuildFailed = false; // an imported table could not be rebuilt
+    // The failure was the archive's: a table it brought does not open as a table for the
+    // session's passwords, is damaged or cut short, or has fields other than its live table's.
+    bool archiveFault = false;
     // Why a row could not be imported, naming the table file concerned: the live table, or the
     // archived one in the extraction folder when that is what was wrong.
     std::optional<engine::Error> error;
@@ -64,22 +67,18 @@ struct InstallResult {
     bool ok() const { return !importFailed && !rebuildFailed; }
 };
 
-// Installs the archived tables found in `extractionFolder`, row by row: the target is closed,
-// made writable and opened, takes the archived records (appended, or updating those whose key
-// it holds) in one transaction, and is rebuilt; the opinions are imported in their key order
-// and get their own order back afterwards, also when their row fails. A row whose file is
-// absent is skipped and its table not touched. The first row that fails stops the install: its
-// file is not a sound table of the target's kind, the target cannot be opened or written, or the
-// imported table cannot be verified or rebuilt. The rows before it stay installed; a row whose
-// import went in but whose rebuild failed keeps its imported records. Installing the same tables
-// again gives what one whole install gives, so an install cut short at any point is completed by
-// installing again. Targets may be left closed.
+// Installs the archived tables found in `extractionFolder`. First every archived table is
+// checked, before any table of the collection is touched: it opens as a table, has its live
+// table's fields and key, and passes a verification; one that fails stops the install with the
+// collection as it was (archiveFault). Then row by row: the target is closed, made writable and
+// opened, takes the archived records (appended, or updating those whose key it holds) in one
+// transaction, and is rebuilt; the opinions are imported in their key order and get their own
+// order back afterwards, also when their row fails. A row whose file is absent is skipped and
+// its table not touched. The first row that fails stops the install: the target cannot be
+// opened or written, or the imported table cannot be verified or rebuilt. The rows before it
+// stay installed; a row whose import went in but whose rebuild failed keeps its imported
+// records. Installing the same tables again gives what one whole install gives, so an install
+// cut short at any point is completed by installing again. Targets may be left closed.
 InstallResult installTables(const QString& extractionFolder, const InstallSteps& steps);
-
-// What the user is told when an archive's install fails: "Azuriranje nije uspelo" and, on the
-// lines after it, the table and the reason. A table of the collection is told of as every engine
-// failure is (data::userMessage); an archived table, one in `extractionFolder`, as what the
-// archive brought wrong.
-QByteArray installFailureMessage(const engine::Error& e, const QString& extractionFolder);
 
 } // namespace updates

@@ -5,6 +5,7 @@
 
 #include "appvalues.h"
 #include "error.h"
+#include "failuremessages.h"
 #include "listfiles.h"
 #include "logger.h"
 #include "mainwindow.h"
@@ -14,6 +15,7 @@
 #include "sessionsetup.h"
 #include "tables.h"
 #include "updaterules.h"
+#include "usermessages.h"
 
 #include <optional>
 #include <QCoreApplication>
@@ -63,7 +65,7 @@ void Tupdater::popuninajnovije(engine::Table& regulations)
     }
 }
 
-bool Tupdater::azur()
+bool Tupdater::azur(const QByteArray& archive)
 {
     ubivalove();
     updates::InstallSteps steps;
@@ -98,7 +100,9 @@ bool Tupdater::azur()
         logLine(" " + e.message().toUtf8());
     }
     if (failure) {
-        platform::prompter().message(updates::installFailureMessage(*failure, updates::extractionFolder()));
+        platform::prompter().message(
+            result.archiveFault ? updates::faultyArchiveTableMessage(archive, *failure, result.installed.isEmpty())
+                                : updates::installFailureMessage(*failure));
         return false;
     }
     if (!result.ok()) {
@@ -157,7 +161,11 @@ bool Tupdater::Rebuild(engine::Table& table)
     }
     if (!result.rebuilt) {
         logLine(" " + table.objectName().toUtf8() + ": " + result.error.toUtf8());
-        platform::prompter().message("Greska u snimanju podataka azuriranih za bazu: " + table.objectName().toLatin1());
+        // The reason in the program's language, of the table's own file: the rebuild's copy is
+        // the program's business.
+        const engine::Error why(result.errorKind, engine::tableFileOf(table), result.error);
+        platform::prompter().message("Greska u snimanju podataka azuriranih za bazu: " + table.objectName().toLatin1() +
+                                     "\r\n" + data::userMessage(why));
         return false;
     }
     return true;

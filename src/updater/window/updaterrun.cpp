@@ -4,6 +4,7 @@
 #include "updaterwindow.h"
 
 #include "error.h"
+#include "failuremessages.h"
 #include "logger.h"
 #include "prompter.h"
 #include "runfiles.h"
@@ -19,7 +20,6 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 
 namespace {
@@ -32,7 +32,6 @@ const char* const Failed = "neuspe{no";
 
 const char* const ListingFailed = "Gre{ka u preuzimanju liste datoteka";
 const char* const DownloadFailed = "Gre{ka u preuzimanju datoteka";
-const char* const UnpackFailed = "Greska u otpakivanju!";
 
 // The log beside the program cannot be written: the folder is read-only or the disk is full.
 QByteArray logFailureMessage()
@@ -90,8 +89,8 @@ void Tupdater::SpeedButton1Click()
     m_logFailed = false;
     SpeedButton1->setEnabled(false);
 
-    const QString folder = updates::downloadFolder();
-    if (!QDir(folder).exists() && !QDir().mkpath(folder)) {
+    // A link in the folder's place is replaced by a real folder: the run writes nothing through it.
+    if (!updates::ownFolder(updates::downloadFolder())) {
         platform::prompter().message("Neuspesno kreiranje direktorijuma za azuriranje!");
         logLine(" Neuspesno kreiranje direktorijuma za azuriranje!");
     } else {
@@ -210,7 +209,7 @@ void Tupdater::phase1()
                     logBare("Zip fajl - inatalacija");
                     setRowStatus(i, Installing);
                     logLine(" instalacija izmena...");
-                    ok = azur() && saveNewest() && finishFile(name);
+                    ok = azur(name) && saveNewest() && finishFile(name);
                 }
                 if (!ok) {
                     discardDownload(name);
@@ -247,22 +246,19 @@ QString Tupdater::pendingPath(const QByteArray& name) const
 // been wholly processed.
 bool Tupdater::downloadFile(const QByteArray& name)
 {
-    QDir().mkpath(updates::pendingFolder(updates::downloadFolder()));
-    QSaveFile file(pendingPath(name));
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.errorString()), Stage::Downloading);
+    updates::PendingDownload file(updates::downloadFolder(), name);
+    if (!file.open()) {
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading);
         return false;
     }
     try {
-        m_ftp->download(name, file);
+        m_ftp->download(name, file.device());
     } catch (const updates::FtpError& e) {
-        file.cancelWriting();
         ftpFailed(e, Stage::Downloading);
         return false;
     }
     if (!file.commit()) {
-        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.errorString()), Stage::Downloading);
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading);
         return false;
     }
     return true;
@@ -352,10 +348,7 @@ void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage)
 
 void Tupdater::ispraznidir()
 {
-    const QDir folder(updates::extractionFolder());
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        QFile::remove(folder.filePath(name));
-    }
+    updates::clearFolder(updates::extractionFolder());
 }
 
 // The one place that decides whether a downloaded file opened as an archive: a news file is no
@@ -380,14 +373,36 @@ bool Tupdater::openArchive(const QString& path, const QByteArray& name)
 
 bool Tupdater::raspakuj(const QByteArray& name)
 {
+    using updates::UnpackFailure;
     const QString path = pendingPath(name);
     const QString target = updates::extractionFolder();
+    // What a failure of the computer's (not of the archive) means at the current step.
+    UnpackFailure localFailure = UnpackFailure::CannotRead;
+    updates::ExtractionRoom room;
     try {
         if (!openArchive(path, name)) {
             return true;
         }
-        // The folder comes with the installation; one that went missing is made again.
-        QDir().mkpath(target);
+        localFailure = UnpackFailure::CannotWrite;
+        // The folder comes with the installation; one that went missing, or a link in its place,
+        // is made a real folder again.
+        if (QString why; !updates::ownFolder(target, &why)) {
+            throw ZipError(QStringLiteral("Cannot create the folder %1: %2").arg(target, why), ZipError::Kind::Local);
+        }
+        // What the entries declare is checked against the disk before anything is written: an
+        // archive that unpacks to more than the disk holds (a few megabytes that inflate to
+        // gigabytes) would fill it before any of its tables could be refused. While extracting,
+        // no entry writes more than it declares.
+        room = updates::extractionRoom(target, ZipArchive1.UncompressedTotal());
+        if (!room.fits) {
+            localFailure = UnpackFailure::NoRoom;
+            throw ZipError(QStringLiteral("%1 needs %2 bytes on the disk of %3, where %4 are free")
+                               .arg(path)
+                               .arg(room.needed)
+                               .arg(target)
+                               .arg(room.available),
+                           ZipError::Kind::Local);
+        }
         ZipArchive1.setOverwriteAction(oaOverwriteAll);
         ZipArchive1.SelectAll();
         for (int i = 0; i < ZipArchive1.Entries().Count(); ++i) {
@@ -397,8 +412,11 @@ bool Tupdater::raspakuj(const QByteArray& name)
         }
     } catch (const ZipError& e) {
         logLine(" " + e.message().toUtf8());
-        platform::prompter().message(UnpackFailed);
+        const UnpackFailure why = e.kind() == ZipError::Kind::Archive ? UnpackFailure::FaultyArchive : localFailure;
+        platform::prompter().message(updates::unpackFailureMessage(why, name, room));
         ZipArchive1.Close();
+        // Nothing of a failed archive stays to be taken for the next one's.
+        ispraznidir();
         return false;
     }
     return true;

@@ -51,10 +51,11 @@ public:
     // ---- The run (updaterrun.cpp) ---------------------------------------------------------------
     void SpeedButton1Click();
     void SpeedButton4Click();
-    // Deletes the files of the extraction folder (its sub-folders stay).
+    // Deletes the files and links of the extraction folder (its sub-folders stay).
     void ispraznidir();
     // Extracts a downloaded file into the extraction folder. False when a file named as an
-    // archive is not one or an entry cannot be extracted ("Greska u otpakivanju!" shown).
+    // archive is not one, its entries would not fit on the disk, or an entry cannot be extracted
+    // ("Greska u otpakivanju!" shown, and why); nothing extracted is then left.
     bool raspakuj(const QByteArray& name);
     // 0: the next click lists the server; 1: it downloads and installs the listed files.
     int tag() const { return m_tag; }
@@ -66,9 +67,11 @@ public:
     void reject() override;
 
     // ---- Install, verification and rebuild (updaterinstall.cpp) ---------------------------------
-    // Installs the extraction folder's tables into the live ones; true when nothing failed (the
-    // date of the last update is set only then). A failure is told to the user, naming the table.
-    bool azur();
+    // Installs the extraction folder's tables, those of the archive named `archive`, into the
+    // live ones; true when nothing failed (the date of the last update is set only then). A
+    // failure is told to the user, naming the table, and the archive when one of its tables is
+    // at fault.
+    bool azur(const QByteArray& archive = {});
     void ubivalove();
     void popuninajnovije(engine::Table& regulations);
     // Verifies and rebuilds one table: false (after its message) when the rebuild failed; throws

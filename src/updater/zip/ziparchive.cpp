@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <sys/stat.h>
 
 namespace {
 
@@ -166,9 +167,32 @@ QString quoted(const QString& text)
     return u'"' + text + u'"';
 }
 
+// The folders that an entry's name ("a/b/c.db": "a" and "a/b") makes below the folder it is
+// extracted to must be real ones: a link among them would have the entry written elsewhere. Only
+// when `target` ends with the name can that folder be told; a renamed target is the caller's.
+void refuseLinkedFolders(const QString& target, const QString& name)
+{
+    if (!target.endsWith(u'/' + name)) {
+        return;
+    }
+    const QString root = target.chopped(name.size());
+    for (qsizetype slash = name.indexOf(u'/'); slash > 0; slash = name.indexOf(u'/', slash + 1)) {
+        const QString folder = root + name.left(slash);
+        struct stat status;
+        if (::lstat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISLNK(status.st_mode)) {
+            throw ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": the folder ") +
+                               quoted(folder) + QStringLiteral(" is a symbolic link"),
+                           ZipError::Kind::Local);
+        }
+    }
+}
+
 } // namespace
 
-ZipError::ZipError(const QString& message) : std::runtime_error(message.toStdString()), m_message(message) {}
+ZipError::ZipError(const QString& message, Kind kind)
+    : std::runtime_error(message.toStdString()), m_message(message), m_kind(kind)
+{
+}
 
 TZipArchiveEntriesEntry::TZipArchiveEntriesEntry(TZipArchiveEntries& collection, const TCentralDirectoryFile& central)
     : m_collection(collection), m_central(central), m_encrypted(central.flags & FlagEncrypted),
@@ -268,12 +292,14 @@ void TZipArchive::Open(const QString& fileName)
     }
     const QFileInfo info(fileName);
     if (!info.exists()) {
-        throw ZipError(QStringLiteral("File ") + quoted(fileName) + QStringLiteral(" not found!"));
+        throw ZipError(QStringLiteral("File ") + quoted(fileName) + QStringLiteral(" not found!"),
+                       ZipError::Kind::Local);
     }
     auto file = std::make_unique<QFile>(fileName);
     // Unbuffered: the reads are either a few header bytes or whole pieces of entry data.
     if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString());
+        throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString(),
+                       ZipError::Kind::Local);
     }
     m_file = std::move(file);
     m_size = m_file->size();
@@ -309,6 +335,17 @@ void TZipArchive::SelectAll()
     for (const auto& entry : m_entries.m_items) {
         entry->setSelected(true);
     }
+}
+
+qint64 TZipArchive::UncompressedTotal() const
+{
+    qint64 total = 0;
+    for (const auto& entry : m_entries.m_items) {
+        if (!entry->IsFolder()) {
+            total += entry->CentralDirectory().uncompressedSize;
+        }
+    }
+    return total;
 }
 
 void TZipArchive::parse()
@@ -614,6 +651,7 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     if (action != oaOverwrite && action != oaOverwriteAll) {
         return;
     }
+    refuseLinkedFolders(target, name);
     const TCentralDirectoryFile& central = entry.CentralDirectory();
     if (entry.IsFolder()) {
         if (central.uncompressedSize != 0) {
@@ -621,8 +659,8 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
         }
         QString reason;
         if (!zipdecoder::makeFolders(target, reason)) {
-            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target) + QStringLiteral(": ") +
-                           reason);
+            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target) + QStringLiteral(": ") + reason,
+                           ZipError::Kind::Local);
         }
         return;
     }
@@ -654,12 +692,14 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     // extraction fail, and hidden, system and archive have no meaning here.
     zipdecoder::PartFile out(target);
     const auto cannotWrite = [&] {
-        return ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ") + out.error());
+        return ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ") + out.error(),
+                        ZipError::Kind::Local);
     };
     if (!out.open()) {
         if (out.folderFailed()) {
             throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target) + QStringLiteral(": ") +
-                           out.error());
+                               out.error(),
+                           ZipError::Kind::Local);
         }
         throw cannotWrite();
     }

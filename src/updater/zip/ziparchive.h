@@ -15,14 +15,20 @@
 
 class QFile;
 
-// The one failure type of the reader. The message is meant for the user as it stands.
+// The one failure type of the reader. The message says what and where, for the log.
 class ZipError final : public std::runtime_error {
 public:
-    explicit ZipError(const QString& message);
+    // Whose the failure is: the archive's (what it holds cannot be extracted as it stands: damaged
+    // or cut data, unsafe names, entries larger than they declare, methods not read here), or the
+    // computer's (the archive's file cannot be found or read, an entry's file cannot be written).
+    enum class Kind { Archive, Local };
+    explicit ZipError(const QString& message, Kind kind = Kind::Archive);
     QString message() const { return m_message; }
+    Kind kind() const { return m_kind; }
 
 private:
     QString m_message;
+    Kind m_kind;
 };
 
 enum TOverwriteAction { oaSkip, oaSkipAll, oaOverwrite, oaOverwriteAll };
@@ -94,7 +100,10 @@ public:
     // renamed over it only when complete and its CRC-32 matches, so a failure (ZipError) never
     // leaves a cut file or disturbs an existing one; a failed write names the file and the
     // system's reason. Names that would climb out of the folder they are extracted to are refused,
-    // and so is a folder entry that carries data.
+    // and so is a folder entry that carries data. Data that decode to more than the entry's
+    // declared size are stopped before anything past that size is written. Nothing is written
+    // through a symbolic link: a link standing where the entry goes is replaced, and one standing
+    // for a folder of the entry's name (below the folder it is extracted to) is refused.
     void ExtractToFile(const QString& destination);
 
 private:
@@ -172,6 +181,10 @@ public:
     // at all (a news file) is not a damaged one.
     bool DirectoryDamaged() const { return !m_directoryError.isEmpty(); }
     QString DirectoryError() const { return m_directoryError; }
+
+    // The sizes the directory declares for the file entries, added up: the most that extracting
+    // every entry writes.
+    qint64 UncompressedTotal() const;
 
     TZipArchiveEntries& Entries() { return m_entries; }
     const TZipArchiveEntries& Entries() const { return m_entries; }

@@ -3,6 +3,7 @@
 
 #include "demo.h"
 #include "error.h"
+#include "failuremessages.h"
 #include "install.h"
 #include "schema.h"
 #include "sessionsetup.h"
@@ -21,6 +22,16 @@
 
 using engine::Table;
 
+namespace {
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
 class TestInstall : public QObject {
     Q_OBJECT
 
@@ -35,11 +46,14 @@ class TestInstall : public QObject {
     QString extraction() const { return m_dir->filePath("update"); }
     QString live(const char* file) const { return QDir(data()).filePath(QLatin1String(file)); }
 
-    QMap<QString, QByteArray> digests() const
+    // Of every table but `except`.
+    QMap<QString, QByteArray> digests(const QString& except = {}) const
     {
         QMap<QString, QByteArray> out;
         for (const data::TableFile& f : data::tableFiles()) {
-            out[f.fileName] = tabletest::digest(QDir(data()).filePath(f.fileName));
+            if (f.fileName != except) {
+                out[f.fileName] = tabletest::digest(QDir(data()).filePath(f.fileName));
+            }
         }
         return out;
     }
@@ -185,35 +199,40 @@ private slots:
         QCOMPARE(digests(), before);
     }
 
+    // A table of the collection that fails in the fifth row: the rows before it stay installed,
+    // the rest are not touched, and the user is told of the collection's table.
     void failureInTheFifthRowStopsThere()
     {
-        const QMap<QString, QByteArray> before = digests();
         demo::writeUpdateTables(data(), extraction(), {1, 1, 8, 5, 3, 1}, 1);
         archivedCopy("TB_Glasnici.db", "TB_Glasnici.DB", "UPDATE records SET Naziv_glasnika = 'Novi naziv'");
         archivedCopy("TB_Ugovori.db", "TB_Ugovori.db", "UPDATE records SET BROJ_STRANA = 9");
-        // Row five is a table of somebody else's, under another password.
-        const QString foreign = QDir(extraction()).filePath("tb_brojevi.db");
-        QFile::remove(foreign);
-        engine::TableFileWriter writer(foreign, data::tableFile("TB_Brojevi.db").structure, "drugalozinka");
-        writer.append({1000, 1, "01", "01", "2020", "1"});
-        writer.commit();
+        // Row five's live table is no table any more (the program started with it so).
+        m_tables.reset();
+        QVERIFY(QFile::remove(live("TB_Brojevi.db")));
+        QFile garbage(live("TB_Brojevi.db"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray("no table ").repeated(1000));
+        garbage.close();
+        m_tables = std::make_unique<data::MainTables>();
+        QVERIFY(!m_tables->openEach().isEmpty());
+        const QMap<QString, QByteArray> before = digests("TB_Brojevi.db");
 
         const updates::InstallResult r = install();
-        QVERIFY(r.importFailed);
+        QVERIFY(r.importFailed && !r.archiveFault);
         QVERIFY(!r.failure.isEmpty());
         QCOMPARE(r.installed.size(), 4);
-        // The user is told which table failed: the archive's, not one of the collection.
         QVERIFY(r.error.has_value());
-        QCOMPARE(QFileInfo(r.error->file()).fileName(), QStringLiteral("tb_brojevi.db"));
-        const QByteArray message = updates::installFailureMessage(*r.error, extraction());
-        QVERIFY2(message.startsWith("Azuriranje nije uspelo\r\nTabela tb_brojevi.db iz arhive "), message.constData());
-        QVERIFY(!message.mid(24).contains("\r\n"));
-        const QMap<QString, QByteArray> after = digests();
+        QVERIFY2(r.error->kind() == engine::Error::Kind::NotATable, qPrintable(r.error->message()));
+        QCOMPARE(r.error->file(), live("TB_Brojevi.db"));
+        const QByteArray message = updates::installFailureMessage(*r.error);
+        QCOMPARE(message, "Azuriranje nije uspelo\r\n" + data::userMessage(*r.error));
+        QVERIFY(message.contains("TB_Brojevi.db"));
+        const QMap<QString, QByteArray> after = digests("TB_Brojevi.db");
         for (const char* changed : {"TB_Datumi.db", "TB_grafika.db", "TB_Zakoni.db", "TB_Arhiva.db"}) {
             QVERIFY2(after[changed] != before[changed], changed);
         }
-        for (const char* same : {"TB_Brojevi.db", "TB_Glasnici.db", "TB_link.db", "TB_Misljenja.db", "TB_Ugovori.db",
-                                 "TB_Korisnicki.db", "TB_Ministarstva.db", "TB_Tipovi_Zakona.db"}) {
+        for (const char* same : {"TB_Glasnici.db", "TB_link.db", "TB_Misljenja.db", "TB_Ugovori.db", "TB_Korisnicki.db",
+                                 "TB_Ministarstva.db", "TB_Tipovi_Zakona.db"}) {
             QVERIFY2(after[same] == before[same], same);
         }
         QCOMPARE(m_newest.size(), 13); // the regulations came before the failure
@@ -248,54 +267,107 @@ private slots:
     }
 
     // A failure of a collection's table is told as every engine failure is; one of an archived
-    // table as what the archive brought.
+    // table names the archive and its table, and says the archive is offered again.
     void failureMessages()
     {
         const engine::Error live(engine::Error::Kind::DiskFull, QDir(data()).filePath("TB_Zakoni.db"), "disk full");
-        QCOMPARE(updates::installFailureMessage(live, extraction()),
-                 "Azuriranje nije uspelo\r\n" + data::userMessage(live));
+        QCOMPARE(updates::installFailureMessage(live), "Azuriranje nije uspelo\r\n" + data::userMessage(live));
         const engine::Error archived(engine::Error::Kind::Damaged, QDir(extraction()).filePath("TB_Zakoni.DB"), "bad");
-        QCOMPARE(updates::installFailureMessage(archived, extraction() + "/"),
-                 QByteArray("Azuriranje nije uspelo\r\nTabela TB_Zakoni.DB iz arhive je o{te}ena."));
+        QCOMPARE(updates::faultyArchiveTableMessage("001.zip", archived, true),
+                 QByteArray("Azuriranje nije uspelo\r\nArhiva 001.zip je neispravna: tabela TB_Zakoni.DB u njoj je "
+                            "o{te}ena ili nepotpuna.\r\nBaza podataka programa nije menjana. Arhiva }e biti ponovo "
+                            "ponu|ena pri slede}em a`uriranju."));
+        const engine::Error fields(engine::Error::Kind::Fields, QDir(extraction()).filePath("TB_Zakoni.DB"), "fields",
+                                   "Naziv");
+        QCOMPARE(updates::faultyArchiveTableMessage("002.zip", fields, false),
+                 QByteArray("Azuriranje nije uspelo\r\nArhiva 002.zip je neispravna: tabela TB_Zakoni.DB u njoj nema "
+                            "polja kakva program o~ekuje (polje Naziv).\r\nArhiva }e biti ponovo ponu|ena pri "
+                            "slede}em a`uriranju."));
     }
 
-    void tableThatIsNotOursFailsItsRow_data()
+    // A table the archive brought that is not sound, or not of its live table's kind, refuses the
+    // whole archive before any table of the collection is touched: every live file stays byte for
+    // byte, and the failure names the archived table, not the collection's.
+    void faultyArchiveTableChangesNothing_data()
     {
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<int>("kind");
-        QTest::newRow("missing field") << 0;
-        QTest::newRow("damaged") << 1;
-        QTest::newRow("no table at all") << 2;
+        QTest::newRow("missing field") << "missing" << int(engine::Error::Kind::Fields);
+        QTest::newRow("renamed field") << "renamed" << int(engine::Error::Kind::Fields);
+        QTest::newRow("damaged pages") << "damaged" << int(engine::Error::Kind::Damaged);
+        QTest::newRow("cut short") << "cut" << int(engine::Error::Kind::Damaged);
+        QTest::newRow("no table at all") << "garbage" << int(engine::Error::Kind::NotATable);
+        QTest::newRow("another password") << "password" << int(engine::Error::Kind::Password);
     }
 
-    void tableThatIsNotOursFailsItsRow()
+    void faultyArchiveTableChangesNothing()
     {
+        QFETCH(QString, fault);
         QFETCH(int, kind);
-        const QMap<QString, QByteArray> before = digests();
         demo::writeUpdateTables(data(), extraction(), {1, 1, 8, 5, 3, 1}, 1);
+        // The regulations come third: the dates and the pictures before them are sound.
         const QString zakoni = QDir(extraction()).filePath("TB_Zakoni.DB");
-        if (kind == 0) {
+        const engine::TableStructure structure = data::tableFile("TB_Zakoni.db").structure;
+        const auto rewrite = [&](const engine::TableStructure& s, const QByteArray& password) {
             QFile::remove(zakoni);
-            engine::TableStructure s = data::tableFile("TB_Zakoni.db").structure;
-            s.fields.removeLast(); // no Cyrillic text: an update would empty it
-            engine::TableFileWriter writer(zakoni, s, data::TablePassword);
-            writer.append({1, 1, 2, 1, "P-1", "Zakon bez ~irilice"});
+            engine::TableFileWriter writer(zakoni, s, password);
+            QList<engine::Value> record;
+            for (const engine::FieldDef& f : s.fields) {
+                record.append(f.type == engine::FieldType::Integer ? engine::Value(1) : engine::Value("Zakon"));
+            }
+            writer.append(record);
             writer.commit();
-        } else if (kind == 1) {
+        };
+        if (fault == "missing") {
+            engine::TableStructure s = structure;
+            s.fields.removeLast();
+            rewrite(s, data::TablePassword);
+        } else if (fault == "renamed") {
+            engine::TableStructure s = structure;
+            s.fields[5].name = "Naslov";
+            s.indexes.removeIf([](const engine::IndexDef& i) { return i.fields.contains("Naziv_zakona"); });
+            rewrite(s, data::TablePassword);
+        } else if (fault == "damaged") {
             tabletest::zeroPage(zakoni, tabletest::leafPages(zakoni, "records").first());
-        } else {
+        } else if (fault == "cut") {
+            QFile f(zakoni);
+            QVERIFY(f.resize(f.size() * 2 / 3));
+        } else if (fault == "garbage") {
             QFile::remove(zakoni);
             QFile f(zakoni);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(QByteArray(5000, 'x'));
+        } else {
+            rewrite(structure, "drugalozinka");
         }
+        QMap<QString, QByteArray> before;
+        for (const QString& name : QDir(data()).entryList(QDir::Files)) {
+            before[name] = bytesOf(QDir(data()).filePath(name));
+        }
+
         const updates::InstallResult r = install();
-        QVERIFY(r.importFailed);
-        QCOMPARE(r.installed.size(), 2); // the dates and the pictures came first
-        const QMap<QString, QByteArray> after = digests();
-        for (const char* same : {"TB_Zakoni.db", "TB_Arhiva.db", "TB_Brojevi.db", "TB_link.db", "TB_Misljenja.db"}) {
-            QVERIFY2(after[same] == before[same], same);
-        }
+        QVERIFY(r.importFailed && r.archiveFault);
+        QVERIFY(r.installed.isEmpty());
         QVERIFY(!m_newestCalled);
+        QVERIFY(r.error.has_value());
+        QCOMPARE(int(r.error->kind()), kind);
+        QCOMPARE(QFileInfo(r.error->file()).fileName(), QStringLiteral("TB_Zakoni.DB"));
+        QCOMPARE(QFileInfo(r.error->file()).absolutePath(), QFileInfo(zakoni).absolutePath());
+        if (kind == int(engine::Error::Kind::Fields)) {
+            QCOMPARE(r.error->field(), fault == "missing" ? structure.fields.last().name : QByteArray("Naziv_zakona"));
+        }
+        QMap<QString, QByteArray> after;
+        for (const QString& name : QDir(data()).entryList(QDir::Files)) {
+            after[name] = bytesOf(QDir(data()).filePath(name));
+        }
+        QCOMPARE(after.keys(), before.keys());
+        for (const QString& name : before.keys()) {
+            QVERIFY2(after[name] == before[name], qPrintable(name));
+        }
+        const QByteArray message = updates::faultyArchiveTableMessage("001.zip", *r.error, r.installed.isEmpty());
+        QVERIFY2(message.contains("Arhiva 001.zip je neispravna") && message.contains("TB_Zakoni.DB"),
+                 message.constData());
+        QVERIFY(!message.contains("Popravka"));
     }
 
     // The opinions are imported in key order and listed by ministry again afterwards, also when

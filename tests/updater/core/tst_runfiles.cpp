@@ -9,8 +9,12 @@
 #include "tabledump.h"
 #include "tableutil.h"
 
+#include <cerrno>
+#include <cstring>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
@@ -59,6 +63,34 @@ void cutWrite(const QString& table, const QString& intoFolder)
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     QDir(scratch).removeRecursively();
+}
+
+// Every file under `folder` (links not followed) with its bytes; a link with where it points.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = QDir(folder).relativeFilePath(info.filePath());
+        if (info.isSymLink()) {
+            out[name] = "-> " + QFile::encodeName(info.symLinkTarget());
+        } else if (info.isFile()) {
+            out[name] = bytesOf(info.filePath());
+        }
+    }
+    return out;
+}
+
+// A folder outside the program's, with files that must stay as they are.
+QString outsideFolder(const QTemporaryDir& dir)
+{
+    const QString outside = dir.filePath("outside");
+    writeBytes(outside + "/001.zip", "an archive of somebody else's");
+    writeBytes(outside + "/TB_Zakoni.DB", "a table of somebody else's");
+    writeBytes(outside + "/sub/deeper.txt", "deeper");
+    return outside;
 }
 
 } // namespace
@@ -134,6 +166,123 @@ private slots:
         // Nothing left: nothing to clear, and no folder given is no folder touched.
         QCOMPARE(updates::clearLeftovers(downloads, extraction, data), QStringList());
         QCOMPARE(updates::clearLeftovers({}, {}, {}), QStringList());
+    }
+
+    // The clean-up removes links as links: one in the place of the pending folder, of the
+    // extraction folder, of a file in either, of a folder in the extraction folder, and one that
+    // dangles. What they point to stays byte for byte; the extraction folder is a real one after.
+    void leftoverLinksAreRemovedNotFollowed()
+    {
+        QTemporaryDir dir;
+        const QString outside = outsideFolder(dir);
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        const QString downloads = dir.filePath("updates");
+        const QString extraction = dir.filePath("update") + "/"; // as the program names it
+        QDir().mkpath(downloads);
+        QVERIFY(QFile::link(outside, updates::pendingFolder(downloads)));
+        QVERIFY(QFile::link(outside, dir.filePath("update")));
+        QStringList removed = updates::clearLeftovers(downloads, extraction, {});
+        QCOMPARE(removed, QStringList{".incomplete"});
+        QCOMPARE(filesUnder(outside), before);
+        QVERIFY(!QFileInfo::exists(updates::pendingFolder(downloads)));
+        QVERIFY(!QFileInfo(dir.filePath("update")).isSymLink() && QFileInfo(dir.filePath("update")).isDir());
+
+        QDir().mkpath(updates::pendingFolder(downloads));
+        QVERIFY(QFile::link(outside + "/001.zip", updates::pendingFile(downloads, "001.zip")));
+        QVERIFY(QFile::link(outside + "/002.zip", updates::pendingFile(downloads, "002.zip"))); // dangles
+        QVERIFY(QFile::link(outside, updates::pendingFile(downloads, "sub")));
+        QVERIFY(QFile::link(outside + "/TB_Zakoni.DB", extraction + "TB_Zakoni.DB"));
+        QVERIFY(QFile::link(outside + "/nothing", extraction + "TB_Brojevi.DB"));
+        QVERIFY(QFile::link(outside + "/sub", extraction + "sub"));
+        writeBytes(extraction + "real/kept.txt", "stays with its folder");
+        QVERIFY(QFile::link(outside, extraction + "real/outside"));
+        removed = updates::clearLeftovers(downloads, extraction, {});
+        removed.sort();
+        QCOMPARE(removed, (QStringList{"001.zip", "002.zip", "sub"}));
+        QCOMPARE(filesUnder(outside), before);
+        QCOMPARE(filesUnder(updates::pendingFolder(downloads)), (QMap<QString, QByteArray>()));
+        QCOMPARE(filesUnder(extraction), (QMap<QString, QByteArray>{{"real/kept.txt", "stays with its folder"}}));
+    }
+
+    // A folder of the program's own is a real folder: a link in its place goes, never what it
+    // points to, and a file that is no link is not taken for one.
+    void ownFoldersAreRealFolders()
+    {
+        QTemporaryDir dir;
+        const QString outside = outsideFolder(dir);
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        const QString folder = dir.filePath("updates");
+        QVERIFY(QFile::link(outside, folder));
+        QVERIFY(updates::ownFolder(folder));
+        QVERIFY(!QFileInfo(folder).isSymLink() && QFileInfo(folder).isDir());
+        QCOMPARE(filesUnder(folder), (QMap<QString, QByteArray>()));
+        QVERIFY(updates::ownFolder(folder)); // already one
+        QVERIFY(updates::ownFolder(dir.filePath("new/deeper")));
+        QVERIFY(QFileInfo(dir.filePath("new/deeper")).isDir());
+        QVERIFY(QFile::link(dir.filePath("nowhere"), dir.filePath("dangling")));
+        QVERIFY(updates::ownFolder(dir.filePath("dangling") + "/"));
+        QVERIFY(QFileInfo(dir.filePath("dangling")).isDir() && !QFileInfo::exists(dir.filePath("nowhere")));
+        writeBytes(dir.filePath("file"), "a file where the folder should be");
+        QString why;
+        QVERIFY(!updates::ownFolder(dir.filePath("file"), &why));
+        QCOMPARE(why, QString::fromLocal8Bit(std::strerror(ENOTDIR)));
+        QCOMPARE(bytesOf(dir.filePath("file")), QByteArray("a file where the folder should be"));
+        QCOMPARE(filesUnder(outside), before);
+    }
+
+    // A download is written under a name of its own and then takes the waiting name: a link that
+    // stands under that name, pointing outside or nowhere, is replaced and never written through;
+    // a pending folder that is a link is replaced by a real one. Unless committed, nothing stays.
+    void downloadsNeverWriteThroughLinks()
+    {
+        QTemporaryDir dir;
+        const QString outside = outsideFolder(dir);
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        const QString downloads = dir.filePath("updates");
+        QDir().mkpath(downloads);
+        QVERIFY(QFile::link(outside, updates::pendingFolder(downloads)));
+        {
+            updates::PendingDownload download(downloads, "001.zip");
+            QVERIFY2(download.open(), qPrintable(download.error()));
+            QCOMPARE(download.device().write("the new archive"), qint64(15));
+            QVERIFY2(download.commit(), qPrintable(download.error()));
+        }
+        QVERIFY(!QFileInfo(updates::pendingFolder(downloads)).isSymLink());
+        QCOMPARE(filesUnder(updates::pendingFolder(downloads)),
+                 (QMap<QString, QByteArray>{{"001.zip", "the new archive"}}));
+
+        QVERIFY(QFile::link(outside + "/002.zip", updates::pendingFile(downloads, "002.zip"))); // dangles
+        QVERIFY(QFile::link(outside + "/TB_Zakoni.DB", updates::pendingFile(downloads, "003.zip")));
+        for (const QByteArray name : {"002.zip", "003.zip"}) {
+            updates::PendingDownload download(downloads, name);
+            QVERIFY(download.open());
+            download.device().write("archive " + name);
+            QVERIFY(download.commit());
+        }
+        {
+            updates::PendingDownload cut(downloads, "004.zip");
+            QVERIFY(cut.open());
+            cut.device().write("half of it");
+        }
+        QCOMPARE(filesUnder(updates::pendingFolder(downloads)),
+                 (QMap<QString, QByteArray>{
+                     {"001.zip", "the new archive"}, {"002.zip", "archive 002.zip"}, {"003.zip", "archive 003.zip"}}));
+        QCOMPARE(filesUnder(outside), before);
+    }
+
+    // Room for an archive's entries: their declared sizes and a margin, against the disk's free
+    // space.
+    void roomForTheEntries()
+    {
+        QTemporaryDir dir;
+        const updates::ExtractionRoom small = updates::extractionRoom(dir.path(), 1000);
+        QVERIFY(small.available > 0);
+        QCOMPARE(small.needed, 1000 + (qint64(64) << 20));
+        QVERIFY(small.fits);
+        const qint64 huge = small.available;
+        const updates::ExtractionRoom big = updates::extractionRoom(dir.path(), huge);
+        QCOMPARE(big.needed, huge + huge / 10);
+        QVERIFY(!big.fits);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "appvalues.h"
 #include "demo.h"
 #include "error.h"
+#include "faultydisk.h"
 #include "ftpserver.h"
 #include "logger.h"
 #include "mainwindow.h"
@@ -22,14 +23,19 @@
 #include "tableutil.h"
 #include "updaterwindow.h"
 #include "upperwindows.h"
+#include "zipwriter.h"
 
+#include <optional>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDirIterator>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QtEndian>
 #include <QTreeWidget>
+#include <sys/statvfs.h>
 
 using platform::Answer;
 
@@ -59,6 +65,78 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file under `folder` (links not followed) by relative path, with its bytes; a link is
+// listed with where it points.
+QMap<QString, QByteArray> filesUnder(const QString& folder)
+{
+    QMap<QString, QByteArray> out;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = QDir(folder).relativeFilePath(info.filePath());
+        if (info.isSymLink()) {
+            out[name] = "-> " + QFile::encodeName(info.symLinkTarget());
+        } else if (info.isFile()) {
+            out[name] = bytesOf(info.filePath());
+        }
+    }
+    return out;
+}
+
+bool isLink(const QString& path)
+{
+    return QFileInfo(path).isSymLink();
+}
+
+bool isRealFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && info.isDir();
+}
+
+// An archive of every file of `folder`, as the publisher's server holds them.
+void zipFolder(const QString& folder, const QString& archive)
+{
+    QFile::remove(archive);
+    demo::ZipWriter zip(archive);
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
+        zip.add(QFile::encodeName(name), bytesOf(QDir(folder).filePath(name)));
+    }
+    zip.commit();
+}
+
+// Gives every entry of an archive without a comment `size` as its size once extracted, in its
+// local header and in the directory alike.
+void declareSize(const QString& archive, quint32 size)
+{
+    QByteArray bytes = bytesOf(archive);
+    const char* end = bytes.constData() + bytes.size() - 22;
+    const int count = qFromLittleEndian<quint16>(end + 10);
+    qint64 record = qFromLittleEndian<quint32>(end + 16);
+    for (int i = 0; i < count; ++i) {
+        char* central = bytes.data() + record;
+        qToLittleEndian<quint32>(size, central + 24);
+        qToLittleEndian<quint32>(size, bytes.data() + qFromLittleEndian<quint32>(central + 42) + 22);
+        record += 46 + qFromLittleEndian<quint16>(central + 28) + qFromLittleEndian<quint16>(central + 30) +
+                  qFromLittleEndian<quint16>(central + 32);
+    }
+    writeBytes(archive, bytes);
+}
+
+qint64 freeBytes(const QString& folder)
+{
+    struct statvfs disk;
+    return ::statvfs(QFile::encodeName(folder).constData(), &disk) == 0 ? qint64(disk.f_bavail) * qint64(disk.f_frsize)
+                                                                        : -1;
 }
 
 } // namespace
@@ -327,8 +405,10 @@ private slots:
         QTest::addColumn<QByteArray>("message");
         QTest::newRow("connection dropped")
             << true << false << QByteArray("Gre{ka u preuzimanju datoteka\r\nVeza sa serverom je prekinuta.");
-        QTest::newRow("not an archive") << false << false << QByteArray("Greska u otpakivanju!");
-        QTest::newRow("damaged directory") << false << true << QByteArray("Greska u otpakivanju!");
+        const QByteArray faulty = "Greska u otpakivanju!\r\nArhiva 001.zip je neispravna.\r\nBaza podataka programa "
+                                  "nije menjana. Arhiva }e biti ponovo ponu|ena pri slede}em a`uriranju.";
+        QTest::newRow("not an archive") << false << false << faulty;
+        QTest::newRow("damaged directory") << false << true << faulty;
     }
 
     void failedArchiveInstallsNothing()
@@ -375,8 +455,8 @@ private slots:
     }
 
     // The install on its own: an archive with none of the twelve tables still deletes the
-    // validity files and counts anew; one failing in its fifth row says so once and keeps the
-    // date of the last complete update.
+    // validity files and counts anew; one whose fifth table is not the collection's changes no
+    // table, says so once and keeps the date of the last complete update.
     void installOfExtractedTables()
     {
         Setup s;
@@ -404,49 +484,74 @@ private slots:
             foreign.commit();
             QVERIFY(!updater->azur());
             QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
-            QCOMPARE(s.program.form1->najnoviji.size(), 10); // the regulations came before the failure
-            QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 64);
+            QCOMPARE(s.program.form1->najnoviji, QByteArrayList{"Ranije novo"});
+            QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 60);
             QCOMPARE(tabletest::countRecords(s.table("TB_Brojevi.db")), 60);
             QVERIFY(s.program.form1->Glavna.isActive() && s.program.form1->Zakoni.isActive());
         }));
         // The failure and, on a second line, the table and what was wrong with it.
-        QCOMPARE(s.program.prompter.texts().size(), 1);
-        QVERIFY2(s.program.prompter.texts()[0].startsWith("Azuriranje nije uspelo\r\nTabela tb_brojevi.db iz arhive "),
-                 s.program.prompter.texts()[0].constData());
+        QCOMPARE(s.program.prompter.texts(),
+                 QList<QByteArray>{"Azuriranje nije uspelo\r\nArhiva a`uriranja je neispravna: tabela tb_brojevi.db u "
+                                   "njoj je za{ti}ena drugom lozinkom.\r\nBaza podataka programa nije menjana. Arhiva "
+                                   "}e biti ponovo ponu|ena pri slede}em a`uriranju."});
     }
 
     // A table that fails after its import (its rebuild, or the opening of the tables afterwards)
-    // fails the archive as any failure does: the row and the message say so, the archive is
-    // offered again, the ones after it wait, and the date stays.
+    // fails the archive as any failure does: the row and the message say so, with the reason in
+    // the program's language, the archive is offered again, the ones after it wait, and the date
+    // stays.
     void failureAfterTheImportFailsTheArchive_data()
     {
-        QTest::addColumn<bool>("rebuild");
-        QTest::newRow("rebuild") << true;
-        QTest::newRow("opening again") << false;
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("rebuild: a folder where its copy goes")
+            << "blocked" << QByteArray("Greska u snimanju podataka azuriranih za bazu: Zakoni\r\n");
+        QTest::newRow("rebuild: full disk")
+            << "full"
+            << QByteArray("Greska u snimanju podataka azuriranih za bazu: Zakoni\r\nNa disku nema mesta za upis u "
+                          "tabelu TB_Zakoni.db.\r\nOslobodite prostor na disku i poku{ajte ponovo.");
+        QTest::newRow("opening again: no table") << "garbage" << QByteArray("Azuriranje nije uspelo\r\n");
+        QTest::newRow("opening again: disk failing")
+            << "io"
+            << QByteArray("Azuriranje nije uspelo\r\nDatoteka TB_Kategorije_Zakona.db ne mo`e da se pro~ita ili "
+                          "upi{e: disk je prijavio gre{ku.\r\nProverite disk (ili mre`nu vezu, ako je folder Podatci "
+                          "na mre`i) i poku{ajte ponovo.");
     }
 
     void failureAfterTheImportFailsTheArchive()
     {
-        QFETCH(bool, rebuild);
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, message);
         Setup s;
         FtpServer server(s.server.path());
         server.registerAccount();
         s.program.start();
         const QString areas = s.table("TB_Kategorije_Zakona.db");
         const QString blocked = engine::rebuildFiles(s.table("TB_Zakoni.db")).copy + "/blocked";
+        std::optional<testsupport::FaultyDisk> disk;
         QVERIFY(s.program.runMainWindow([&] {
-            if (rebuild) {
+            if (fault == "blocked") {
                 // The rebuild's copy cannot be written where a folder stands.
                 QVERIFY(QDir().mkpath(blocked));
+            } else if (fault == "full") {
+                disk.emplace("TB_Zakoni.Rebuild.db", testsupport::FaultyDisk::Fault::Full);
             } else {
                 // The areas are not in the archives: their table is only opened again after the
-                // install, and now it is no table.
+                // install, and now it is no table, or the disk fails to open it.
                 s.program.form1->oblasti.close();
-                QVERIFY(QFile::rename(areas, areas + ".saved"));
-                writeBytes(areas, QByteArray("not a table ").repeated(400));
+                if (fault == "garbage") {
+                    QVERIFY(QFile::rename(areas, areas + ".saved"));
+                    writeBytes(areas, QByteArray("not a table ").repeated(400));
+                } else {
+                    disk.emplace("TB_Kategorije_Zakona.db", testsupport::FaultyDisk::Fault::OpenFails);
+                }
             }
             click();
             click();
+            if (disk) {
+                QVERIFY(disk->failures() > 0);
+                disk.reset();
+            }
             QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
             QCOMPARE(statusOf(1), QByteArray("Spremno"));
             QCOMPARE(statusOf(2), QByteArray("Spremno"));
@@ -454,12 +559,14 @@ private slots:
             QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
             QVERIFY(updater->SpeedButton1->isEnabled());
 
-            if (rebuild) {
+            if (fault == "blocked") {
                 QDir(blocked).removeRecursively();
                 QDir().rmdir(QFileInfo(blocked).path());
-            } else {
+            } else if (fault == "garbage") {
                 QFile::remove(areas);
                 QVERIFY(QFile::rename(areas + ".saved", areas));
+            }
+            if (!s.program.form1->oblasti.isActive()) {
                 s.program.form1->oblasti.open();
             }
             click();
@@ -471,14 +578,227 @@ private slots:
         }));
         const QList<QByteArray> texts = s.program.prompter.texts();
         QCOMPARE(texts.size(), 1);
-        if (rebuild) {
-            QCOMPARE(texts[0], QByteArray("Greska u snimanju podataka azuriranih za bazu: Zakoni"));
-        } else {
-            QVERIFY2(texts[0].startsWith("Azuriranje nije uspelo\r\n") && texts[0].contains("TB_Kategorije_Zakona"),
-                     texts[0].constData());
+        QVERIFY2(texts[0].startsWith(message), texts[0].constData());
+        if (fault == "blocked" || fault == "garbage") {
+            const QByteArray file = fault == "blocked" ? "TB_Zakoni.db" : "TB_Kategorije_Zakona.db";
+            QVERIFY2(texts[0].count("\r\n") == 2 && texts[0].contains(file), texts[0].constData());
         }
+        QVERIFY(!texts[0].contains("dozvolu"));
         QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
         QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
+    }
+
+    // An archive whose regulations table is faulty (a field renamed, pages damaged, the file cut
+    // short) is the archive's fault, not the collection's: the message names the archive and its
+    // table and sends nobody to the repair, every live file stays byte for byte, and the next
+    // click offers the archive again.
+    void faultyArchiveTableIsOfferedAgain_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QByteArray>("what");
+        QTest::newRow("renamed field") << "renamed"
+                                       << QByteArray("tabela TB_Zakoni.DB u njoj nema polja kakva program o~ekuje "
+                                                     "(polje Naziv_zakona).");
+        QTest::newRow("damaged pages") << "damaged"
+                                       << QByteArray("tabela TB_Zakoni.DB u njoj je o{te}ena ili nepotpuna.");
+        QTest::newRow("cut short") << "cut" << QByteArray("tabela TB_Zakoni.DB u njoj je o{te}ena ili nepotpuna.");
+    }
+
+    void faultyArchiveTableIsOfferedAgain()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, what);
+        Setup s;
+        QTemporaryDir tables;
+        demo::writeUpdateTables(s.program.path("Podatci"), tables.path(), {3, 1, 6, 4, 9, 1}, 1);
+        const QString zakoni = tables.filePath("TB_Zakoni.DB");
+        if (fault == "renamed") {
+            engine::TableStructure structure = data::tableFile("TB_Zakoni.db").structure;
+            structure.fields[5].name = "Naslov";
+            structure.indexes.removeIf([](const engine::IndexDef& i) { return i.fields.contains("Naziv_zakona"); });
+            QFile::remove(zakoni);
+            engine::TableFileWriter writer(zakoni, structure, data::TablePassword);
+            QList<engine::Value> record;
+            for (const engine::FieldDef& f : structure.fields) {
+                record.append(f.type == engine::FieldType::Integer ? engine::Value(61) : engine::Value("Novi zakon"));
+            }
+            writer.append(record);
+            writer.commit();
+        } else if (fault == "damaged") {
+            const QList<int> leaves = tabletest::leafPages(zakoni, "records");
+            tabletest::damagePages(zakoni, leaves.mid(leaves.size() / 2, 2));
+        } else {
+            QFile f(zakoni);
+            QVERIFY(f.resize(f.size() * 2 / 3));
+        }
+        const QByteArray good = bytesOf(s.served("001.zip"));
+        zipFolder(tables.path(), s.served("001.zip"));
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            const QMap<QString, QByteArray> before = filesUnder(s.program.path("Podatci"));
+            click();
+            click();
+            QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(1), QByteArray("Spremno"));
+            QCOMPARE(filesUnder(s.program.path("Podatci")), before);
+            QCOMPARE(QDir(s.program.path("updates")).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+            click(); // the user's next step
+            QCOMPARE(rowNames(), (QStringList{"001.zip", "002.zip", "003.zip"}));
+            writeBytes(s.served("001.zip"), good); // the publisher mends it
+            click();
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+            }
+        }));
+        QCOMPARE(s.program.prompter.texts(),
+                 QList<QByteArray>{"Azuriranje nije uspelo\r\nArhiva 001.zip je neispravna: " + what +
+                                   "\r\nBaza podataka programa nije menjana. Arhiva }e biti ponovo ponu|ena pri "
+                                   "slede}em a`uriranju."});
+        QVERIFY(s.logHas("TB_Zakoni.DB"));
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
+    }
+
+    // An archive that would unpack to more than it should: an entry whose data inflate past the
+    // size it declares (stopped there), or entries that declare more than the disk holds (refused
+    // before anything is written). Nothing of it stays in the extraction folder, no table is
+    // touched, the message says why, and the next click offers it again.
+    void oversizedArchiveIsRefused_data()
+    {
+        QTest::addColumn<bool>("pastItsSize");
+        QTest::newRow("inflates past its size") << true;
+        QTest::newRow("larger than the disk") << false;
+    }
+
+    void oversizedArchiveIsRefused()
+    {
+        QFETCH(bool, pastItsSize);
+        Setup s;
+        QFile::remove(s.served("001.zip"));
+        QByteArray expected;
+        {
+            demo::ZipWriter zip(s.served("001.zip"));
+            if (pastItsSize) {
+                // 64 MB of zeros pack into some 64 KB; a declared size of 4 KB is passed at once.
+                zip.add("TB_Zakoni.DB", QByteArray(64 << 20, '\0'));
+            } else {
+                // Each entry declares almost 4 GB: together more than the disk has free.
+                const qint64 entries = freeBytes(s.program.path("update")) / 0xFFFFFF00LL + 1;
+                QVERIFY(entries < 65535);
+                for (qint64 i = 0; i < entries; ++i) {
+                    zip.add("TB_" + QByteArray::number(i) + ".DB", QByteArray(1024, char('a' + i % 26)));
+                }
+            }
+            zip.commit();
+        }
+        declareSize(s.served("001.zip"), pastItsSize ? 4096 : 0xFFFFFF00u);
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            const QMap<QString, QByteArray> before = filesUnder(s.program.path("Podatci"));
+            click();
+            click();
+            QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(1), QByteArray("Spremno"));
+            QCOMPARE(filesUnder(s.program.path("update")), (QMap<QString, QByteArray>()));
+            QCOMPARE(filesUnder(s.program.path("updates")), (QMap<QString, QByteArray>()));
+            QCOMPARE(filesUnder(s.program.path("Podatci")), before);
+            QVERIFY(s.logHas(pastItsSize ? "The data of \"TB_Zakoni.DB\" are damaged" : "001.zip needs "));
+            click();
+            QCOMPARE(rowNames(), (QStringList{"001.zip", "002.zip", "003.zip"}));
+        }));
+        const QList<QByteArray> texts = s.program.prompter.texts();
+        QCOMPARE(texts.size(), 1);
+        const QByteArray offered =
+            "\r\nBaza podataka programa nije menjana. Arhiva }e biti ponovo ponu|ena pri slede}em a`uriranju.";
+        if (pastItsSize) {
+            QCOMPARE(texts[0], "Greska u otpakivanju!\r\nArhiva 001.zip je neispravna." + offered);
+        } else {
+            QVERIFY2(texts[0].startsWith("Greska u otpakivanju!\r\nZa raspakivanje arhive 001.zip potrebno je ") &&
+                         texts[0].endsWith(". Arhiva je neispravna ili na disku nema dovoljno mesta." + offered),
+                     texts[0].constData());
+        }
+        QCOMPARE(appvalues::LastUpdateDate, QByteArray("9/12/2019"));
+    }
+
+    // The run's own folders, or a file in them, replaced by symbolic links to a folder outside:
+    // the clean-up removes the links and never what they point to, a folder that is a link
+    // becomes a real folder, and neither the download nor the extraction writes through a link.
+    // The outside folder keeps every file byte for byte, and the run installs as usual.
+    void linksInTheRunFoldersLeadNowhere_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("download folder") << "updates";
+        QTest::newRow("pending folder") << "updates/.incomplete";
+        QTest::newRow("extraction folder") << "update";
+        QTest::newRow("links in the extraction folder") << "update/*";
+        QTest::newRow("dangling link in the pending folder") << "updates/.incomplete/001.zip";
+        QTest::newRow("dangling link planted during the run") << "planted";
+    }
+
+    void linksInTheRunFoldersLeadNowhere()
+    {
+        QFETCH(QString, link);
+        Setup s;
+        QTemporaryDir outside;
+        writeBytes(outside.filePath("TB_Zakoni.DB"), "the outside folder's own file");
+        writeBytes(outside.filePath("notes.txt"), "not the program's");
+        QDir().mkpath(outside.filePath("sub"));
+        writeBytes(outside.filePath("sub/kept.bin"), QByteArray(3000, '\x7f'));
+        const QMap<QString, QByteArray> outsideBefore = filesUnder(outside.path());
+        const QString pending = s.program.path("updates/.incomplete");
+        const QString dangling = outside.filePath("001.zip"); // not there: a link to it dangles
+        if (link == "updates" || link == "update") {
+            QDir(s.program.path(link)).removeRecursively();
+            QVERIFY(QFile::link(outside.path(), s.program.path(link)));
+        } else if (link == "updates/.incomplete") {
+            QDir().mkpath(s.program.path("updates"));
+            QVERIFY(QFile::link(outside.path(), pending));
+        } else if (link == "update/*") {
+            QVERIFY(QFile::link(outside.filePath("TB_Zakoni.DB"), s.program.path("update/TB_Zakoni.DB")));
+            QVERIFY(QFile::link(outside.filePath("sub"), s.program.path("update/sub")));
+            QDir().mkpath(s.program.path("update/real"));
+            QVERIFY(QFile::link(outside.path(), s.program.path("update/real/deeper")));
+        } else if (link == "updates/.incomplete/001.zip") {
+            QDir().mkpath(pending);
+            QVERIFY(QFile::link(dangling, QDir(pending).filePath("001.zip")));
+        }
+        // Planted after the clean-up, as the download begins.
+        TLogger::lineWritten() = [&](const QByteArray& line) {
+            if (link == "planted" && line.endsWith("] download 001.zip")) {
+                QDir().mkpath(pending);
+                QVERIFY(QFile::link(dangling, QDir(pending).filePath("001.zip")));
+            }
+        };
+        FtpServer server(s.server.path());
+        server.registerAccount();
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QCOMPARE(filesUnder(outside.path()), outsideBefore);
+            click();
+        }));
+        TLogger::lineWritten() = nullptr;
+        QVERIFY(s.program.prompter.texts().isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+        }
+        QCOMPARE(filesUnder(outside.path()), outsideBefore);
+        for (const char* folder : {"updates", "updates/.incomplete", "update"}) {
+            QVERIFY2(isRealFolder(s.program.path(folder)), folder);
+        }
+        for (const char* name : {"001.zip", "002.zip", "003.zip"}) {
+            QVERIFY2(!isLink(s.downloaded(name)) && QFileInfo(s.downloaded(name)).isFile(), name);
+            QCOMPARE(bytesOf(s.downloaded(name)), bytesOf(s.served(name)));
+        }
+        for (const QString& name : QDir(s.program.path("update")).entryList(QDir::AllEntries | QDir::System)) {
+            QVERIFY2(!isLink(s.program.path("update/" + name)), qPrintable(name));
+        }
+        QVERIFY(!isLink(s.program.path("update/real/deeper")));
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
     }
 
     // While a click runs the window stays: the close button, Escape and the close box are each
@@ -579,8 +899,9 @@ private slots:
             QVERIFY(!updater->Rebuild(s.program.form1->arhiva));
             updater->Verify(s.program.form1->Glavna);
         }));
-        QCOMPARE(s.program.prompter.texts(), (QList<QByteArray>{"Greska u snimanju podataka azuriranih za bazu: arhiva",
-                                                                "Verification Successful. Nema gresaka u bazi"}));
+        QCOMPARE(s.program.prompter.texts().size(), 2);
+        QVERIFY(s.program.prompter.texts()[0].startsWith("Greska u snimanju podataka azuriranih za bazu: arhiva\r\n"));
+        QCOMPARE(s.program.prompter.texts()[1], QByteArray("Verification Successful. Nema gresaka u bazi"));
     }
 
     void proxyTakenAtStart_data()

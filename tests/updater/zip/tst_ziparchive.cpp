@@ -176,6 +176,9 @@ private slots:
     void recordsSharingDataAreRefused();
     void failedWritesSayWhy_data();
     void failedWritesSayWhy();
+    void entryLargerThanItsSizeIsStopped_data();
+    void entryLargerThanItsSizeIsStopped();
+    void linksAreNeverWrittenThrough();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -950,6 +953,70 @@ void TestZipArchive::failedWritesSayWhy()
     QCOMPARE(readFile(path("out/entry.txt")), previous);
     const auto files = tree(path("out")).keys();
     QCOMPARE(files, kind == "folder" ? (QStringList{"entry.txt", "sub/", "sub/keep.txt"}) : QStringList{"entry.txt"});
+}
+
+void TestZipArchive::entryLargerThanItsSizeIsStopped_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("deflate") << "deflate";
+    QTest::newRow("bzip2") << "bzip2";
+    QTest::newRow("stored") << "stored";
+}
+
+// Data that decode to more than the entry declares (a small archive that would fill the disk) are
+// stopped before anything past the declared size is written, and nothing of the entry stays.
+void TestZipArchive::entryLargerThanItsSizeIsStopped()
+{
+    QFETCH(QString, method);
+    constexpr quint32 Declared = 1000;
+    writeFile(path("zeros.bin"), QByteArray(16 << 20, '\0'));
+    const QString archive = pythonArchive(
+        m_dir->path(), {{"zeros.bin", method, path("zeros.bin")}, {"small.txt", "deflate", m_source + "/plain.txt"}});
+    patchFile(archive, centralOffset(archive) + 24, Declared, 4); // the directory's size
+    patchFile(archive, 22, Declared, 4);                          // and the local header's
+    writeFile(path("out/zeros.bin"), "the previous update's file");
+
+    TZipArchive zip;
+    zip.Open(archive);
+    QCOMPARE(zip.UncompressedTotal(), qint64(Declared) + QFileInfo(m_source + "/plain.txt").size());
+    zip.setOverwriteAction(oaOverwriteAll);
+    qint64 written = 0;
+    int reports = 0;
+    zip.OnDecompressFile = [&](qint64 current, qint64 total) {
+        QCOMPARE(total, qint64(Declared));
+        written = std::max(written, current);
+        ++reports;
+    };
+    const QString failure = failureOf([&] { zip.Entries()[0].ExtractToFile(path("out/zeros.bin")); });
+    QCOMPARE(failure, QStringLiteral("The data of \"zeros.bin\" are damaged"));
+    QVERIFY2(written <= Declared, qPrintable(QString::number(written)));
+    QVERIFY(reports <= 1);
+    QCOMPARE(tree(path("out")), (QMap<QString, QByteArray>{{"zeros.bin", "the previous update's file"}}));
+}
+
+// Nothing is written through a symbolic link: one standing where an entry goes is replaced by the
+// entry, one standing for a folder of the entry's name is refused, and what they point to stays.
+void TestZipArchive::linksAreNeverWrittenThrough()
+{
+    const QString outside = path("outside");
+    writeFile(outside + "/plain.txt", "outside, not the program's");
+    writeFile(outside + "/folder/plain.txt", "outside too");
+    const QMap<QString, QByteArray> before = tree(outside);
+    const QString archive = pythonArchive(m_dir->path(), {{"plain.txt", "deflate", m_source + "/plain.txt"},
+                                                          {"folder/plain.txt", "deflate", m_source + "/plain.txt"}});
+    QDir().mkpath(path("out"));
+    QVERIFY(QFile::link(outside + "/plain.txt", path("out/plain.txt")));
+    QVERIFY(QFile::link(outside + "/folder", path("out/folder")));
+
+    TZipArchive zip;
+    zip.Open(archive);
+    zip.setOverwriteAction(oaOverwriteAll);
+    zip.Entries()[0].ExtractToFile(path("out/plain.txt"));
+    QVERIFY(!QFileInfo(path("out/plain.txt")).isSymLink());
+    QCOMPARE(readFile(path("out/plain.txt")), readFile(m_source + "/plain.txt"));
+    const QString failure = failureOf([&] { zip.Entries()[1].ExtractToFile(path("out/folder/plain.txt")); });
+    QVERIFY2(failure.contains("symbolic link"), qPrintable(failure));
+    QCOMPARE(tree(outside), before);
 }
 
 QTEST_GUILESS_MAIN(TestZipArchive)
