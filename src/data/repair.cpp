@@ -144,6 +144,11 @@ Outcome run(const data::MainTables& tables, const engine::Table* attachments, co
     return outcome;
 }
 
+QByteArray lossMessage(const QString& path, const engine::RebuildResult& result)
+{
+    return result.lostRecords() ? lossLine(lossOf(path, result)) : QByteArray();
+}
+
 QByteArray message(const Outcome& outcome)
 {
     QByteArrayList lines;

@@ -7,6 +7,7 @@
 // its original for good.
 
 #include "tables.h"
+#include "tableutil.h"
 
 #include <functional>
 #include <QByteArray>
@@ -53,5 +54,10 @@ Outcome run(const data::MainTables& tables, const engine::Table* attachments, co
 
 // The message that ends a repair.
 QByteArray message(const Outcome& outcome);
+
+// What the rebuild of the table file `path` lost, as the repair's message tells it (how many
+// records and where the original is kept); empty when it lost nothing. An update's rebuild of a
+// damaged table tells the same.
+QByteArray lossMessage(const QString& path, const engine::RebuildResult& result);
 
 } // namespace repair

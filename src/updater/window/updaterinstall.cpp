@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "paths.h"
 #include "prompter.h"
+#include "repair.h"
 #include "session.h"
 #include "sessionsetup.h"
 #include "tables.h"
@@ -167,6 +168,12 @@ bool Tupdater::Rebuild(engine::Table& table)
         platform::prompter().message("Greska u snimanju podataka azuriranih za bazu: " + table.objectName().toLatin1() +
                                      "\r\n" + data::userMessage(why));
         return false;
+    }
+    // A damaged table kept what could be read; the user learns what it lost and where its
+    // original is kept, as after a repair.
+    if (const QByteArray lost = repair::lossMessage(engine::tableFileOf(table), result); !lost.isEmpty()) {
+        logLine(" " + lost);
+        platform::prompter().message(lost);
     }
     return true;
 }

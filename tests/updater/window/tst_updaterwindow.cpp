@@ -882,6 +882,7 @@ private slots:
     void rebuildAndVerify()
     {
         Setup s;
+        QTemporaryDir damagedCopy;
         s.program.start();
         QVERIFY(s.program.runMainWindow([&] {
             QVERIFY(updater->Rebuild(s.program.form1->Glavna));
@@ -898,10 +899,26 @@ private slots:
             QDir().mkpath(engine::rebuildFiles(s.table("TB_Arhiva.db")).copy + "/blocked");
             QVERIFY(!updater->Rebuild(s.program.form1->arhiva));
             updater->Verify(s.program.form1->Glavna);
+
+            // A table damaged in its middle keeps what can be read, and the user is told what it
+            // lost and which file keeps its original.
+            QVERIFY(QFile::copy(s.table("TB_Zakoni.db"), damagedCopy.filePath("TB_Zakoni.db")));
+            const QString damaged = damagedCopy.filePath("TB_Zakoni.db");
+            const QList<int> leaves = tabletest::leafPages(damaged, "records");
+            tabletest::damagePages(damaged, leaves.mid(leaves.size() / 2, 2));
+            engine::Table regulations;
+            regulations.setObjectName("Zakoni");
+            regulations.setTableName(damaged);
+            QVERIFY(updater->Rebuild(regulations));
         }));
-        QCOMPARE(s.program.prompter.texts().size(), 2);
+        QCOMPARE(s.program.prompter.texts().size(), 3);
         QVERIFY(s.program.prompter.texts()[0].startsWith("Greska u snimanju podataka azuriranih za bazu: arhiva\r\n"));
         QCOMPARE(s.program.prompter.texts()[1], QByteArray("Verification Successful. Nema gresaka u bazi"));
+        const QByteArray lost = s.program.prompter.texts()[2];
+        QVERIFY2(lost.startsWith("Tabela TB_Zakoni.db: nije sa~uvano ") && lost.contains(" od 60 zapisa"), lost);
+        const QStringList originals = QDir(damagedCopy.path()).entryList({"TB_Zakoni.Original-*.db"});
+        QCOMPARE(originals.size(), 1);
+        QVERIFY2(lost.contains(originals[0].toLatin1()), lost);
     }
 
     void proxyTakenAtStart_data()
