@@ -22,6 +22,7 @@ struct Table::Compiled {
     QList<int> detailColumns; // in ours
     QByteArray rowSql;        // the small fields of one record
     QList<int> rowColumns;
+    std::vector<QByteArray> largeSql;        // one large field of one record, by position
     std::map<quint32, QByteArray> recordSql; // by the null master values
     quint64 generation = 0;                  // of the file, when the record set was read
     quint64 opening = 0;                     // the file this was made for (Database::opening)
@@ -260,10 +261,9 @@ Value Table::currentValue(int index) const
     }
     if (!m_have[size_t(index)]) {
         if (isLargeType(m_db->structure().fields[index].type)) {
-            // Large values are read one by one, and only when asked for.
-            const QByteArray sql =
-                "SELECT " + sql::quotedName(m_db->structure().fields[index].name) + " FROM records WHERE rowid = ?1";
-            sql::StatementUse read(m_db->cached(sql));
+            // Large values are read one by one, and only when asked for; the text of the query is
+            // made once, not for every record a walk reads.
+            sql::StatementUse read(m_db->cached(m_compiled->largeSql[size_t(index)]));
             read->bind(1, Value(rowid));
             m_row[size_t(index)] = read->step() ? read->column(0) : Value();
             m_have[size_t(index)] = true;
@@ -349,10 +349,13 @@ void Table::compileNow()
     }
     c.orderBy += c.orderBy.isEmpty() ? " ORDER BY rowid" : ", rowid";
     QByteArray columns;
+    c.largeSql.resize(size_t(s.fields.size()));
     for (int i = 0; i < s.fields.size(); ++i) {
         if (!isLargeType(s.fields[i].type)) {
             columns += (columns.isEmpty() ? "" : ", ") + sql::quotedName(s.fields[i].name);
             c.rowColumns.append(i);
+        } else {
+            c.largeSql[size_t(i)] = "SELECT " + sql::quotedName(s.fields[i].name) + " FROM records WHERE rowid = ?1";
         }
     }
     c.rowSql = "SELECT " + (columns.isEmpty() ? QByteArray("rowid") : columns) + " FROM records WHERE rowid = ?1";
