@@ -88,6 +88,11 @@ QByteArray userMessage(const engine::Error& e)
         todo =
             "Proverite disk (ili mre`nu vezu, ako je folder " + folderName(e.file()) + " na mre`i) i poku{ajte ponovo.";
         break;
+    case Kind::Replaced:
+        what = table + " je zamenjena dok je program radio: drugi program je na njeno mesto stavio drugu "
+                       "datoteku, pa izmena nije upisana.";
+        todo = "Zatvorite program i pokrenite ga ponovo, pa ponovite izmenu.";
+        break;
     case Kind::Other:
         what =
             name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";

@@ -23,6 +23,8 @@ public:
         ReadOnly,  // the file or its folder may not be written
         Locked,    // another program holds the file
         Io,        // the disk failed to read or write (a failing disk, a lost network share)
+        Replaced,  // another program put a new file in the table's place while a write or an edit of
+                   // ours was meant for the old one
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}

@@ -40,6 +40,9 @@ void rowValues(const sql::Statement& st, const QList<int>& fields, int rowidColu
 void Table::scan(const QList<int>& fields, const std::function<bool(const QList<Value>&)>& each, ScanRange range) const
 {
     requireActive("scan");
+    // Before the statement is made: a file put in place by another program is taken now, and
+    // not while the statement reads the old one.
+    m_db->beginRead();
     const TableStructure& s = m_db->structure();
     for (const int f : fields) {
         if (f < 0 || f >= s.fields.size()) {

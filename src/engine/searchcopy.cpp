@@ -147,9 +147,18 @@ SearchCopyReader::SearchCopyReader(const Table& table, const QByteArray& fieldNa
                         .arg(QString::fromLatin1(fieldName), table.tableName()));
     }
     m_make = registration->make;
-    const QByteArray name = s.fields[field].name;
+    m_field = s.fields[field].name;
+    m_version = registration->version;
+    prepare();
+}
+
+void SearchCopyReader::prepare()
+{
+    const TableStructure& s = m_db->structure();
+    const QByteArray& name = m_field;
     const QByteArray key = sql::quotedName(s.primaryKey[0]);
-    m_stored = tableExists(*m_db, "korvelin_copy_" + name) && storedVersion(*m_db, name) == registration->version;
+    m_opening = m_db->opening();
+    m_stored = tableExists(*m_db, "korvelin_copy_" + name) && storedVersion(*m_db, name) == m_version;
     m_copySql = rowidKey(s) >= 0 ? "SELECT text FROM " + copyTable(name) + " WHERE record = ?1"
                                  : "SELECT c.text FROM " + copyTable(name) +
                                        " c JOIN records r ON c.record = r.rowid WHERE r." + key + " = ?1";
@@ -164,6 +173,11 @@ SearchCopyReader::~SearchCopyReader() = default;
 
 bool SearchCopyReader::read(const Value& key, const std::function<void(QByteArrayView)>& use)
 {
+    // A file another program put in place may hold no copies, or copies of another version.
+    m_db->beginRead();
+    if (m_opening != m_db->opening()) {
+        prepare();
+    }
     if (m_stored) {
         sql::StatementUse copy(m_db->cached(m_copySql));
         copy->bind(1, key);

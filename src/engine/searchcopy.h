@@ -64,11 +64,16 @@ public:
     bool stored() const { return m_stored; }
 
 private:
+    void prepare(); // for the file the connection has open
+
     std::shared_ptr<sql::Database> m_db;
     SearchCopyMaker m_make;
+    QByteArray m_field;
+    QByteArray m_version;
     QByteArray m_copySql;
     QByteArray m_fieldSql;
     bool m_stored = false;
+    quint64 m_opening = 0; // the file it was prepared for (Database::opening)
 };
 
 namespace searchcopy {

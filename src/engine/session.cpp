@@ -63,14 +63,24 @@ std::shared_ptr<sql::Database> Session::database(const QString& path)
         throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
     }
     if (auto open = m_databases[key].lock()) {
+        // The file at the path may have been replaced since the connection last read it: whoever
+        // asks for it now (a table object opening, the rebuild) means the file that is there.
+        // Table objects refuse a file cut short before they ask; the rebuild takes it.
+        open->followReplacement(sql::Database::CutShort::Taken);
         return open;
     }
     auto db = std::make_shared<sql::Database>(key, sql::Database::Mode::OpenExisting);
-    if (!db->acceptsPassword(m_passwords)) {
-        throw Error(Error::Kind::Password, path,
-                    m_passwords.isEmpty() ? QStringLiteral("Table %1 is protected and no password was given").arg(path)
-                                          : QStringLiteral("Invalid password for table %1").arg(path));
-    }
+    // A file another program puts in this one's place is taken only under the same terms.
+    const auto admit = [this](const sql::Database& file, const QString& name) {
+        if (!file.acceptsPassword(m_passwords)) {
+            throw Error(Error::Kind::Password, name,
+                        m_passwords.isEmpty()
+                            ? QStringLiteral("Table %1 is protected and no password was given").arg(name)
+                            : QStringLiteral("Invalid password for table %1").arg(name));
+        }
+    };
+    admit(*db, path);
+    db->setAdmission([admit](const sql::Database& file) { admit(file, file.path()); });
     m_databases[key] = db;
     return db;
 }

@@ -42,8 +42,9 @@ public:
     void close() { m_open = false; }
     bool isOpen() const { return m_open; }
 
-    // The shared open file for a path, opened when no table holds it yet. Throws when the file
-    // is not a table file or no password given to the session fits it.
+    // The shared open file for a path, opened when no table holds it yet (and opened anew when
+    // another program has put a new file at the path). Throws when the file is not a table file
+    // or no password given to the session fits it.
     std::shared_ptr<sql::Database> database(const QString& path);
 
     // The record type of the table files called `tableName` (compared without the extension and

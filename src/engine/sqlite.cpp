@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include <sys/stat.h>
 
 namespace engine::sql {
 
@@ -17,6 +18,11 @@ QString lastError(sqlite3* db)
 
 Error::Kind errorKind(int rc, int osError)
 {
+    // SQLite refuses to write a file that was renamed or deleted under its connection: another
+    // program put a new file at the path, and the write would have gone to the old one.
+    if (rc == SQLITE_READONLY_DBMOVED) {
+        return Error::Kind::Replaced;
+    }
     switch (rc & 0xff) {
     case SQLITE_NOTADB:
         return Error::Kind::NotATable;
@@ -245,10 +251,16 @@ Database::Database(const QString& path, Mode mode) : m_path(path)
 void Database::openHandle(Mode mode)
 {
     const QString& path = m_path;
-    const QByteArray native = QFileInfo(path).absoluteFilePath().toUtf8();
+    m_native = QFileInfo(path).absoluteFilePath().toUtf8();
+    const QByteArray& native = m_native;
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
     if (mode == Mode::OpenExisting && !QFileInfo(path).isFile()) {
         throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
+    }
+    m_watched = mode == Mode::OpenExisting;
+    if (struct stat st{}; m_watched && ::stat(native.constData(), &st) == 0) {
+        m_device = quint64(st.st_dev);
+        m_inode = quint64(st.st_ino);
     }
     if (const int rc = sqlite3_open_v2(native.constData(), &m_db, flags, nullptr); rc != SQLITE_OK) {
         const QString message = m_db ? lastError(m_db) : QStringLiteral("out of memory");
@@ -280,24 +292,79 @@ void Database::openHandle(Mode mode)
 
 void Database::reopen()
 {
+    closeHandle();
+    m_structure = {};
+    m_rowidColumn = -1;
+    openHandle(Mode::OpenExisting);
+    ++m_opening;
+    changed();
+}
+
+Database::~Database()
+{
+    closeHandle();
+}
+
+void Database::closeHandle()
+{
     m_statements.clear();
     m_dataVersion.reset();
     m_seenVersion = -1;
     endRead();
     sqlite3_close(m_db);
     m_db = nullptr;
-    m_structure = {};
-    m_rowidColumn = -1;
-    openHandle(Mode::OpenExisting);
-    changed();
 }
 
-Database::~Database()
+bool Database::replacedOnDisk() const
 {
-    m_statements.clear();
-    m_dataVersion.reset();
-    endRead();
-    sqlite3_close(m_db);
+    struct stat st {};
+    // A path that no longer leads to a file is no longer this file either: opening it tells why.
+    return ::stat(m_native.constData(), &st) != 0 || quint64(st.st_dev) != m_device || quint64(st.st_ino) != m_inode;
+}
+
+void Database::followReplacement(CutShort cutShort)
+{
+    if (!m_watched || m_reading || !sqlite3_get_autocommit(m_db) || !replacedOnDisk()) {
+        return;
+    }
+    // A statement still stepping reads the old file: closing it now would pull the file from
+    // under the loop that steps it.
+    for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s != nullptr; s = sqlite3_next_stmt(m_db, s)) {
+        if (sqlite3_stmt_busy(s)) {
+            return;
+        }
+    }
+    if (QString what; cutShort == CutShort::Refused && sql::cutShort(m_path, &what)) {
+        throw Error(Error::Kind::Damaged, m_path,
+                    QStringLiteral("Table file %1, put in place of the open one, is cut short: %2").arg(m_path, what));
+    }
+    Database fresh(m_path, Mode::OpenExisting);
+    if (m_admit) {
+        m_admit(fresh);
+    }
+    // Every table object on this connection was opened on the old file's fields, and a table
+    // opened through its alias checked them against its record type.
+    if (const RecordTypeDifference d = recordTypeDifference(m_structure, fresh.m_structure); !d.field.isEmpty()) {
+        throw Error(
+            Error::Kind::Fields, m_path,
+            QStringLiteral("Table file %1, put in place of the open one, has other fields: %2").arg(m_path, d.what),
+            d.field);
+    }
+    takeFile(fresh);
+    ++m_replacements;
+    ++m_outsideChanges;
+}
+
+void Database::takeFile(Database& fresh)
+{
+    closeHandle();
+    m_db = std::exchange(fresh.m_db, nullptr);
+    m_structure = std::move(fresh.m_structure);
+    m_rowidColumn = fresh.m_rowidColumn;
+    m_device = fresh.m_device;
+    m_inode = fresh.m_inode;
+    ++m_opening;
+    changed();
 }
 
 void Database::endRead()
@@ -324,6 +391,8 @@ void Database::beginRead()
     if (m_reading || !sqlite3_get_autocommit(m_db)) {
         return;
     }
+    // Once per user action and file: one stat() of the path.
+    followReplacement();
     exec("BEGIN");
     m_reading = true;
     if (QCoreApplication::instance() != nullptr && QThread::currentThread() == QCoreApplication::instance()->thread()) {
@@ -340,6 +409,7 @@ void Database::beginRead()
     const StatementUse read(*m_dataVersion);
     const qint64 version = m_dataVersion->step() ? m_dataVersion->columnInteger(0) : 0;
     if (m_seenVersion >= 0 && version != m_seenVersion) {
+        ++m_outsideChanges;
         changed();
     }
     m_seenVersion = version;
@@ -477,9 +547,12 @@ bool Database::acceptsPassword(const QList<QByteArray>& passwords) const
 
 // ---------------------------------------------------------------------------------------------
 
-Transaction::Transaction(Database& db) : m_db(db.handle())
+Transaction::Transaction(Database& db) : m_database(db)
 {
     db.endRead();
+    // A file put in place since the last read takes the write: the old one is gone from the folder.
+    db.followReplacement();
+    m_db = db.handle();
     if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         raise(m_db, sqlite3_extended_errcode(m_db), QStringLiteral("Cannot start a write"));
     }
@@ -494,10 +567,24 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    // SQLite notices a file renamed away at the first write of a transaction only: one put in
+    // place later takes nothing of the writes that follow, which go into the old file.
+    const auto replaced = [this] {
+        const QString& file = m_database.path();
+        return Error(
+            Error::Kind::Replaced, file,
+            QStringLiteral("Cannot complete a write (%1): another program put a new file in its place").arg(file));
+    };
+    if (m_database.movedAway()) {
+        throw replaced(); // rolled back
+    }
     if (sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         raise(m_db, sqlite3_extended_errcode(m_db), QStringLiteral("Cannot complete a write"));
     }
     m_done = true;
+    if (m_database.movedAway()) {
+        throw replaced(); // the old file took it just before it was replaced
+    }
 }
 
 } // namespace engine::sql

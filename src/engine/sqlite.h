@@ -5,6 +5,7 @@
 #include "error.h"
 #include "structure.h"
 
+#include <functional>
 #include <memory>
 #include <QObject>
 #include <QString>
@@ -78,8 +79,30 @@ public:
     // write of ours): between the user's actions other programs may write the file. Without an
     // event loop (tools, benchmarks) it lasts until the next write or the end.
     // Starting one also finds whether another program wrote the file since our last read, and
-    // then counts that as a change (generation()).
+    // then counts that as a change (generation()); and whether another program put a new file
+    // at the path (a backup tool restoring a table by renaming it over the old one), which the
+    // open connection would never see: it then reads the new file (followReplacement()).
     void beginRead();
+
+    // A file put at the path in place of the one open is opened instead when it passes the checks
+    // of opening (a table file, not cut short, under the session's password, with the fields and
+    // key of the file it replaces); otherwise the connection stays on the old file and the
+    // failure is thrown, the same as opening the new file would throw it. Nothing is done while
+    // a transaction or a statement of this connection is under way: the next read checks again.
+    // The rebuild takes a file cut short, to save what it holds.
+    enum class CutShort { Refused, Taken };
+    void followReplacement(CutShort cutShort = CutShort::Refused);
+    // The check of the session's password that a file put in place must pass; throws.
+    void setAdmission(std::function<void(const Database&)> admit) { m_admit = std::move(admit); }
+
+    // Counts the files opened at the path after the first: rebuilds put in place (reopen()) and
+    // files put there by other programs. What was prepared for one file is made again.
+    quint64 opening() const { return m_opening; }
+    // Counts the files put in place by other programs. A record's row id means nothing in
+    // another file, so a write that names a record read before the count moved is refused.
+    quint64 replacements() const { return m_replacements; }
+    // Counts the changes other programs made: writes to the file and files put in its place.
+    quint64 outsideChanges() const { return m_outsideChanges; }
 
     // The stored verifier of the tables' password, checked against each password given.
     bool acceptsPassword(const QList<QByteArray>& passwords) const;
@@ -94,6 +117,10 @@ private:
     void openHandle(Mode mode);
     void readStructure();
     void endRead();
+    void closeHandle();
+    bool replacedOnDisk() const;
+    bool movedAway() const { return m_watched && replacedOnDisk(); }
+    void takeFile(Database& fresh);
 
     QString m_path;
     sqlite3* m_db = nullptr;
@@ -110,9 +137,21 @@ private:
     qint64 m_seenVersion = -1;
     // Ends the read transaction from the event loop; gone with the connection, and its timers with it.
     std::unique_ptr<QObject> m_readEnder;
+    // The file the connection has open, as the system names it: taken from the path just before
+    // opening, so a file put in place meanwhile is found at the next check, never missed.
+    QByteArray m_native;
+    bool m_watched = false; // a file made here (Create) is ours alone
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    std::function<void(const Database&)> m_admit;
+    quint64 m_opening = 0;
+    quint64 m_replacements = 0;
+    quint64 m_outsideChanges = 0;
 };
 
 // A write transaction: rolled back unless committed, so a failed write leaves the file as it was.
+// A write into a file that another program replaced meanwhile fails (Error::Kind::Replaced): it
+// would have gone into the old file, gone from the folder.
 class Transaction final {
 public:
     explicit Transaction(Database& db);
@@ -122,7 +161,8 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
 private:
-    sqlite3* m_db;
+    Database& m_database;
+    sqlite3* m_db = nullptr;
     bool m_done = false;
 };
 

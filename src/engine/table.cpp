@@ -22,8 +22,10 @@ struct Table::Compiled {
     QList<int> detailColumns; // in ours
     QByteArray rowSql;        // the small fields of one record
     QList<int> rowColumns;
+    std::vector<QByteArray> largeSql;        // one large field of one record, by position
     std::map<quint32, QByteArray> recordSql; // by the null master values
     quint64 generation = 0;                  // of the file, when the record set was read
+    quint64 opening = 0;                     // the file this was made for (Database::opening)
 };
 
 namespace {
@@ -137,6 +139,8 @@ void Table::open()
         m_compiled.reset();
         throw;
     }
+    m_positionFile = m_db->replacements();
+    m_outsideSeen = m_db->outsideChanges();
     m_state = State::Browse;
     invalidate();
     emit stateChanged();
@@ -257,10 +261,9 @@ Value Table::currentValue(int index) const
     }
     if (!m_have[size_t(index)]) {
         if (isLargeType(m_db->structure().fields[index].type)) {
-            // Large values are read one by one, and only when asked for.
-            const QByteArray sql =
-                "SELECT " + sql::quotedName(m_db->structure().fields[index].name) + " FROM records WHERE rowid = ?1";
-            sql::StatementUse read(m_db->cached(sql));
+            // Large values are read one by one, and only when asked for; the text of the query is
+            // made once, not for every record a walk reads.
+            sql::StatementUse read(m_db->cached(m_compiled->largeSql[size_t(index)]));
             read->bind(1, Value(rowid));
             m_row[size_t(index)] = read->step() ? read->column(0) : Value();
             m_have[size_t(index)] = true;
@@ -327,6 +330,7 @@ void Table::compileNow()
 {
     const TableStructure& s = m_db->structure();
     Compiled c;
+    c.opening = m_db->opening();
     if (m_filtered) {
         c.filter = compileFilter(m_filter, s, m_caseInsensitive);
     }
@@ -345,10 +349,13 @@ void Table::compileNow()
     }
     c.orderBy += c.orderBy.isEmpty() ? " ORDER BY rowid" : ", rowid";
     QByteArray columns;
+    c.largeSql.resize(size_t(s.fields.size()));
     for (int i = 0; i < s.fields.size(); ++i) {
         if (!isLargeType(s.fields[i].type)) {
             columns += (columns.isEmpty() ? "" : ", ") + sql::quotedName(s.fields[i].name);
             c.rowColumns.append(i);
+        } else {
+            c.largeSql[size_t(i)] = "SELECT " + sql::quotedName(s.fields[i].name) + " FROM records WHERE rowid = ?1";
         }
     }
     c.rowSql = "SELECT " + (columns.isEmpty() ? QByteArray("rowid") : columns) + " FROM records WHERE rowid = ?1";
@@ -549,6 +556,9 @@ void Table::resolve() const
     if (!m_dirty && !m_linkStale && !written) {
         return;
     }
+    if (written) {
+        followFile();
+    }
     if (!m_dirty && !written && m_masterFields.isEmpty()) {
         m_linkStale = false;
         return;
@@ -628,6 +638,43 @@ void Table::resolve() const
     m_bof = m_pos <= 0;
 }
 
+void Table::followFile() const
+{
+    if (m_compiled->opening != m_db->opening()) {
+        // Another file is open now: the filter and order are made for it, whose indexes may differ.
+        const_cast<Table*>(this)->compileNow();
+        checkLink();
+    }
+    if (m_outsideSeen != m_db->outsideChanges()) {
+        m_outsideSeen = m_db->outsideChanges();
+        // Another program changed the file: whatever shows this table reads it again, once the
+        // action that found the change is over (its handlers may be reading the table right now).
+        QMetaObject::invokeMethod(
+            const_cast<Table*>(this),
+            [this] {
+                if (!isActive()) {
+                    return;
+                }
+                try {
+                    emit const_cast<Table*>(this)->recordSetChanged();
+                    emit const_cast<Table*>(this)->currentChanged();
+                } catch (const Error&) {
+                    // Nothing the user asked for failed: the next action that reads the table
+                    // meets the failure again and reports it.
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+Error Table::replacedError(const char* what) const
+{
+    return Error(Error::Kind::Replaced, m_filePath,
+                 QStringLiteral("Cannot %1: another program put a new file in place of table %2 (%3) after its "
+                                "record was read")
+                     .arg(QString::fromLatin1(what), label(), m_filePath));
+}
+
 int Table::recordCount() const
 {
     resolve();
@@ -673,6 +720,7 @@ void Table::first()
     requireActive("move");
     settle();
     resolve();
+    m_positionFile = m_db->replacements();
     m_pos = m_rows.empty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.empty();
@@ -684,6 +732,7 @@ void Table::last()
     requireActive("move");
     settle();
     resolve();
+    m_positionFile = m_db->replacements();
     m_pos = int(m_rows.size()) - 1;
     m_eof = true;
     m_bof = m_rows.empty();
@@ -705,6 +754,7 @@ void Table::moveBy(int n)
     requireActive("move");
     settle();
     resolve();
+    m_positionFile = m_db->replacements();
     if (m_rows.empty() || n == 0) {
         m_eof = m_bof = m_rows.empty();
         return;

@@ -16,6 +16,7 @@ namespace engine {
 namespace sql {
 class Database;
 }
+class Error;
 class Table;
 
 // One field of a table object, by position; reads the current record (or the record being
@@ -208,6 +209,10 @@ private:
     QList<int> fieldList(const QByteArray& names, const QList<FieldDef>& fields, const char* what) const;
     QList<int> activeDetailFields() const;
     QList<int> orderFields() const;
+    // After a change to the file found when reading: another file put in place, or another
+    // program's write.
+    void followFile() const;
+    Error replacedError(const char* what) const;
 
     QByteArray m_databaseName;
     QString m_tableName;
@@ -246,6 +251,14 @@ private:
     std::vector<Value> m_buffer; // the record being edited or appended
     std::vector<bool> m_modified;
     qint64 m_editRow = -1;
+
+    // The file (Database::replacements) in which the current record was chosen, by a move or a
+    // post, and the one the record being edited was read from. A file another program put in
+    // place keeps the cursor on the same row id, which is another record there: an edit or a
+    // delete of it is refused until the record is chosen again.
+    quint64 m_positionFile = 0;
+    quint64 m_editFile = 0;
+    mutable quint64 m_outsideSeen = 0; // the other programs' changes the windows were told of
 };
 
 } // namespace engine

@@ -45,11 +45,15 @@ void Table::edit()
         return;
     }
     resolve();
+    if (m_positionFile != m_db->replacements()) {
+        throw replacedError("edit");
+    }
     if (m_pos < 0) {
         append(); // an empty table takes a new record instead
         return;
     }
     m_editRow = m_rows[size_t(m_pos)];
+    m_editFile = m_positionFile;
     m_buffer.assign(size_t(fieldCount()), Value());
     m_modified.assign(size_t(fieldCount()), false);
     m_state = State::Edit;
@@ -92,6 +96,11 @@ void Table::post()
     qint64 rowid = m_editRow;
     if (!values.isEmpty() || m_state == State::Insert) {
         sql::Transaction transaction(*m_db);
+        // The record being edited was read from a file another program has since replaced: its
+        // row id names another record in the new file, or none. A new record may go in.
+        if (m_state == State::Edit && m_editFile != m_db->replacements()) {
+            throw replacedError("post");
+        }
         if (m_state == State::Edit) {
             sql = "UPDATE records SET " + sql + " WHERE rowid = ?" + QByteArray::number(values.size() + 1);
             values.append(Value(m_editRow));
@@ -127,6 +136,7 @@ void Table::post()
     // Stay on the posted record while it passes the filter and the master range.
     m_dirty = true;
     resolve();
+    m_positionFile = m_db->replacements();
     const auto it = std::find(m_rows.begin(), m_rows.end(), rowid);
     if (it != m_rows.end()) {
         m_pos = int(it - m_rows.begin());
@@ -158,12 +168,18 @@ void Table::deleteRecord()
     }
     cancel();
     resolve();
+    if (m_positionFile != m_db->replacements()) {
+        throw replacedError("delete");
+    }
     if (m_pos < 0) {
         throw Error(QStringLiteral("Cannot delete from table %1: it has no current record").arg(label()));
     }
     const int pos = m_pos;
     {
         sql::Transaction transaction(*m_db);
+        if (m_positionFile != m_db->replacements()) {
+            throw replacedError("delete");
+        }
         sql::StatementUse remove(m_db->cached("DELETE FROM records WHERE rowid = ?1"));
         remove->bind(1, Value(m_rows[size_t(pos)]));
         remove->step();

@@ -166,24 +166,24 @@ void TForm1::buildContractsTab(QWidget* page)
         }
         m_onContractsTab = index == mainpage::Contracts;
     });
-    // The list and the edit fields follow the table, whoever moves or changes it.
+    // The list and the edit fields follow the table, whoever moves or changes it; while the
+    // user's edits wait for their save, the table stays on the contract they were made to (a
+    // refill would take it back to the same row, which may hold another contract once another
+    // program has changed the file).
     connect(&KorisnickiUgovori, &engine::Table::recordSetChanged, this, [this] {
-        if (!m_savingUserContract) {
+        if (!m_savingUserContract && !userContractEdited()) {
             fillUserContractsGrid();
         }
     });
     connect(&KorisnickiUgovori, &engine::Table::currentChanged, this, [this] {
-        if (m_savingUserContract) {
+        if (m_savingUserContract || userContractEdited()) {
             return;
         }
         const int rows = KorisnickiUgovori.isActive() ? KorisnickiUgovori.recordCount() : 0;
         if (DBGrid13->topLevelItemCount() != rows) {
             fillUserContractsGrid();
         }
-        // Edits still waiting for their save are the user's: a move made elsewhere never drops them.
-        if (!userContractEdited()) {
-            showUserContract();
-        }
+        showUserContract();
     });
 }
 
@@ -588,6 +588,19 @@ bool TForm1::saveUserContract()
                 KorisnickiUgovori.cancel();
             }
             controls::reportFailure(e);
+            if (e.kind() == engine::Error::Kind::Replaced) {
+                // The edits were made to a contract of a file another program has replaced: kept,
+                // they could only go into whichever contract of the new file stands in its place.
+                // The message said they were not written; the list shows what the new file holds.
+                DBEdit1->setModified(false);
+                DBRichEdit4->document()->setModified(false);
+                try {
+                    fillUserContractsGrid();
+                    showUserContract();
+                } catch (const engine::Error& again) {
+                    controls::reportFailure(again);
+                }
+            }
             return false;
         }
     }
@@ -646,12 +659,32 @@ void TForm1::fillUserContractsGrid()
     KorisnickiUgovori.first();
     KorisnickiUgovori.moveBy(std::max(current, 0));
     DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+    m_userContractsListed = KorisnickiUgovori.fileVersion();
 }
 
 void TForm1::DBGrid13Change()
 {
     const int row = DBGrid13->indexOfTopLevelItem(DBGrid13->currentItem());
-    if (row < 0 || !KorisnickiUgovori.isActive() || row == KorisnickiUgovori.recNo()) {
+    if (row < 0 || !KorisnickiUgovori.isActive()) {
+        return;
+    }
+    try {
+        // The first read of the user's action: it finds what other programs did to the file.
+        if (row == KorisnickiUgovori.recNo()) {
+            return;
+        }
+        // The list was filled before another program changed the file (or put another in its
+        // place): its rows name other contracts now. It is filled again and the click is not
+        // taken, so the user picks from the list as it is. Edits waiting for their save stay with
+        // their record; the save says whether they can still be written.
+        if (!userContractEdited() && !(KorisnickiUgovori.fileVersion() == m_userContractsListed)) {
+            fillUserContractsGrid();
+            showUserContract();
+            QTimer::singleShot(0, this, [this] { highlightUserContract(); });
+            return;
+        }
+    } catch (const engine::Error& e) {
+        controls::reportFailure(e);
         return;
     }
     // Moving to another contract saves the one left; when that fails the list goes back to it, so

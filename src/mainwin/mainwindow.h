@@ -345,7 +345,8 @@ public:
     void SpeedButton16Click();
     void ColorBox1Change();
     // The user contract's edits written into its record. True when none were pending or they are
-    // on disk; a failure is shown and the edits stay in the controls.
+    // on disk; a failure is shown and the edits stay in the controls, except when another program
+    // replaced the table's file: the edits belong to the old file and give way to the new one.
     bool saveUserContract();
     // The edits given up: the controls show the record again.
     void cancelUserContract();
@@ -367,6 +368,8 @@ private:
     int m_contractsPage = 0;    // the page of PageControl3 last shown
     bool m_onContractsTab = false;
     bool m_savingUserContract = false;
+    // The file the user contracts' list was filled from, as it was then.
+    engine::FileVersion m_userContractsListed;
 
 public:
     // ---- Tab 7: settings (settingstab.cpp) -----------------------------------------------------

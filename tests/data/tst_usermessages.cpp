@@ -29,6 +29,7 @@ private slots:
         QTest::newRow("read-only") << Kind::ReadOnly << QByteArray("prava pristupa folderu Podatci");
         QTest::newRow("locked") << Kind::Locked << QByteArray("koristi je drugi program");
         QTest::newRow("disk error") << Kind::Io << QByteArray("disk je prijavio gre{ku");
+        QTest::newRow("replaced") << Kind::Replaced << QByteArray("pokrenite ga ponovo");
         QTest::newRow("other") << Kind::Other << QByteArray("Popravka");
     }
     void eachKind()

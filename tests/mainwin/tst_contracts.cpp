@@ -1,5 +1,6 @@
 #include "filesizelimit.h"
 #include "programfixture.h"
+#include "replacedfile.h"
 
 #include "contractfill.h"
 #include "error.h"
@@ -166,6 +167,7 @@ private slots:
     void editBeforeClosingIsKept();
     void failedSaveIsShownAndKept();
     void failedMoveKeepsListEditorAndRecordTogether();
+    void fileReplacedByAnotherProgram();
     void deleting();
     void printing();
 
@@ -571,6 +573,91 @@ void TestContracts::failedMoveKeepsListEditorAndRecordTogether()
     for (int i = 1; i < stored.size(); ++i) {
         QCOMPARE(stored[i].name, before[i + 2].name);
         QCOMPARE(stored[i].text, before[i + 2].text);
+    }
+}
+
+// A backup tool restores the user contracts' file while the program runs, renaming a copy over
+// it. The user's next step shows the new file's contracts and a save goes into it; an edit made
+// to a contract of the old file is written nowhere, and the user is told so in Serbian.
+void TestContracts::fileReplacedByAnotherProgram()
+{
+    const QString file = m_program->path("Podatci/TB_Korisnicki.db");
+    const QString old = m_program->path("Podatci/stari.db");
+    QByteArrayList before;
+    QByteArrayList restored;
+    run([&](TForm1* f) {
+        auto& prompter = m_program->prompter;
+        f->PageControl3->setCurrentIndex(1);
+        clickUserContract(f, 0);
+        before = storedNames();
+        QCOMPARE(before.size(), 3);
+        QTest::qWait(0); // the click is handled; the program holds nothing of the file
+
+        QString failed = testsupport::replaceWithChangedCopy(
+            file, "DELETE FROM records WHERE rowid = 1; INSERT INTO records VALUES ('Ugovor iz rezervne kopije', "
+                  "'{\\rtf1 Tekst iz rezervne kopije}');");
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        restored = QByteArrayList{before[1], before[2], "Ugovor iz rezervne kopije"};
+        // The user clicks a row of the list as it was: the list shows the new file instead, and
+        // the editor the contract the list highlights.
+        clickUserContract(f, 2);
+        QTRY_COMPARE(f->DBGrid13->topLevelItemCount(), 3);
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(platform::fromScreen(f->DBGrid13->topLevelItem(row)->text(0)), restored[row]);
+        }
+        const int current = f->DBGrid13->indexOfTopLevelItem(f->DBGrid13->currentItem());
+        QTRY_COMPARE(highlightedRows(f), QList<int>{current});
+        QCOMPARE(platform::fromScreen(f->DBEdit1->text()), restored[current]);
+        // Now the click is taken, and the edit is saved into the new file on moving on.
+        clickUserContract(f, 2);
+        QCOMPARE(platform::fromScreen(f->DBEdit1->text()), QByteArray("Ugovor iz rezervne kopije"));
+        f->DBRichEdit4->select(0, 0);
+        QTest::keyClicks(f->DBRichEdit4, "Sacuvano ");
+        clickUserContract(f, 0);
+        QCOMPARE(storedNames(), restored);
+        QVERIFY(storedUserContracts()[2].text.startsWith("Sacuvano Tekst iz rezervne kopije"));
+        QVERIFY2(prompter.asked().isEmpty(), prompter.texts().join('|').constData());
+        QTest::qWait(0);
+
+        // An edit under way when the file is replaced again, with the contracts in another order.
+        f->DBRichEdit4->select(0, 0);
+        QTest::keyClicks(f->DBRichEdit4, "Izgubljeno ");
+        QTest::qWait(0);
+        failed = testsupport::replaceWithChangedCopy(file,
+                                                     "CREATE TEMP TABLE t AS SELECT * FROM records; "
+                                                     "DELETE FROM records; "
+                                                     "INSERT INTO records SELECT * FROM t ORDER BY rowid DESC;",
+                                                     old);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        std::reverse(restored.begin(), restored.end());
+        clickUserContract(f, 2);
+        QTRY_COMPARE(prompter.asked().size(), 1);
+        const Prompt told = prompter.asked().first();
+        QCOMPARE(told.kind, Prompt::Error);
+        QVERIFY2(told.text.contains("TB_Korisnicki.db je zamenjena dok je program radio"), told.text.constData());
+        QVERIFY2(told.text.contains("Zatvorite program i pokrenite ga ponovo"), told.text.constData());
+        // The edit is gone from the editor, which shows what the new file holds, as the list does.
+        QVERIFY(!f->DBRichEdit4->yusciiText().contains("Izgubljeno"));
+        for (int row = 0; row < 3; ++row) {
+            QCOMPARE(platform::fromScreen(f->DBGrid13->topLevelItem(row)->text(0)), restored[row]);
+        }
+        QCOMPARE(platform::fromScreen(f->DBEdit1->text()),
+                 restored[f->DBGrid13->indexOfTopLevelItem(f->DBGrid13->currentItem())]);
+        prompter.clear();
+    });
+    // Nothing of the lost edit went into either file: not into the new one, whose contract at the
+    // same row id is another, nor into the old one.
+    const QList<UserContract> stored = storedUserContracts();
+    QCOMPARE(storedNames(), restored);
+    for (const UserContract& c : stored) {
+        QVERIFY(!c.text.contains("Izgubljeno"));
+    }
+    QVERIFY(QFileInfo::exists(old));
+    engine::Table kept;
+    kept.setTableName(old);
+    kept.open();
+    for (int i = 0, n = kept.recordCount(); i < n; ++i, kept.next()) {
+        QVERIFY(!richtext::plainText(kept.field(1).asBytes()).contains("Izgubljeno"));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "listtexts.h"
 #include "programfixture.h"
 #include "recordingwindows.h"
+#include "replacedfile.h"
 
 #include "demo.h"
 #include "error.h"
@@ -76,6 +77,7 @@ private slots:
     void shortQueryAsksFirst();
     void emptyAndBlankQueries();
     void titlesAndTexts();
+    void collectionRestoredWhileRunning();
     void gazetteByItsKey();
     void escapeStopsTheSearch();
     void escapeWhileIdleStopsNothing();
@@ -216,6 +218,42 @@ void TestSearch::titlesAndTexts()
         search(f, "~lan", true);
         QCOMPARE(f->ListBox2->topLevelItemCount(), 40);
     }));
+}
+
+// A backup tool restores the regulations' file while the program runs, renaming a copy over
+// it (one without the search copies of the texts, as an older collection has): the next search
+// reads the new file, titles and texts alike.
+void TestSearch::collectionRestoredWhileRunning()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        search(f, "RA~UNOVODSTVU");
+        const QByteArrayList before = column(f->ListBox2, 0);
+        QVERIFY(before.contains(demo::FirstLawTitle));
+        search(f, "REZERVNE KOPIJE", true);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 0);
+        QTest::qWait(0); // the search is over: the program holds nothing of the file
+
+        const QString failed = testsupport::replaceWithChangedCopy(
+            program.path("Podatci/TB_Zakoni.db"),
+            "UPDATE records SET Naziv_zakona = 'Zakon o vra}enoj kopiji', Latinica = '{\\rtf1 Tekst iz rezervne "
+            "kopije}' WHERE ID_ZAKONA = 1; DROP TRIGGER korvelin_copy_Latinica_insert; "
+            "DROP TRIGGER korvelin_copy_Latinica_delete; DROP TRIGGER korvelin_copy_Latinica_update; "
+            "DROP TABLE korvelin_copy_Latinica;");
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        search(f, "RA~UNOVODSTVU");
+        QCOMPARE(f->ListBox2->topLevelItemCount(), before.size() - 1);
+        search(f, "VRA]ENOJ KOPIJI");
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{"Zakon o vra}enoj kopiji"});
+        QCOMPARE(column(f->ListBox2, 2), QByteArrayList{"12/2005"});
+        search(f, "REZERVNE KOPIJE", true);
+        QCOMPARE(column(f->ListBox2, 0), QByteArrayList{"Zakon o vra}enoj kopiji"});
+        search(f, "~lan", true);
+        QCOMPARE(f->ListBox2->topLevelItemCount(), 39); // the others' texts, as before
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
 }
 
 // The restriction takes the gazette's key from its item: an item list whose positions are not
