@@ -40,15 +40,15 @@ Loss lossOf(const QString& path, const engine::RebuildResult& r)
 QString fileOf(const Step& step, const data::MainTables& tables, const engine::Table* attachments)
 {
     if (step.object != nullptr) {
-        return engine::tableFileOf(tables.*step.object);
+        return (tables.*step.object).locateFile();
     }
     if (attachments != nullptr) {
-        return engine::tableFileOf(*attachments);
+        return attachments->locateFile();
     }
     engine::Table pictures;
     pictures.setDatabaseName(data::DatabaseAlias);
     pictures.setTableName(QString::fromLatin1(step.table));
-    return engine::tableFileOf(pictures);
+    return pictures.locateFile();
 }
 
 QByteArray number(qint64 n)

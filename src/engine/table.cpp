@@ -90,6 +90,33 @@ Table::Table(QObject* parent) : QObject(parent) {}
 
 Table::~Table() = default;
 
+QString Table::locateFile() const
+{
+    if (isActive()) {
+        return m_filePath;
+    }
+    if (!m_databaseName.isEmpty()) {
+        const QString folder = session().aliasFolder(m_databaseName);
+        const QString path = m_tableName.isEmpty() ? QString() : findTableFile(folder, m_tableName);
+        if (!path.isEmpty()) {
+            return path;
+        }
+        // Named as it was looked for last: a bare name is a ".db" file.
+        const QString missing = QDir(folder).filePath(
+            QFileInfo(m_tableName).suffix().isEmpty() ? m_tableName + QStringLiteral(".db") : m_tableName);
+        throw Error(Error::Kind::Missing, missing, QStringLiteral("Table does not exist: %1").arg(missing));
+    }
+    const QFileInfo info(m_tableName);
+    if (info.isFile()) {
+        return m_tableName;
+    }
+    const QString path = m_tableName.isEmpty() ? QString() : findTableFile(info.absolutePath(), info.fileName());
+    if (!path.isEmpty()) {
+        return path;
+    }
+    throw Error(Error::Kind::Missing, m_tableName, QStringLiteral("Table does not exist: %1").arg(m_tableName));
+}
+
 void Table::open()
 {
     if (isActive()) {
@@ -98,23 +125,7 @@ void Table::open()
     if (m_tableName.isEmpty()) {
         throw Error(QStringLiteral("No table name given for %1").arg(objectName()));
     }
-    QString path = m_tableName;
-    if (!m_databaseName.isEmpty()) {
-        const QString folder = session().aliasFolder(m_databaseName);
-        path = findTableFile(folder, m_tableName);
-        if (path.isEmpty()) {
-            // Named as it was looked for last: a bare name is a ".db" file.
-            const QString missing = QDir(folder).filePath(
-                QFileInfo(m_tableName).suffix().isEmpty() ? m_tableName + QStringLiteral(".db") : m_tableName);
-            throw Error(Error::Kind::Missing, missing, QStringLiteral("Table does not exist: %1").arg(missing));
-        }
-    } else if (!QFileInfo(path).isFile()) {
-        const QFileInfo info(path);
-        path = findTableFile(info.absolutePath(), info.fileName());
-        if (path.isEmpty()) {
-            throw Error(Error::Kind::Missing, m_tableName, QStringLiteral("Table does not exist: %1").arg(m_tableName));
-        }
-    }
+    const QString path = locateFile();
     // A table cut short is refused before anything is read from it; the rebuild, which opens the
     // file without a table object, still saves what it holds.
     if (QString what; sql::cutShort(path, &what)) {

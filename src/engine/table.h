@@ -85,6 +85,10 @@ public:
     void setActive(bool active);
     bool isActive() const { return m_db != nullptr; }
     QString filePath() const { return m_filePath; } // of the open file
+    // The file the table names: the one it has open, else its name looked up (letter case
+    // ignored, ".db" tried for a bare name) in its alias's folder or, without an alias, as a path.
+    // Throws Error (Missing) naming the file it looked for when there is none.
+    QString locateFile() const;
 
     // Fields, by position or by name (without regard to case; unknown names throw).
     int fieldCount() const;

@@ -587,52 +587,8 @@ QString keepOriginal(const QString& path)
     }
 }
 
-// The file of a table name inside a folder, letter case ignored; ".db" is tried for a bare name.
-QString findTableFile(const QString& folder, const QString& name)
-{
-    const QDir dir(folder);
-    QStringList candidates{name};
-    if (QFileInfo(name).suffix().isEmpty()) {
-        candidates.append(name + QStringLiteral(".db"));
-    }
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(dir.filePath(candidate)).isFile()) {
-            return dir.filePath(candidate);
-        }
-        const QStringList entries = dir.entryList(QDir::Files);
-        for (const QString& entry : entries) {
-            if (entry.compare(candidate, Qt::CaseInsensitive) == 0) {
-                return dir.filePath(entry);
-            }
-        }
-    }
-    return {};
-}
 
 } // namespace
-
-QString tableFileOf(const Table& table)
-{
-    if (table.isActive()) {
-        return table.filePath();
-    }
-    const QString name = table.tableName();
-    QString path;
-    QString lookedFor = name;
-    if (table.databaseName().isEmpty()) {
-        const QFileInfo info(name);
-        path = info.isFile() ? name : findTableFile(info.absolutePath(), info.fileName());
-    } else {
-        const QString folder = session().aliasFolder(table.databaseName());
-        path = findTableFile(folder, name);
-        // Named as it was looked for last: a bare name is a ".db" file.
-        lookedFor = QDir(folder).filePath(QFileInfo(name).suffix().isEmpty() ? name + QStringLiteral(".db") : name);
-    }
-    if (name.isEmpty() || path.isEmpty()) {
-        throw Error(Error::Kind::Missing, lookedFor, QStringLiteral("Table does not exist: %1").arg(lookedFor));
-    }
-    return path;
-}
 
 Verification verifyTableFile(const QString& path)
 {

@@ -11,8 +11,6 @@
 
 namespace engine {
 
-class Table;
-
 // What a verification found. Levels: 0 the file is sound; 2 the check could not read the whole
 // file; 3 the file is damaged (broken pages or indexes, records without a key, values that do
 // not fit their fields). A rebuild repairs levels 2 and 3 as far as the records can be read.
@@ -25,11 +23,6 @@ struct Verification {
 // Verifies the table file at `path`. Throws Error when the file cannot be examined at all: it is
 // missing, it is not a table file, or no password given to the session fits it.
 Verification verifyTableFile(const QString& path);
-
-// The file of a table object: the file it has open, else its table name in its alias's folder
-// (letter case ignored, ".db" added to a bare name), or the name as a path when it has no alias.
-// Throws Error (Missing, naming the file looked for) when there is none.
-QString tableFileOf(const Table& table);
 
 // The files a rebuild of `path` keeps beside it. They are named after the table, so rebuilding
 // one table never overwrites what the rebuild of another left. A rebuild that leaves records out

@@ -110,7 +110,7 @@ class TestRepair : public QObject {
         attachments.setTableName("TB_grafika.DB");
         updates::InstallSteps steps;
         steps.target = [&](const updates::ImportRow& row) { return updates::targetAmong(tables, attachments, row); };
-        steps.rebuild = [](Table& t) { return engine::rebuildTableFile(engine::tableFileOf(t)).rebuilt; };
+        steps.rebuild = [](Table& t) { return engine::rebuildTableFile(t.locateFile()).rebuilt; };
         steps.newest = [](Table&) {};
         const updates::InstallResult result = updates::installTables(extraction, steps);
         QVERIFY2(result.ok(), qPrintable(result.failure));

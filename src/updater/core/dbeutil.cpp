@@ -1,13 +1,15 @@
 #include "dbeutil.h"
 
+#include "table.h"
+
 engine::Verification TDBEUtil::verify(const engine::Table& table) const
 {
-    return engine::verifyTableFile(engine::tableFileOf(table));
+    return engine::verifyTableFile(table.locateFile());
 }
 
 engine::RebuildResult TDBEUtil::rebuild(const engine::Table& table) const
 {
-    return engine::rebuildTableFile(engine::tableFileOf(table));
+    return engine::rebuildTableFile(table.locateFile());
 }
 
 QByteArray verificationMessage(int level)

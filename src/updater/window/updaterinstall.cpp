@@ -164,14 +164,14 @@ bool Tupdater::Rebuild(engine::Table& table)
         logLine(" " + table.objectName().toUtf8() + ": " + result.error.toUtf8());
         // The reason in the program's language, of the table's own file: the rebuild's copy is
         // the program's business.
-        const engine::Error why(result.errorKind, engine::tableFileOf(table), result.error);
+        const engine::Error why(result.errorKind, table.locateFile(), result.error);
         platform::prompter().message("Greska u snimanju podataka azuriranih za bazu: " + table.objectName().toLatin1() +
                                      "\r\n" + data::userMessage(why));
         return false;
     }
     // A damaged table kept what could be read; the user learns what it lost and where its
     // original is kept, as after a repair.
-    if (const QByteArray lost = repair::lossMessage(engine::tableFileOf(table), result); !lost.isEmpty()) {
+    if (const QByteArray lost = repair::lossMessage(table.locateFile(), result); !lost.isEmpty()) {
         logLine(" " + lost);
         platform::prompter().message(lost);
     }
