@@ -9,7 +9,6 @@
 #include <climits>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHash>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -17,7 +16,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QScreen>
 #include <QSet>
 #include <QStyle>
@@ -127,31 +125,19 @@ public:
         for (int c = 0; c < list->columnCount(); ++c) {
             header->setSectionResizeMode(c, c == stretchColumn ? QHeaderView::Stretch : QHeaderView::Interactive);
         }
-        QAbstractItemModel* model = list->model();
-        connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
-            if (!parent.isValid() && !reordering && measure(first, last)) {
-                apply();
-            }
-        });
-        // A row may be added first and given its texts after.
-        connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
-            if (!from.parent().isValid() && measure(from.row(), to.row())) {
-                apply();
-            }
-        });
-        // Emptied for a new content (clear), the columns start again from their captions.
-        connect(model, &QAbstractItemModel::modelReset, this, &ContentWidths::restart);
+        // Rows are measured as they are shown (painted), not as they come: the search list is
+        // filled at start with every regulation, which measuring every row would slow by a tenth,
+        // and a list not shown needs no widths. Emptied for a new content (clear), the columns start
+        // again from their captions.
+        connect(list->model(), &QAbstractItemModel::modelReset, this, &ContentWidths::restart);
         connect(header, &QHeaderView::sectionCountChanged, this, &ContentWidths::restart);
         // The captions change (the relations window names its columns by what it lists) and
         // the sort image widens one.
-        connect(model, &QAbstractItemModel::headerDataChanged, this, &ContentWidths::apply);
+        connect(list->model(), &QAbstractItemModel::headerDataChanged, this, &ContentWidths::apply);
         list->installEventFilter(this);
         m_viewport->installEventFilter(this);
         restart();
     }
-
-    // Rows taken out and put back in another order (a sort) hold what they held: nothing to measure.
-    bool reordering = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -160,39 +146,35 @@ protected:
             restart();
         } else if (watched == m_viewport && event->type() == QEvent::Resize) {
             apply();
+        } else if (watched == m_viewport && event->type() == QEvent::Paint && measureShown()) {
+            // Before the rows are drawn, so a text that widens its column is never drawn cut.
+            apply();
         }
         return false;
     }
 
 private:
-    int lettersWidth(const QFontMetrics& metrics, const QString& text)
-    {
-        int width = 0;
-        for (const QChar ch : text) {
-            auto it = m_letterWidths.constFind(ch);
-            if (it == m_letterWidths.cend()) {
-                it = m_letterWidths.insert(ch, metrics.horizontalAdvance(ch));
-            }
-            width += *it;
-        }
-        return width;
-    }
-
     void restart()
     {
-        m_letterWidths.clear(); // the font may have changed
         m_widest = QList<int>(m_list->columnCount(), 0);
         m_seen = QList<QSet<QString>>(m_list->columnCount());
-        measure(0, m_list->topLevelItemCount() - 1);
         apply();
     }
 
-    // True when a column's widest text grew.
-    bool measure(int first, int last)
+    // Measures the rows the viewport shows; true when a column's widest text grew. The widths only
+    // grow until the content is replaced: scrolling back past narrower texts keeps a column's edge.
+    bool measureShown()
     {
+        const int count = m_list->topLevelItemCount();
+        const QModelIndex top = m_list->indexAt(QPoint(0, 0));
+        if (count == 0 || !top.isValid()) {
+            return false;
+        }
+        const QModelIndex bottom = m_list->indexAt(QPoint(0, m_viewport->height() - 1));
+        const int last = bottom.isValid() ? bottom.row() : count - 1;
         bool grew = false;
         const QFontMetrics metrics = m_list->fontMetrics();
-        for (int row = first; row <= last; ++row) {
+        for (int row = top.row(); row <= last; ++row) {
             const QTreeWidgetItem* item = m_list->topLevelItem(row);
             for (int c = 0; item != nullptr && c < m_widest.size(); ++c) {
                 if (c == m_stretch) {
@@ -200,18 +182,13 @@ private:
                 }
                 // Columns of this kind repeat their texts (gazettes, dates): each is measured once.
                 const QString text = item->text(c);
-                if (!text.isEmpty() && !m_seen[c].contains(text)) {
-                    m_seen[c].insert(text);
-                    // Laying a text out costs far more than adding up its letters' widths, which
-                    // kerning only narrows: only a text whose letters are wider than the widest
-                    // yet is laid out.
-                    if (lettersWidth(metrics, text) <= m_widest[c]) {
-                        continue;
-                    }
-                    if (const int width = metrics.horizontalAdvance(text); width > m_widest[c]) {
-                        m_widest[c] = width;
-                        grew = true;
-                    }
+                if (text.isEmpty() || m_seen[c].contains(text)) {
+                    continue;
+                }
+                m_seen[c].insert(text);
+                if (const int width = metrics.horizontalAdvance(text); width > m_widest[c]) {
+                    m_widest[c] = width;
+                    grew = true;
                 }
             }
         }
@@ -243,7 +220,6 @@ private:
     int m_stretch;
     QList<int> m_widest;
     QList<QSet<QString>> m_seen;
-    QHash<QChar, int> m_letterWidths;
 };
 
 } // namespace
@@ -375,20 +351,6 @@ void sortByColumn(QTreeWidget* list, sortrules::Rule rule, int column)
         QTreeWidgetItem* item;
     };
     QTreeWidgetItem* current = list->currentItem();
-    ContentWidths* widths = nullptr;
-    for (QObject* child : list->header()->children()) {
-        if (auto* w = dynamic_cast<ContentWidths*>(child)) {
-            widths = w;
-        }
-    }
-    if (widths != nullptr) {
-        widths->reordering = true;
-    }
-    const auto reordered = qScopeGuard([widths] {
-        if (widths != nullptr) {
-            widths->reordering = false;
-        }
-    });
     const QList<QTreeWidgetItem*> taken = list->invisibleRootItem()->takeChildren();
     std::vector<Row> rows;
     rows.reserve(taken.size());

@@ -38,9 +38,10 @@ void tipCutTexts(QAbstractItemView* list);
 // name): the tool tip shows the choice whole; the list itself shows every item whole.
 void tipCutChoice(QComboBox* box);
 
-// The columns share the list's width by what they hold: every column but `stretchColumn` is as
-// wide as its widest text (its caption included) and follows the rows as they come and go, up
-// to half the list each; `stretchColumn` takes what they leave.
+// The columns share the list's width by what they show: every column but `stretchColumn` is as
+// wide as the widest of its texts shown since the list was last emptied (its caption included),
+// up to half the list each, and grows as rows scroll into view; `stretchColumn` takes what they
+// leave. Rows that are never shown are never measured.
 void shareWidthByContents(QTreeWidget* list, int stretchColumn);
 // An edit field whose typed keys pass the filter.
 QLineEdit* edit(const char* name, platform::KeyFilter filter);

@@ -108,6 +108,7 @@ private slots:
     void openingAndTheArchiveJump();
     void minimisingMinimisesTheProgramAndFlattensTheClipboard();
     void columnsShareTheWidthByWhatTheyHold();
+    void rowsScrolledIntoViewFitTheirColumns();
 };
 
 void TestSelectionList::rowsFindAndDetails()
@@ -363,6 +364,46 @@ void TestSelectionList::columnsShareTheWidthByWhatTheyHold()
             selekt->setGeometry(QRect(0, 0, 1024, 768));
             QTRY_COMPARE(selekt->width(), 1024);
             const QModelIndex title = list->model()->index(1, 0);
+            QVERIFY(list->sizeHintForIndex(title).width() > list->columnWidth(0));
+            const QRect cell = list->visualRect(title);
+            QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+            QCoreApplication::sendEvent(list->viewport(), &help);
+            QTRY_VERIFY(QToolTip::text().contains(platform::toScreen(longTitle)));
+            QToolTip::hideText();
+        }));
+    }));
+}
+
+// A list longer than the window: the rows the End key brings into view hold the longest gazette's
+// name and title, and the columns fit them there as they fit the first rows.
+void TestSelectionList::rowsScrolledIntoViewFitTheirColumns()
+{
+    ProgramFixture program(40);
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        const QByteArray longTitle = "Odluka o obrascima propisanim zakonom o ra~unovodstvenim ispravama i poslovnim "
+                                     "knjigama i o na~inu njihovog vo|enja i ~uvanja u privrednim dru{tvima";
+        QList<SelectionRow> rows(300, {demo::FirstLawTitle, Gazette, "12/2005"});
+        rows.append({longTitle, "Slu`beni list Socijalisti~ke Federativne Republike Jugoslavije", "1115/1988"});
+        QVERIFY(showWith(rows, [&] {
+            QTreeWidget* list = selekt->Listbox1;
+            selekt->setWindowState(Qt::WindowNoState);
+            QTRY_VERIFY(!selekt->isMaximized());
+            selekt->setGeometry(QRect(0, 0, 1024, 768));
+            QTRY_COMPARE(selekt->width(), 1024);
+            QApplication::processEvents();
+            const int last = list->topLevelItemCount() - 1;
+            QVERIFY(!list->viewport()->rect().intersects(list->visualRect(list->model()->index(last, 0))));
+
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_End);
+            QApplication::processEvents();
+            QVERIFY(list->viewport()->rect().contains(list->visualRect(list->model()->index(last, 0))));
+            for (int c : {1, 2}) {
+                QTRY_VERIFY(list->sizeHintForIndex(list->model()->index(last, c)).width() <= list->columnWidth(c));
+            }
+            QCOMPARE(list->header()->length(), list->viewport()->width());
+            const QModelIndex title = list->model()->index(last, 0);
             QVERIFY(list->sizeHintForIndex(title).width() > list->columnWidth(0));
             const QRect cell = list->visualRect(title);
             QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
