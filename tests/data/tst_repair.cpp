@@ -4,6 +4,7 @@
 // of a table that lost records outlives every later repair and update.
 
 #include "demo.h"
+#include "diskfiles.h"
 #include "error.h"
 #include "install.h"
 #include "repair.h"
@@ -23,20 +24,15 @@
 #include <QTest>
 
 using engine::Table;
+using testsupport::bytesOf;
 
 namespace {
 
 const QByteArray Success = "Popravka uspesno izvrsena. Baza je u ispravnom stanju.";
 
-QByteArray bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray digest(const QString& path)
 {
-    return QCryptographicHash::hash(bytes(path), QCryptographicHash::Sha256);
+    return QCryptographicHash::hash(bytesOf(path), QCryptographicHash::Sha256);
 }
 
 // Overwrites `count` leaf pages in the middle of the table's records, as a failing disk would.
@@ -158,7 +154,7 @@ private slots:
     {
         freshCollection();
         damageMiddle(file("TB_Zakoni.db"), 8);
-        const QByteArray damagedBytes = bytes(file("TB_Zakoni.db"));
+        const QByteArray damagedBytes = bytesOf(file("TB_Zakoni.db"));
         const QByteArray damaged = digest(file("TB_Zakoni.db"));
         const repair::Outcome outcome = runRepair();
         QVERIFY(outcome.ok);
@@ -193,13 +189,13 @@ private slots:
         QCOMPARE(repair::message(runRepair()), Success);
         QCOMPARE(recordCount("TB_Zakoni.db"), kept);
         QCOMPARE(originals("TB_Zakoni"), kept1);
-        QVERIFY(bytes(file(qPrintable(original))) == damagedBytes);
+        QVERIFY(bytesOf(file(qPrintable(original))) == damagedBytes);
 
         // Nor does an update's install touch it, nor the clean-up its run begins with.
         installUpdate();
         QVERIFY(recordCount("TB_Zakoni.db") > kept);
         QCOMPARE(originals("TB_Zakoni"), kept1);
-        QVERIFY(bytes(file(qPrintable(original))) == damagedBytes);
+        QVERIFY(bytesOf(file(qPrintable(original))) == damagedBytes);
         // The original is no table of the collection: nothing was made or rolled back beside it.
         QCOMPARE(QDir(m_data).entryList({"TB_Zakoni.Original-*"}, QDir::Files | QDir::Hidden | QDir::System), kept1);
     }
@@ -210,10 +206,10 @@ private slots:
     {
         freshCollection();
         damageMiddle(file("TB_Zakoni.db"), 8);
-        const QByteArray first = bytes(file("TB_Zakoni.db"));
+        const QByteArray first = bytesOf(file("TB_Zakoni.db"));
         QVERIFY(!runRepair().losses.isEmpty());
         damageMiddle(file("TB_Zakoni.db"), 4);
-        const QByteArray second = bytes(file("TB_Zakoni.db"));
+        const QByteArray second = bytesOf(file("TB_Zakoni.db"));
         const repair::Outcome outcome = runRepair();
         QCOMPARE(outcome.losses.size(), 1);
         const QStringList kept = originals("TB_Zakoni");
@@ -221,7 +217,7 @@ private slots:
         QVERIFY(kept.contains(QString::fromLatin1(outcome.losses.first().original)));
         QByteArrayList contents;
         for (const QString& name : kept) {
-            contents << bytes(file(qPrintable(name)));
+            contents << bytesOf(file(qPrintable(name)));
         }
         QVERIFY(contents.contains(first));
         QVERIFY(contents.contains(second));

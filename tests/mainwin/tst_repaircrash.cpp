@@ -10,6 +10,7 @@
 
 #include "appvalues.h"
 #include "demo.h"
+#include "diskfiles.h"
 #include "killswitch.h"
 #include "mainwindow.h"
 #include "paths.h"
@@ -34,6 +35,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using testsupport::bytesOf;
+using testsupport::copyTree;
 
 namespace {
 
@@ -106,24 +110,6 @@ struct Moment {
     int occurrence = 0;
     QByteArray why;
 };
-
-void copyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(source));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -218,7 +204,7 @@ private slots:
         const QList<int> leaves = tabletest::leafPages(zakoni, "records");
         QVERIFY(leaves.size() > 10);
         tabletest::damagePages(zakoni, leaves.mid(leaves.size() / 2 - 2, 4));
-        m_damaged = fileBytes(zakoni);
+        m_damaged = bytesOf(zakoni);
         m_tables = QDir(data).entryList({"*.db"}, QDir::Files);
         QCOMPARE(m_tables.size(), 13);
     }
@@ -234,7 +220,7 @@ private slots:
         QVERIFY2(whole.prompts.first().startsWith("Popravka je izvr{ena, ali nisu sa~uvani svi zapisi: / Tabela "
                                                   "TB_Zakoni.db: nije sa~uvano "),
                  whole.prompts.first().constData());
-        m_moments = fileBytes(momentsFile).split('\n');
+        m_moments = bytesOf(momentsFile).split('\n');
         const QString referenceData = QDir(reference).filePath("Podatci");
         const QMap<QString, QByteArray> after = digests(referenceData);
         QCOMPARE(leftovers(referenceData), QStringList());
@@ -289,7 +275,7 @@ private slots:
                 QVERIFY2(originals.contains(kept), qPrintable(where + ": " + kept));
             }
             for (const QString& original : originals) {
-                QVERIFY2(fileBytes(QDir(data).filePath(original)) == m_damaged, qPrintable(where + ": " + original));
+                QVERIFY2(bytesOf(QDir(data).filePath(original)) == m_damaged, qPrintable(where + ": " + original));
             }
         }
     }

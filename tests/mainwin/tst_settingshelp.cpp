@@ -1,3 +1,4 @@
+#include "diskfiles.h"
 #include "programfixture.h"
 
 #include "desktopwithoutprograms.h"
@@ -21,6 +22,7 @@
 #include <QTabWidget>
 
 using testsupport::Prompt;
+using testsupport::bytesOf;
 
 namespace {
 
@@ -74,12 +76,6 @@ struct RepairWatch {
     QList<bool> busy;
     QList<QByteArrayList> rebuilt;
 };
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -283,7 +279,7 @@ void TestSettingsHelp::repairKeepsTheOriginalOfALoss()
     const QList<int> leaves = tabletest::leafPages(zakoni, "records");
     QVERIFY(leaves.size() > 20);
     tabletest::damagePages(zakoni, leaves.mid(leaves.size() / 2 - 4, 8));
-    const QByteArray damaged = fileBytes(zakoni);
+    const QByteArray damaged = bytesOf(zakoni);
     program.start();
     const QDir data(program.path("Podatci"));
     QStringList originals;
@@ -300,14 +296,14 @@ void TestSettingsHelp::repairKeepsTheOriginalOfALoss()
         QVERIFY2(told.endsWith(" od 300 zapisa; original tabele je sa~uvan u datoteci " + originals.first().toLatin1() +
                                " u folderu Podatci."),
                  told.constData());
-        QVERIFY(fileBytes(data.filePath(originals.first())) == damaged);
+        QVERIFY(bytesOf(data.filePath(originals.first())) == damaged);
 
         program.prompter.clear();
         program.form1->SpeedButton27->click();
         QCOMPARE(program.prompter.texts(), QByteArrayList{"Popravka uspesno izvrsena. Baza je u ispravnom stanju."});
     }));
     QCOMPARE(data.entryList({"TB_Zakoni.Original-*"}, QDir::Files), originals);
-    QVERIFY(fileBytes(data.filePath(originals.first())) == damaged);
+    QVERIFY(bytesOf(data.filePath(originals.first())) == damaged);
     QCOMPARE(engine::verifyTableFile(zakoni).level, 0);
 }
 
@@ -318,7 +314,7 @@ void TestSettingsHelp::repairClearsWhatACutRepairLeft()
     ProgramFixture program;
     const QDir data(program.path("Podatci"));
     const engine::RebuildFiles zakoni = engine::rebuildFiles(data.filePath("TB_Zakoni.db"));
-    const QByteArray table = fileBytes(data.filePath("TB_Zakoni.db"));
+    const QByteArray table = bytesOf(data.filePath("TB_Zakoni.db"));
     writeBytes(zakoni.copy, table.left(table.size() / 3));
     writeBytes(zakoni.copy + "-journal", QByteArray(4096, '\x5a'));
     writeBytes(zakoni.keyViolations + ".part", QByteArray(2048, '\0'));
@@ -355,8 +351,8 @@ void TestSettingsHelp::startIgnoresWhatRebuildsKeep()
     QVERIFY(program.runMainWindow([&] { regulations = program.form1->Glavna.recordCount(); }));
     QCOMPARE(regulations, tabletest::countRecords(data.filePath("TB_Brojevi.db")));
     QCOMPARE(program.prompter.texts(), QByteArrayList());
-    QVERIFY(fileBytes(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db")) == noTable);
-    QVERIFY(fileBytes(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db-journal")) == noTable);
+    QVERIFY(bytesOf(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db")) == noTable);
+    QVERIFY(bytesOf(data.filePath("TB_Zakoni.Original-2026-01-02-030405.db-journal")) == noTable);
 }
 
 void TestSettingsHelp::updaterOpensThroughTheSeam()

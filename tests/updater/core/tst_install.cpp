@@ -2,6 +2,7 @@
 // is appended and updated, what is never touched, and what a failing row leaves behind.
 
 #include "demo.h"
+#include "diskfiles.h"
 #include "error.h"
 #include "failuremessages.h"
 #include "install.h"
@@ -21,14 +22,9 @@
 #include <QTest>
 
 using engine::Table;
+using testsupport::bytesOf;
 
 namespace {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 

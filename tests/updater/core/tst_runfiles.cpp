@@ -4,6 +4,7 @@
 // and table writes cut short, which are rolled back. The collection's own files stay.
 
 #include "demo.h"
+#include "diskfiles.h"
 #include "runfiles.h"
 #include "sessionsetup.h"
 #include "tabledump.h"
@@ -19,6 +20,9 @@
 #include <QTest>
 #include <sqlite3.h>
 
+using testsupport::bytesOf;
+using testsupport::filesUnder;
+
 namespace {
 
 void writeBytes(const QString& path, const QByteArray& bytes)
@@ -27,12 +31,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList namesIn(const QString& folder)
@@ -63,24 +61,6 @@ void cutWrite(const QString& table, const QString& intoFolder)
     sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     QDir(scratch).removeRecursively();
-}
-
-// Every file under `folder` (links not followed) with its bytes; a link with where it points.
-QMap<QString, QByteArray> filesUnder(const QString& folder)
-{
-    QMap<QString, QByteArray> out;
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString name = QDir(folder).relativeFilePath(info.filePath());
-        if (info.isSymLink()) {
-            out[name] = "-> " + QFile::encodeName(info.symLinkTarget());
-        } else if (info.isFile()) {
-            out[name] = bytesOf(info.filePath());
-        }
-    }
-    return out;
 }
 
 // A folder outside the program's, with files that must stay as they are.

@@ -15,6 +15,7 @@
 
 #include "appvalues.h"
 #include "demo.h"
+#include "diskfiles.h"
 #include "ftpserver.h"
 #include "install.h"
 #include "killswitch.h"
@@ -46,6 +47,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+using testsupport::copyTree;
 
 namespace {
 
@@ -180,18 +183,6 @@ struct Moment {
     int occurrence = 0;
     QByteArray why; // what is cut there
 };
-
-void copyTree(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(source));
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(source, target);
-    }
-}
 
 QByteArrayList logLines(const QString& program)
 {

@@ -6,6 +6,7 @@
 // Also the install, rebuild and verification the main window's commands use, and the proxy taken
 // at start.
 
+#include "diskfiles.h"
 #include "programfixture.h"
 
 #include "appvalues.h"
@@ -38,6 +39,8 @@
 #include <sys/statvfs.h>
 
 using platform::Answer;
+using testsupport::bytesOf;
+using testsupport::filesUnder;
 
 namespace {
 
@@ -65,31 +68,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// Every file under `folder` (links not followed) by relative path, with its bytes; a link is
-// listed with where it points.
-QMap<QString, QByteArray> filesUnder(const QString& folder)
-{
-    QMap<QString, QByteArray> out;
-    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString name = QDir(folder).relativeFilePath(info.filePath());
-        if (info.isSymLink()) {
-            out[name] = "-> " + QFile::encodeName(info.symLinkTarget());
-        } else if (info.isFile()) {
-            out[name] = bytesOf(info.filePath());
-        }
-    }
-    return out;
 }
 
 bool isLink(const QString& path)
