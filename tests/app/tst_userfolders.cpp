@@ -11,6 +11,7 @@
 // system, where the system's fallbacks would put the user's folders.
 
 #include "appvalues.h"
+#include "childprogram.h"
 #include "demo.h"
 #include "mainwindow.h"
 #include "paths.h"
@@ -56,17 +57,8 @@ int runChild(const QString& mode, const QString& program)
     startupTiming() = {1, 0};
     testsupport::ScriptedPrompter prompter;
 
-    TForm2* form2 = createWindows();
-    QObject::connect(form2, &TForm2::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    bool shown = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (shown || Form1 == nullptr || !Form1->isVisible() || Form1->isBusy() ||
-            Form1->StatusBar1->panelText(2) != "Inicijalizacija zavr{ena") {
-            return;
-        }
-        shown = true;
-        poll.stop();
+    QTimer::singleShot(60000, qApp, &QCoreApplication::quit);
+    const bool shown = testsupport::runProgramWindows([&] {
         std::printf("window %s\n", QFontInfo(Form1->font()).family().toUtf8().constData());
         for (const QString& family : {appvalues::LatinFontName, appvalues::CyrillicFontName, appvalues::UIFontName}) {
             std::printf("font %s\n", QFontInfo(QFont(family)).family().toUtf8().constData());
@@ -74,15 +66,10 @@ int runChild(const QString& mode, const QString& program)
         std::printf("marker %d\n", int(QFile::exists(platform::programFile("KorvelinMutex.lock"))));
         Form1->close();
     });
-    poll.start(5);
-    QTimer::singleShot(60000, qApp, &QCoreApplication::quit);
-    QApplication::exec();
 
     for (const QByteArray& text : prompter.texts()) {
         std::printf("prompt %s\n", text.constData());
     }
-    delete Form1;
-    delete form2;
     return shown ? 0 : 2;
 }
 

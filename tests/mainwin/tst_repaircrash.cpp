@@ -9,6 +9,7 @@
 // it, and every original kept of the damaged table equal to it byte for byte.
 
 #include "appvalues.h"
+#include "childprogram.h"
 #include "demo.h"
 #include "diskfiles.h"
 #include "killswitch.h"
@@ -59,27 +60,13 @@ int runChild(const QStringList& args)
     testsupport::ScriptedPrompter prompter;
     killswitch::install();
 
-    TForm2* form2 = createWindows();
-    QObject::connect(form2, &TForm2::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    bool started = false;
-    QByteArrayList told;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (started || Form1 == nullptr || !Form1->isVisible() || Form1->isBusy() ||
-            Form1->StatusBar1->panelText(2) != "Inicijalizacija zavr{ena") {
-            return;
-        }
-        started = true;
-        poll.stop();
-        told = prompter.texts(); // what the start said of the damaged table
-        prompter.clear();
+    const bool started = testsupport::runProgramWindows([&] {
+        prompter.clear(); // the start's word on the damaged table; only the repair's is reported
         killswitch::arm(args[2] == "-" ? QByteArray() : args[2].toUtf8(), args[3].toInt());
         Form1->SpeedButton27->click();
         killswitch::disarm();
         Form1->close();
     });
-    poll.start(5);
-    QApplication::exec();
 
     if (args[1] != "-") {
         QFile out(args[1]);
@@ -91,8 +78,6 @@ int runChild(const QStringList& args)
     for (const QByteArray& text : prompter.texts()) {
         std::printf("prompt %s\n", QByteArray(text).replace("\r\n", " / ").constData());
     }
-    delete Form1;
-    delete form2;
     return started ? 0 : 2;
 }
 

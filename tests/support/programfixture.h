@@ -5,14 +5,15 @@
 // start() creates the windows as the entry does. The fonts the program gives the desktop go to a
 // folder of the build's (build/test-desktop, see testdesktop.h), never to the user's.
 
+#include "childprogram.h"
 #include "demo.h"
 #include "paths.h"
+#include "program.h"
 #include "registry.h"
 #include "scriptedprompter.h"
 #include "singleinstance.h"
 #include "startupwindow.h"
 #include "statusbar.h"
-#include "program.h"
 #include "testdesktop.h"
 #include "windows.h"
 
@@ -82,8 +83,7 @@ public:
         QTimer poll;
         poll.setInterval(5);
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            if (seen || form1 == nullptr || !form1->isVisible() || form1->isBusy() ||
-                form1->StatusBar1->panelText(2) != "Inicijalizacija zavr{ena") {
+            if (seen || !testsupport::mainWindowStarted(form1)) {
                 return;
             }
             seen = true;

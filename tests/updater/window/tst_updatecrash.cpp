@@ -14,6 +14,7 @@
 // as an uncut run lists them, and nothing of the cut run left on disk.
 
 #include "appvalues.h"
+#include "childprogram.h"
 #include "demo.h"
 #include "diskfiles.h"
 #include "ftpserver.h"
@@ -104,31 +105,23 @@ int runChild(const QStringList& args)
     }
     killswitch::install();
 
-    TForm2* form2 = createWindows();
-    QObject::connect(form2, &TForm2::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    updates::FtpClient* ftp = updater->FtpClient1();
-    ftp->onPacketReceived = [packet = ftp->onPacketReceived](qint64 received) {
-        killswitch::moment("packet");
-        packet(received);
-    };
-    updater->ZipArchive1.OnDecompressFile = [unpack = updater->ZipArchive1.OnDecompressFile](qint64 current,
-                                                                                             qint64 total) {
-        killswitch::moment("decompress");
-        unpack(current, total);
+    const auto hookMoments = [] {
+        updates::FtpClient* ftp = updater->FtpClient1();
+        ftp->onPacketReceived = [packet = ftp->onPacketReceived](qint64 received) {
+            killswitch::moment("packet");
+            packet(received);
+        };
+        updater->ZipArchive1.OnDecompressFile = [unpack = updater->ZipArchive1.OnDecompressFile](qint64 current,
+                                                                                                 qint64 total) {
+            killswitch::moment("decompress");
+            unpack(current, total);
+        };
     };
 
     QByteArrayList offered;
     QByteArrayList statuses;
     QStringList afterListing;
-    bool started = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (started || Form1 == nullptr || !Form1->isVisible() || Form1->isBusy() ||
-            Form1->StatusBar1->panelText(2) != "Inicijalizacija zavr{ena") {
-            return;
-        }
-        started = true;
-        poll.stop();
+    const auto runUpdate = [&] {
         killswitch::arm(args[3] == "-" ? QByteArray() : args[3].toUtf8(), args[4].toInt());
         QTimer::singleShot(0, [&] {
             updater->SpeedButton1->click(); // the listing
@@ -144,9 +137,8 @@ int runChild(const QStringList& args)
         mainwin::updateWindow()->showUpdater();
         killswitch::disarm();
         Form1->close(); // the lists and the configuration are saved as the program closes
-    });
-    poll.start(5);
-    QApplication::exec();
+    };
+    const bool started = testsupport::runProgramWindows(runUpdate, hookMoments);
 
     if (args[2] != "-") {
         QFile out(args[2]);
@@ -162,8 +154,6 @@ int runChild(const QStringList& args)
     for (const QByteArray& text : prompter.texts()) {
         std::printf("prompt %s\n", QByteArray(text).replace("\r\n", " / ").constData());
     }
-    delete Form1;
-    delete form2;
     return started ? 0 : 2;
 }
 
