@@ -743,7 +743,7 @@ QStringList clearRebuildLeftovers(const QString& dataFolder)
         removeInto(files.copy + QLatin1String(JournalSuffix), removed);
 
         // A table's name that is a link is never opened here: playing a journal back would write
-        // into whatever file it points to. The program's own opening tells the user of it.
+        // into whatever file it points to, which is no table of this folder's to roll back.
         if (isSymLink(path)) {
             continue;
         }

@@ -133,10 +133,10 @@ private:
 // when that is another (the install's journals and the rebuild's copies go there).
 struct ExtractionRoom {
     bool fits = true;
-    qint64 needed = 0;      // the declared sizes and the margin kept free
-    qint64 available = -1;  // on the disk short of room (else the extraction folder's); -1 when the
-                            // system could not say
-    bool dataDisk = false;  // the data folder's disk is the one short of room
+    qint64 needed = 0;     // the declared sizes and the margin kept free
+    qint64 available = -1; // on the disk short of room (else the extraction folder's); -1 when the
+                           // system could not say
+    bool dataDisk = false; // the data folder's disk is the one short of room
 };
 // A disk as the room check sees it: which one, and its free bytes (-1 when not known).
 struct DiskSpace {

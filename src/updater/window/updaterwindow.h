@@ -149,7 +149,7 @@ private:
     std::unique_ptr<TDBEUtil> m_dbeUtil;
     updates::FtpAccount m_account;
     std::unique_ptr<updates::FtpClient> m_ftp;
-    TLogger* m_log = nullptr; // while a click runs
+    TLogger* m_log = nullptr;                 // while a click runs
     updates::RunFolders* m_folders = nullptr; // while a click runs
     bool m_logFailed = false;
     int m_tag = 0;

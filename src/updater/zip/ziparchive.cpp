@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -589,7 +589,8 @@ bool TZipArchive::readDirectoryRecords(qint64 offset, const EndRecord& end,
 {
     records.clear();
     // Sizes and counts come from the file: no more is read, nor counted, than it holds.
-    if (offset < 0 || end.directorySize > m_size - offset || end.entriesOnDisk * CentralHeaderSize > end.directorySize) {
+    if (offset < 0 || end.directorySize > m_size - offset ||
+        end.entriesOnDisk * CentralHeaderSize > end.directorySize) {
         return false;
     }
     const QByteArray directory = readAt(offset, end.directorySize);
@@ -889,8 +890,8 @@ void TZipArchive::extractAt(const TZipArchiveEntriesEntry& entry, int rootFd, co
     const QString cutShort = QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are cut short");
 
     const qsizetype slash = relative.lastIndexOf('/');
-    const FdGuard folder{openFolders(slash >= 0 ? relative.left(slash) : QByteArray(),
-                                     QStringLiteral("Cannot create the folder of "))};
+    const FdGuard folder{
+        openFolders(slash >= 0 ? relative.left(slash) : QByteArray(), QStringLiteral("Cannot create the folder of "))};
     // No attribute of the entry is applied: a read-only file would make the next update's
     // extraction fail, and hidden, system and archive have no meaning here.
     zipdecoder::PartFile out(folder.fd, relative.mid(slash + 1));
