@@ -1,6 +1,7 @@
 #include "tableutil.h"
 
 #include "error.h"
+#include "files.h"
 #include "session.h"
 #include "sqlite.h"
 #include "table.h"
@@ -23,6 +24,9 @@
 #include <vector>
 
 namespace engine {
+
+using platform::isSymLink;
+using platform::syncFolder;
 
 namespace {
 
@@ -70,15 +74,6 @@ void syncFile(const QString& path)
     if (!ok) {
         throw Error(sql::systemErrorKind(error), path,
                     QStringLiteral("Cannot write %1 to disk: %2").arg(path, qt_error_string(error)));
-    }
-}
-
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
     }
 }
 
@@ -713,12 +708,6 @@ bool holdsNothing(const QString& journal)
     return header.count('\0') == header.size();
 }
 
-bool isSymLink(const QString& path)
-{
-    struct stat st {};
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 void removeInto(const QString& path, QStringList& removed)
 {
     try {
@@ -753,6 +742,11 @@ QStringList clearRebuildLeftovers(const QString& dataFolder)
         removeInto(files.copy, removed);
         removeInto(files.copy + QLatin1String(JournalSuffix), removed);
 
+        // A table's name that is a link is never opened here: playing a journal back would write
+        // into whatever file it points to, which is no table of this folder's to roll back.
+        if (isSymLink(path)) {
+            continue;
+        }
         const QString journal = path + QLatin1String(JournalSuffix);
         if (isSymLink(journal)) {
             // No journal the engine writes is a link: what it points to is no one's to play back

@@ -23,7 +23,7 @@ WriteResult failed(const QByteArray& path, int error)
     // Whatever the call that met it said (a rename onto a folder gives EISDIR or ENOTEMPTY), a
     // folder in the file's place is what keeps the file from being saved.
     const WriteFailure kind = isFolder(path) ? WriteFailure::FolderInPlace : writeFailureFromErrno(error);
-    return {kind, QString::fromLocal8Bit(std::strerror(error))};
+    return {kind, systemReason(error)};
 }
 
 // Creates a new file beside `target` with a name no other file has; -1 with errno set on failure.
@@ -136,6 +136,26 @@ WriteResult makeWritable(const QString& path)
         return failed(target, errno);
     }
     return {};
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool isSymLink(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 } // namespace platform

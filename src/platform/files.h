@@ -37,4 +37,14 @@ WriteResult saveFileAtomically(const QString& path, const QByteArray& bytes);
 // need nothing; a folder in the file's place fails.
 WriteResult makeWritable(const QString& path);
 
+// Small helpers of the program's own file work.
+
+// The system's words for an error number, for a log.
+QString systemReason(int error);
+// Whether the name itself is a symbolic link (to anything, or to nothing); never followed.
+bool isSymLink(const QString& path);
+// Puts the folder's names (a file made, renamed or removed in it) on disk; quietly does nothing
+// when the folder cannot be opened.
+void syncFolder(const QString& folder);
+
 } // namespace platform

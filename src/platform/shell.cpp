@@ -10,9 +10,9 @@
 namespace platform {
 namespace {
 
-bool isLink(const QString& file)
+bool isWebAddress(const QString& file)
 {
-    // A scheme of two letters or more: "C:" alone is a drive, not a link.
+    // A scheme of two letters or more ("http:", "mailto:"): "C:" alone is a drive.
     const QUrl url(file, QUrl::TolerantMode);
     return url.scheme().size() > 1 && !url.isLocalFile();
 }
@@ -51,8 +51,9 @@ public:
         Q_UNUSED(verb);
         Q_UNUSED(parameters);
         Q_UNUSED(showCommand);
-        QString target = file; // a link is handed over as written; the desktop decides which program opens it
-        if (!isLink(file)) {
+        // A web or mail address is handed over as written; the desktop decides which program opens it.
+        QString target = file;
+        if (!isWebAddress(file)) {
             if (const int missing = checkFile(file, folder); missing != shellresult::Success) {
                 done(missing);
                 return;

@@ -35,8 +35,8 @@ public:
     using Done = std::function<void(int result)>;
 
     virtual ~Shell() = default;
-    // `file` is a link ("mailto:...", "http://...") or a local file's path, handed over as it
-    // stands; `folder` is the working folder (may be empty). The desktop's opener takes its time
+    // `file` is a web or mail address ("mailto:...", "http://...") or a local file's path, handed
+    // over as it stands; `folder` is the working folder (may be empty). The desktop's opener takes its time
     // and only its end tells whether it found a program, so the result reaches `done` on the
     // user-interface thread when it is known: later, the event loop running meanwhile, or before
     // execute returns when it is known without starting anything.

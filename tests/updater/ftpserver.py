@@ -6,12 +6,15 @@ line of standard output. It serves --root to one account and can misbehave on re
   --drop NAME:BYTES    send BYTES of NAME, then close every connection of that session
   --stall NAME:BYTES   send BYTES of NAME, then send nothing more
   --cut NAME:BYTES     send BYTES of NAME and end the transfer as if that were all of it
+  --hold NAME:BYTES:FOLDER  send BYTES of NAME, make FOLDER/held, and send the rest only once
+                       FOLDER/go exists: a download slowed to a stop that the test lets go on
   --silent             accept connections and never answer
   --connect-proxy      be no FTP server but an HTTP proxy that opens CONNECT tunnels
 """
 
 import argparse
 import logging
+import os
 import socket
 import sys
 import threading
@@ -117,6 +120,7 @@ def main():
     parser.add_argument("--drop", action="append", default=[])
     parser.add_argument("--stall", action="append", default=[])
     parser.add_argument("--cut", action="append", default=[])
+    parser.add_argument("--hold", action="append", default=[])
     parser.add_argument("--silent", action="store_true")
     parser.add_argument("--connect-proxy", action="store_true")
     args = parser.parse_args()
@@ -138,6 +142,10 @@ def main():
     drops = dict(split(d) for d in args.drop)
     stalls = dict(split(s) for s in args.stall)
     cuts = dict(split(c) for c in args.cut)
+    holds = {}
+    for h in args.hold:
+        name, count, folder = h.split(":", 2)
+        holds[name] = (int(count), folder)
 
     def refuses(command, name):
         return any(c == command and (not n or n == name) for c, n in refused)
@@ -162,6 +170,19 @@ def main():
             if refuses("RETR", name):
                 self.respond("550 Not allowed.")
                 return
+            if name in holds:
+                count, folder = holds[name]
+                held = CutFile(file, count, None)
+
+                def hold(size=65536):
+                    open(os.path.join(folder, "held"), "wb").close()
+                    while not os.path.exists(os.path.join(folder, "go")):
+                        time.sleep(0.01)
+                    return held.file.read(size)
+
+                held.at_end = hold
+                self._cut = held
+                return super().ftp_RETR(file)
             if name in drops or name in stalls or name in cuts:
                 handler = self
 

@@ -1,11 +1,10 @@
 #include "runfiles.h"
 
+#include "files.h"
 #include "tableutil.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <QDir>
@@ -18,32 +17,85 @@
 
 namespace updates {
 
+using platform::systemReason;
+
 namespace {
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
+constexpr const char* PendingName = ".incomplete";
 
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
+// A folder is opened as it stands: O_NOFOLLOW makes a link in its place fail the open instead of
+// leading elsewhere, and O_NONBLOCK keeps a pipe of that name from holding the open up.
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
-bool isLink(const QByteArray& path)
+bool isLinkAt(int folderFd, const char* name)
 {
     struct stat status;
-    return ::lstat(path.constData(), &status) == 0 && S_ISLNK(status.st_mode);
+    return ::fstatat(folderFd, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode);
+}
+
+// Opens the folder `name` of the open folder `parentFd` as a real folder: made when missing, and
+// a link in its place (to a folder, a file or nothing) removed first. The open itself is the
+// check, so a link put there after any look is never followed. -1 with errno set when it cannot
+// be; ENOTDIR when something that is no folder and no link stands there. Unless `create`, a
+// missing folder is left missing (ENOENT).
+int ownFolderAt(int parentFd, const char* name, bool create, bool* linkRemoved = nullptr)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int fd = ::openat(parentFd, name, FolderFlags);
+        if (fd >= 0) {
+            return fd;
+        }
+        const int error = errno;
+        if (error == ENOENT) {
+            if (!create) {
+                errno = ENOENT;
+                return -1;
+            }
+            if (::mkdirat(parentFd, name, 0777) != 0 && errno != EEXIST) {
+                return -1;
+            }
+        } else if (error == ELOOP || error == ENOTDIR) {
+            if (!isLinkAt(parentFd, name)) {
+                errno = ENOTDIR;
+                return -1;
+            }
+            if (::unlinkat(parentFd, name, 0) != 0 && errno != ENOENT) {
+                return -1;
+            }
+            if (linkRemoved != nullptr) {
+                *linkRemoved = true;
+            }
+        } else {
+            errno = error;
+            return -1;
+        }
+    }
+    errno = ELOOP; // another program keeps putting something there
+    return -1;
+}
+
+// The folder `folder` by its parent, which is made when missing and opened by its name.
+int ownFolderByName(const QString& folder, bool create = true, bool* linkRemoved = nullptr)
+{
+    const QFileInfo info(QDir::cleanPath(folder));
+    if (create) {
+        QDir().mkpath(info.path());
+    }
+    const int parent = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parent < 0) {
+        return -1;
+    }
+    const int fd = ownFolderAt(parent, QFile::encodeName(info.fileName()).constData(), create, linkRemoved);
+    const int error = errno;
+    ::close(parent);
+    errno = error;
+    return fd;
 }
 
 // Removes the entries of the open folder `fd` that are no real folders; in real folders below
-// the top only the links go. Entries are looked at as they are, links not followed, and a
-// sub-folder is entered only by a descriptor opened without following a link, so nothing
-// outside is ever reached.
+// the top only the links go. Each entry is first opened as a folder, links not followed: what
+// opens is a real folder and is entered by that descriptor, what does not is removed as the
+// name it is. So nothing outside is ever reached. Takes `fd`.
 void clearAt(int fd, bool top, QStringList& removed)
 {
     DIR* dir = ::fdopendir(fd);
@@ -52,19 +104,22 @@ void clearAt(int fd, bool top, QStringList& removed)
         return;
     }
     QList<QByteArray> files;
-    QList<QByteArray> folders;
+    QList<int> folders;
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
         if (name == "." || name == "..") {
             continue;
         }
-        struct stat status;
-        if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        const int sub = ::openat(fd, entry->d_name, FolderFlags);
+        if (sub >= 0) {
+            folders << sub;
             continue;
         }
-        if (S_ISDIR(status.st_mode)) {
-            folders << name;
-        } else if (top || S_ISLNK(status.st_mode)) {
+        struct stat status;
+        if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0 || S_ISDIR(status.st_mode)) {
+            continue;
+        }
+        if (top || S_ISLNK(status.st_mode)) {
             files << name;
         }
     }
@@ -73,21 +128,38 @@ void clearAt(int fd, bool top, QStringList& removed)
             removed << QFile::decodeName(name);
         }
     }
-    for (const QByteArray& name : folders) {
-        const int sub = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (sub >= 0) {
-            QStringList ignored;
-            clearAt(sub, false, ignored);
-        }
+    for (const int sub : folders) {
+        QStringList ignored;
+        clearAt(sub, false, ignored);
     }
     ::closedir(dir); // closes fd
+}
+
+void clearOpenFolder(int fd, QStringList& removed)
+{
+    if (fd < 0) {
+        return;
+    }
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy >= 0) {
+        ::lseek(copy, 0, SEEK_SET);
+        clearAt(copy, true, removed);
+    }
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
 }
 
 } // namespace
 
 QString pendingFolder(const QString& downloadFolder)
 {
-    return QDir(downloadFolder).filePath(QStringLiteral(".incomplete"));
+    return QDir(downloadFolder).filePath(QLatin1String(PendingName));
 }
 
 QString pendingFile(const QString& downloadFolder, const QByteArray& name)
@@ -97,26 +169,15 @@ QString pendingFile(const QString& downloadFolder, const QByteArray& name)
 
 bool ownFolder(const QString& folder, QString* why)
 {
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
-    int error = 0;
-    if (isLink(path) && ::unlink(path.constData()) != 0) {
-        error = errno;
-    } else {
-        struct stat status;
-        if (::lstat(path.constData(), &status) == 0) {
-            error = S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
-        } else {
-            const QString parent = QFileInfo(QFile::decodeName(path)).path();
-            QDir().mkpath(parent);
-            if (::mkdir(path.constData(), 0777) != 0) {
-                error = errno;
-            }
+    const int fd = ownFolderByName(folder);
+    if (fd < 0) {
+        if (why != nullptr) {
+            *why = systemReason(errno);
         }
+        return false;
     }
-    if (error != 0 && why != nullptr) {
-        *why = systemReason(error);
-    }
-    return error == 0;
+    ::close(fd);
+    return true;
 }
 
 QStringList clearFolder(const QString& folder)
@@ -126,18 +187,130 @@ QStringList clearFolder(const QString& folder)
         return removed; // an empty path would be the current directory
     }
     // Without a trailing separator, which would have the link followed.
-    const QByteArray path = QFile::encodeName(QDir::cleanPath(folder));
-    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(QDir::cleanPath(folder)).constData(), FolderFlags);
     if (fd >= 0) {
         clearAt(fd, true, removed);
     }
     return removed;
 }
 
-PendingDownload::PendingDownload(const QString& downloadFolder, const QByteArray& name)
-    : m_folder(pendingFolder(downloadFolder)), m_name(name)
+RunFolders::RunFolders(const QString& downloadFolder, const QString& extractionFolder)
+    : m_downloadFolder(downloadFolder), m_extractionFolder(extractionFolder)
 {
 }
+
+RunFolders::~RunFolders()
+{
+    closeFd(m_downloadFd);
+    closeFd(m_pendingFd);
+    closeFd(m_extractionFd);
+}
+
+bool RunFolders::openDownloadFolder(QString* why)
+{
+    if (m_downloadFolder.isEmpty()) {
+        if (why != nullptr) {
+            *why = systemReason(EINVAL);
+        }
+        return false;
+    }
+    if (m_downloadFd < 0) {
+        m_downloadFd = ownFolderByName(m_downloadFolder);
+        if (m_downloadFd < 0 && why != nullptr) {
+            *why = systemReason(errno);
+        }
+    }
+    return m_downloadFd >= 0;
+}
+
+int RunFolders::pendingFd(QString* why)
+{
+    if (m_pendingFd < 0) {
+        m_pendingFd = m_downloadFd < 0 ? (errno = EBADF, -1) : ownFolderAt(m_downloadFd, PendingName, true);
+        if (m_pendingFd < 0 && why != nullptr) {
+            *why = systemReason(errno);
+        }
+    }
+    return m_pendingFd;
+}
+
+int RunFolders::extractionFd(QString* why)
+{
+    if (m_extractionFd < 0) {
+        m_extractionFd = m_extractionFolder.isEmpty() ? (errno = EINVAL, -1) : ownFolderByName(m_extractionFolder);
+        if (m_extractionFd < 0 && why != nullptr) {
+            *why = systemReason(errno);
+        }
+    }
+    return m_extractionFd;
+}
+
+QStringList RunFolders::clearLeftovers(const QString& dataFolder)
+{
+    QStringList removed;
+    if (m_downloadFd >= 0 && m_pendingFd < 0) {
+        bool linkRemoved = false;
+        m_pendingFd = ownFolderAt(m_downloadFd, PendingName, false, &linkRemoved);
+        if (linkRemoved) {
+            removed << QLatin1String(PendingName);
+        }
+    }
+    clearOpenFolder(m_pendingFd, removed);
+    if (m_extractionFd < 0 && !m_extractionFolder.isEmpty()) {
+        // A missing one is made when an archive is extracted; a link in its place is made a real
+        // folder now.
+        bool linkRemoved = false;
+        m_extractionFd = ownFolderByName(m_extractionFolder, false, &linkRemoved);
+        if (m_extractionFd < 0 && linkRemoved) {
+            m_extractionFd = ownFolderByName(m_extractionFolder);
+        }
+    }
+    QStringList extracted;
+    clearOpenFolder(m_extractionFd, extracted);
+
+    removed << engine::clearRebuildLeftovers(dataFolder);
+    return removed;
+}
+
+void RunFolders::clearExtractionFolder()
+{
+    QStringList ignored;
+    clearOpenFolder(extractionFd(), ignored);
+}
+
+int RunFolders::openPending(const QByteArray& name)
+{
+    const int folder = pendingFd();
+    if (folder < 0) {
+        return -1;
+    }
+    return ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+QString RunFolders::finishFile(const QByteArray& name)
+{
+    QString why;
+    const int from = pendingFd(&why);
+    if (from < 0) {
+        return why;
+    }
+    // The file's bytes went to disk when its download was saved; the tables it changed, with each
+    // of their writes. Only the new name is left to make lasting.
+    if (::renameat(from, name.constData(), m_downloadFd, name.constData()) != 0) {
+        return systemReason(errno);
+    }
+    ::fsync(m_downloadFd);
+    ::fsync(from);
+    return {};
+}
+
+bool RunFolders::discardFile(const QByteArray& name)
+{
+    const int folder = pendingFd();
+    return folder >= 0 && ::unlinkat(folder, name.constData(), 0) == 0;
+}
+
+PendingDownload::PendingDownload(RunFolders& folders, const QByteArray& name) : m_folders(folders), m_name(name) {}
 
 PendingDownload::~PendingDownload()
 {
@@ -154,36 +327,24 @@ bool PendingDownload::fail(int error)
 void PendingDownload::discard()
 {
     m_device.close();
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    closeFd(m_fd);
     if (!m_partName.isEmpty()) {
-        ::unlinkat(m_folderFd, m_partName.constData(), 0);
+        ::unlinkat(m_folders.pendingFd(), m_partName.constData(), 0);
         m_partName.clear();
-    }
-    if (m_folderFd >= 0) {
-        ::close(m_folderFd);
-        m_folderFd = -1;
     }
 }
 
 bool PendingDownload::open()
 {
-    if (!ownFolder(m_folder, &m_error)) {
+    const int folder = m_folders.pendingFd(&m_error);
+    if (folder < 0) {
         return false;
-    }
-    // Opened as it stands, not followed: a link put in the folder's place meanwhile fails here.
-    m_folderFd = ::open(QFile::encodeName(QDir::cleanPath(m_folder)).constData(),
-                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (m_folderFd < 0) {
-        return fail(errno);
     }
     // A name of its own, made anew: O_EXCL creates no file through a link of that name. The
     // clean-up of the next run removes it whatever its name, should the program end meanwhile.
     for (int attempt = 0; m_fd < 0; ++attempt) {
         m_partName = m_name + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
-        m_fd = ::openat(m_folderFd, m_partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        m_fd = ::openat(folder, m_partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd < 0) {
             const int error = errno;
             m_partName.clear();
@@ -220,70 +381,71 @@ bool PendingDownload::commit()
         return fail(errno);
     }
     // The rename replaces a link that stands under the waiting name; it writes nothing through it.
-    if (::renameat(m_folderFd, m_partName.constData(), m_folderFd, m_name.constData()) != 0) {
+    const int folder = m_folders.pendingFd();
+    if (::renameat(folder, m_partName.constData(), folder, m_name.constData()) != 0) {
         return fail(errno);
     }
     m_partName.clear();
-    discard();
     return true;
 }
 
-QString finishFile(const QString& downloadFolder, const QByteArray& name)
+namespace {
+
+DiskSpace spaceOf(const struct stat& status, int statResult, const struct statvfs& disk, int diskResult)
 {
-    const QString from = pendingFile(downloadFolder, name);
-    const QString to = QDir(downloadFolder).filePath(QFile::decodeName(name));
-    // The file's bytes went to disk when its download was saved; the tables it changed, with each
-    // of their writes. Only the new name is left to make lasting.
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
-        return systemReason(errno);
+    DiskSpace space;
+    if (statResult == 0) {
+        space.device = quint64(status.st_dev);
     }
-    syncFolder(downloadFolder);
-    syncFolder(pendingFolder(downloadFolder));
-    return {};
+    if (diskResult == 0) {
+        space.available = qint64(disk.f_bavail) * qint64(disk.f_frsize);
+    }
+    return space;
 }
 
-QStringList clearLeftovers(const QString& downloadFolder, const QString& extractionFolder, const QString& dataFolder)
-{
-    QStringList removed;
-    if (!downloadFolder.isEmpty()) {
-        const QString pending = pendingFolder(downloadFolder);
-        const QByteArray path = QFile::encodeName(pending);
-        if (isLink(path)) {
-            if (::unlink(path.constData()) == 0) {
-                removed << QFileInfo(pending).fileName();
-            }
-        } else {
-            removed << clearFolder(pending);
-        }
-    }
-    if (!extractionFolder.isEmpty()) {
-        if (isLink(QFile::encodeName(QDir::cleanPath(extractionFolder)))) {
-            ownFolder(extractionFolder);
-        }
-        clearFolder(extractionFolder);
-    }
+} // namespace
 
-    removed << engine::clearRebuildLeftovers(dataFolder);
-    return removed;
+DiskSpace diskSpace(int folderFd)
+{
+    struct stat status {};
+    struct statvfs disk {};
+    const int statResult = ::fstat(folderFd, &status);
+    return spaceOf(status, statResult, disk, ::fstatvfs(folderFd, &disk));
 }
 
-ExtractionRoom extractionRoom(const QString& folder, qint64 declared)
+DiskSpace diskSpace(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat status {};
+    struct statvfs disk {};
+    const int statResult = ::stat(path.constData(), &status);
+    return spaceOf(status, statResult, disk, ::statvfs(path.constData(), &disk));
+}
+
+ExtractionRoom extractionRoom(qint64 declared, const DiskSpace& extraction, const DiskSpace& data)
 {
     // Room is kept beyond the entries themselves: the install that follows writes journals and
-    // rebuilds the tables it touched into copies beside them, mostly on the same disk, and the
-    // log goes on being written. A tenth of the entries covers what the file system spends on
-    // files of that size and the tables' growth by their records; at least 64 MB is kept for
-    // the journals and copies of small archives. Any margin may refuse an archive on a disk that
-    // would just have held it; the user is told how much room it needs.
+    // rebuilds the tables it touched into copies beside them, and the log goes on being written.
+    // A tenth of the entries covers what the file system spends on files of that size and the
+    // tables' growth by their records; at least 64 MB is kept for the journals and copies of
+    // small archives. Any margin may refuse an archive on a disk that would just have held it;
+    // the user is told how much room it needs.
     constexpr qint64 MinimumMargin = qint64(64) << 20;
     ExtractionRoom room;
     room.needed = declared + std::max(MinimumMargin, declared / 10);
-    struct statvfs disk;
-    if (::statvfs(QFile::encodeName(folder).constData(), &disk) != 0) {
-        return room; // the per-entry limits still hold while writing
+    room.available = extraction.available;
+    if (extraction.available >= 0 && room.needed > extraction.available) {
+        room.fits = false;
+        return room;
     }
-    room.available = qint64(disk.f_bavail) * qint64(disk.f_frsize);
-    room.fits = room.needed <= room.available;
+    // The tables take in the entries' records and are rebuilt beside themselves: a data folder
+    // on a disk of its own needs that room there.
+    const bool otherDisk = data.device != extraction.device || extraction.available < 0;
+    if (otherDisk && data.available >= 0 && room.needed > data.available) {
+        room.fits = false;
+        room.available = data.available;
+        room.dataDisk = true;
+    }
     return room;
 }
 

@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +39,16 @@ QByteArray logFailureMessage()
 {
     return "Dnevnik a`uriranja " + QFile::encodeName(updates::logFile()) +
            " ne mo`e da se upi{e.\r\nProverite prava pristupa folderu programa i prostor na disku.";
+}
+
+// The folder of the collection's tables; empty when no collection is set up.
+QString collectionFolder()
+{
+    try {
+        return engine::session().aliasFolder(data::DatabaseAlias);
+    } catch (const engine::Error&) {
+        return {};
+    }
 }
 
 } // namespace
@@ -76,21 +87,25 @@ void Tupdater::SpeedButton1Click()
         platform::prompter().error(logFailureMessage());
         return;
     }
+    // The run's folders are opened once, as they stand, and reached through those handles alone.
+    updates::RunFolders folders(updates::downloadFolder(), updates::extractionFolder());
     struct Running {
         Tupdater* window;
         explicit Running(Tupdater* w) : window(w) { window->m_running = true; }
         ~Running()
         {
             window->m_log = nullptr;
+            window->m_folders = nullptr;
             window->m_running = false;
         }
     } running(this);
     m_log = &log;
+    m_folders = &folders;
     m_logFailed = false;
     SpeedButton1->setEnabled(false);
 
     // A link in the folder's place is replaced by a real folder: the run writes nothing through it.
-    if (!updates::ownFolder(updates::downloadFolder())) {
+    if (!folders.openDownloadFolder()) {
         platform::prompter().message("Neuspesno kreiranje direktorijuma za azuriranje!");
         logLine(" Neuspesno kreiranje direktorijuma za azuriranje!");
     } else {
@@ -116,14 +131,7 @@ void Tupdater::SpeedButton1Click()
 // is fetched and installed again, and its tables are whole again before they are read.
 void Tupdater::clearLeftovers()
 {
-    QString dataFolder;
-    try {
-        dataFolder = engine::session().aliasFolder(data::DatabaseAlias);
-    } catch (const engine::Error&) {
-        // No collection is set up: there are no tables to clear.
-    }
-    const QStringList removed =
-        updates::clearLeftovers(updates::downloadFolder(), updates::extractionFolder(), dataFolder);
+    const QStringList removed = m_folders->clearLeftovers(collectionFolder());
     for (const QString& name : removed) {
         logLine(" uklonjen ostatak prekinutog azuriranja: " + QFile::encodeName(name));
     }
@@ -246,7 +254,7 @@ QString Tupdater::pendingPath(const QByteArray& name) const
 // been wholly processed.
 bool Tupdater::downloadFile(const QByteArray& name)
 {
-    updates::PendingDownload file(updates::downloadFolder(), name);
+    updates::PendingDownload file(*m_folders, name);
     if (!file.open()) {
         ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading);
         return false;
@@ -267,7 +275,7 @@ bool Tupdater::downloadFile(const QByteArray& name)
 bool Tupdater::finishFile(const QByteArray& name)
 {
     ZipArchive1.Close();
-    const QString why = updates::finishFile(updates::downloadFolder(), name);
+    const QString why = m_folders->finishFile(name);
     if (!why.isEmpty()) {
         logLine(" neuspelo upisivanje fajla " + name + " (" + why.toLocal8Bit() + ")");
         platform::prompter().message("Azuriranje nije uspelo\r\nDatoteka " + name +
@@ -283,7 +291,7 @@ bool Tupdater::finishFile(const QByteArray& name)
 void Tupdater::discardDownload(const QByteArray& name)
 {
     ZipArchive1.Close();
-    if (QFile::remove(pendingPath(name))) {
+    if (m_folders->discardFile(name)) {
         logLine(" brisanje neuspelog fajla " + name);
     } else {
         logLine(" neuspelo brisanje fajla " + name);
@@ -295,9 +303,12 @@ void Tupdater::showNews(const QByteArray& name)
     if (!platform::prompter().confirm("Zelite li sada da procitate vesti iz datoteke " + name + "?")) {
         return;
     }
-    QFile news(pendingPath(name));
-    if (news.open(QIODevice::ReadOnly)) {
+    const int fd = m_folders->openPending(name);
+    QFile news;
+    if (fd >= 0 && news.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         platform::prompter().message(news.readAll());
+    } else if (fd >= 0) {
+        ::close(fd);
     }
 }
 
@@ -348,15 +359,26 @@ void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage)
 
 void Tupdater::ispraznidir()
 {
-    updates::clearFolder(updates::extractionFolder());
+    if (m_folders != nullptr) {
+        m_folders->clearExtractionFolder();
+    } else {
+        updates::clearFolder(updates::extractionFolder());
+    }
 }
 
 // The one place that decides whether a downloaded file opened as an archive: a news file is no
 // archive and extracts nothing; a file named as an archive that the reader cannot open fails.
-bool Tupdater::openArchive(const QString& path, const QByteArray& name)
+bool Tupdater::openArchive(const QByteArray& name)
 {
-    ZipArchive1.setFileName(path);
-    ZipArchive1.setActive(true);
+    const QString path = pendingPath(name);
+    // The file the run downloaded, in the folder it downloaded it to, whatever stands at that
+    // folder's name by now.
+    QString why;
+    const int folder = m_folders->pendingFd(&why);
+    if (folder < 0) {
+        throw ZipError(QStringLiteral("Cannot open %1: %2").arg(path, why), ZipError::Kind::Local);
+    }
+    ZipArchive1.OpenAt(folder, name, path);
     // An archive whose directory does not read may be cut or damaged: what could be recovered
     // from it is not installed, and the next run fetches it again.
     if (ZipArchive1.DirectoryDamaged()) {
@@ -380,34 +402,37 @@ bool Tupdater::raspakuj(const QByteArray& name)
     UnpackFailure localFailure = UnpackFailure::CannotRead;
     updates::ExtractionRoom room;
     try {
-        if (!openArchive(path, name)) {
+        if (!openArchive(name)) {
             return true;
         }
         localFailure = UnpackFailure::CannotWrite;
         // The folder comes with the installation; one that went missing, or a link in its place,
         // is made a real folder again.
-        if (QString why; !updates::ownFolder(target, &why)) {
+        QString why;
+        const int folder = m_folders->extractionFd(&why);
+        if (folder < 0) {
             throw ZipError(QStringLiteral("Cannot create the folder %1: %2").arg(target, why), ZipError::Kind::Local);
         }
-        // What the entries declare is checked against the disk before anything is written: an
-        // archive that unpacks to more than the disk holds (a few megabytes that inflate to
+        // What the entries declare is checked against the disks before anything is written: an
+        // archive that unpacks to more than a disk holds (a few megabytes that inflate to
         // gigabytes) would fill it before any of its tables could be refused. While extracting,
         // no entry writes more than it declares.
-        room = updates::extractionRoom(target, ZipArchive1.UncompressedTotal());
+        const QString dataFolder = collectionFolder();
+        room = updates::extractionRoom(ZipArchive1.UncompressedTotal(), updates::diskSpace(folder),
+                                       dataFolder.isEmpty() ? updates::DiskSpace{} : updates::diskSpace(dataFolder));
         if (!room.fits) {
             localFailure = UnpackFailure::NoRoom;
             throw ZipError(QStringLiteral("%1 needs %2 bytes on the disk of %3, where %4 are free")
                                .arg(path)
                                .arg(room.needed)
-                               .arg(target)
+                               .arg(room.dataDisk ? dataFolder : target)
                                .arg(room.available),
                            ZipError::Kind::Local);
         }
         ZipArchive1.setOverwriteAction(oaOverwriteAll);
         ZipArchive1.SelectAll();
         for (int i = 0; i < ZipArchive1.Entries().Count(); ++i) {
-            TZipArchiveEntriesEntry& entry = ZipArchive1.Entries()[i];
-            entry.ExtractToFile(target + entry.FileName());
+            ZipArchive1.Entries()[i].ExtractAt(folder, target);
             QCoreApplication::processEvents();
         }
     } catch (const ZipError& e) {

@@ -35,6 +35,9 @@ struct MainTables;
 namespace engine {
 class Table;
 }
+namespace updates {
+class RunFolders;
+}
 namespace platform {
 class PanelStatusBar;
 }
@@ -123,7 +126,7 @@ private:
     void phase0();
     void phase1();
     bool downloadFile(const QByteArray& name);
-    bool openArchive(const QString& path, const QByteArray& name);
+    bool openArchive(const QByteArray& name);
     QString pendingPath(const QByteArray& name) const;
     bool finishFile(const QByteArray& name);
     void clearLeftovers();
@@ -146,7 +149,8 @@ private:
     std::unique_ptr<TDBEUtil> m_dbeUtil;
     updates::FtpAccount m_account;
     std::unique_ptr<updates::FtpClient> m_ftp;
-    TLogger* m_log = nullptr; // while a click runs
+    TLogger* m_log = nullptr;                 // while a click runs
+    updates::RunFolders* m_folders = nullptr; // while a click runs
     bool m_logFailed = false;
     int m_tag = 0;
     bool m_running = false;

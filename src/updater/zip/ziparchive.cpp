@@ -1,13 +1,19 @@
 #include "ziparchive.h"
 
+#include "files.h"
 #include "zipdecoder.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +29,9 @@ constexpr qint64 EndRecordSize = 22;
 constexpr qint64 DescriptorSize = 16;
 constexpr qint64 MaxCommentLength = 0xFFFF;
 constexpr quint32 Zip64Marker = 0xFFFFFFFF;
+constexpr quint16 Zip64CountMarker = 0xFFFF;
+constexpr quint16 Zip64ExtraId = 0x0001;
+constexpr qint64 Zip64EndSize = 56;
 
 constexpr quint16 FlagEncrypted = 0x0001;
 constexpr quint16 FlagLevelMask = 0x0006;
@@ -41,6 +50,57 @@ quint16 le16(const char* p)
 quint32 le32(const char* p)
 {
     return qFromLittleEndian<quint32>(p);
+}
+
+qint64 le64(const char* p)
+{
+    const quint64 value = qFromLittleEndian<quint64>(p);
+    return value > quint64(std::numeric_limits<qint64>::max()) ? -1 : qint64(value);
+}
+
+// The sizes and the local header's offset a header gives. A field set to all ones says that its
+// value is in the ZIP64 extra field (id 1), which holds, in this order and only for the fields so
+// marked, the uncompressed size, the compressed size and the offset, 8 bytes each. A marked field
+// without its value is -1.
+struct EntrySizes {
+    qint64 compressed = -1;
+    qint64 uncompressed = -1;
+    qint64 offset = -1;
+};
+
+EntrySizes entrySizes(const ZipHeaderFields& h, quint32 offset, const QByteArray& extra)
+{
+    EntrySizes sizes;
+    sizes.uncompressed = h.uncompressedSize == Zip64Marker ? -1 : qint64(h.uncompressedSize);
+    sizes.compressed = h.compressedSize == Zip64Marker ? -1 : qint64(h.compressedSize);
+    sizes.offset = offset == Zip64Marker ? -1 : qint64(offset);
+    if (sizes.uncompressed >= 0 && sizes.compressed >= 0 && sizes.offset >= 0) {
+        return sizes;
+    }
+    for (qsizetype at = 0; at + 4 <= extra.size();) {
+        const quint16 id = le16(extra.constData() + at);
+        const qsizetype length = le16(extra.constData() + at + 2);
+        const qsizetype data = at + 4;
+        if (data + length > extra.size()) {
+            break;
+        }
+        if (id == Zip64ExtraId) {
+            qsizetype next = data;
+            for (qint64* field : {&sizes.uncompressed, &sizes.compressed, &sizes.offset}) {
+                if (*field >= 0) {
+                    continue;
+                }
+                if (next + 8 > data + length) {
+                    break;
+                }
+                *field = le64(extra.constData() + next);
+                next += 8;
+            }
+            break;
+        }
+        at = data + length;
+    }
+    return sizes;
 }
 
 void parseSharedFields(const char* p, ZipHeaderFields& h)
@@ -167,25 +227,16 @@ QString quoted(const QString& text)
     return u'"' + text + u'"';
 }
 
-// The folders that an entry's name ("a/b/c.db": "a" and "a/b") makes below the folder it is
-// extracted to must be real ones: a link among them would have the entry written elsewhere. Only
-// when `target` ends with the name can that folder be told; a renamed target is the caller's.
-void refuseLinkedFolders(const QString& target, const QString& name)
-{
-    if (!target.endsWith(u'/' + name)) {
-        return;
-    }
-    const QString root = target.chopped(name.size());
-    for (qsizetype slash = name.indexOf(u'/'); slash > 0; slash = name.indexOf(u'/', slash + 1)) {
-        const QString folder = root + name.left(slash);
-        struct stat status;
-        if (::lstat(QFile::encodeName(folder).constData(), &status) == 0 && S_ISLNK(status.st_mode)) {
-            throw ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": the folder ") +
-                               quoted(folder) + QStringLiteral(" is a symbolic link"),
-                           ZipError::Kind::Local);
+// Closes a descriptor when it goes.
+struct FdGuard {
+    int fd;
+    ~FdGuard()
+    {
+        if (fd >= 0) {
+            ::close(fd);
         }
     }
-}
+};
 
 } // namespace
 
@@ -200,6 +251,10 @@ TZipArchiveEntriesEntry::TZipArchiveEntriesEntry(TZipArchiveEntries& collection,
       // entries with data, which would otherwise be dropped for an empty folder.
       m_isFolder(central.name.endsWith('/')), m_compressionType(compressionType(central.method, central.flags))
 {
+    const EntrySizes sizes = entrySizes(central, central.localHeaderOffset, central.extra);
+    m_compressedSize = sizes.compressed;
+    m_uncompressedSize = sizes.uncompressed;
+    m_localHeaderOffset = sizes.offset;
 }
 
 QString TZipArchiveEntriesEntry::FileName() const
@@ -210,6 +265,23 @@ QString TZipArchiveEntriesEntry::FileName() const
 void TZipArchiveEntriesEntry::ExtractToFile(const QString& destination)
 {
     m_collection.Archive().extract(*this, destination);
+}
+
+void TZipArchiveEntriesEntry::ExtractAt(int folderFd, const QString& folderName)
+{
+    TZipArchive& archive = m_collection.Archive();
+    const QString name = FileName();
+    const QString standing = folderName.endsWith(u'/') ? folderName + name : folderName + u'/' + name;
+    if (archive.m_overwriteAction != oaOverwriteAll && archive.m_overwriteAction != oaSkipAll &&
+        archive.OnOverwriteFile) {
+        // Asked as ExtractToFile asks; a destination the event changes is the caller's by name.
+        archive.extract(*this, standing);
+        return;
+    }
+    if (archive.m_overwriteAction == oaSkip || archive.m_overwriteAction == oaSkipAll) {
+        return;
+    }
+    archive.extractAt(*this, folderFd, QFile::encodeName(name), standing);
 }
 
 TZipArchiveEntriesEntry& TZipArchiveEntries::Items(int index) const
@@ -301,9 +373,40 @@ void TZipArchive::Open(const QString& fileName)
         throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString(),
                        ZipError::Kind::Local);
     }
+    open(std::move(file), fileName);
+}
+
+void TZipArchive::OpenAt(int folderFd, const QByteArray& name, const QString& fileName)
+{
+    if (m_file) {
+        Close();
+    }
+    const int fd = ::openat(folderFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT) {
+            throw ZipError(QStringLiteral("File ") + quoted(fileName) + QStringLiteral(" not found!"),
+                           ZipError::Kind::Local);
+        }
+        throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") +
+                           (error == ELOOP ? QStringLiteral("it is a symbolic link") : platform::systemReason(error)),
+                       ZipError::Kind::Local);
+    }
+    auto file = std::make_unique<QFile>(fileName);
+    if (!file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw ZipError(QStringLiteral("Cannot open ") + quoted(fileName) + QStringLiteral(": ") + file->errorString(),
+                       ZipError::Kind::Local);
+    }
+    open(std::move(file), fileName);
+}
+
+void TZipArchive::open(std::unique_ptr<QFile> file, const QString& fileName)
+{
+    struct stat status {};
+    m_readOnly = ::fstat(file->handle(), &status) == 0 && (status.st_mode & S_IWUSR) == 0;
     m_file = std::move(file);
     m_size = m_file->size();
-    m_readOnly = !(info.permissions() & QFileDevice::WriteOwner);
     parse();
     m_isZipFile = m_entries.IsZipArchive();
     if (!m_isZipFile) {
@@ -342,7 +445,7 @@ qint64 TZipArchive::UncompressedTotal() const
     qint64 total = 0;
     for (const auto& entry : m_entries.m_items) {
         if (!entry->IsFolder()) {
-            total += entry->CentralDirectory().uncompressedSize;
+            total += std::max<qint64>(0, entry->UncompressedSize());
         }
     }
     return total;
@@ -396,10 +499,39 @@ std::vector<TZipArchive::EndCandidate> TZipArchive::endCandidates() const
     for (qsizetype i = tail.size() - EndRecordSize; i >= 0; --i) {
         const char* p = tail.constData() + i;
         if (le32(p) == EndSignature) {
-            found.push_back({tailStart + i, EndRecord{le16(p + 8), le32(p + 12), le32(p + 16), le16(p + 20)}});
+            const EndRecord end{le16(p + 8), le32(p + 12), le32(p + 16), le16(p + 20)};
+            found.push_back({tailStart + i, zip64End(tailStart + i, end)});
         }
     }
     return found;
+}
+
+// An end record whose count, size or offset is all ones leaves the value to the ZIP64 end record,
+// which its locator, right before it, points to. Without a sound one the record stays as it is
+// (and names no directory that is there).
+TZipArchive::EndRecord TZipArchive::zip64End(qint64 endPosition, const EndRecord& end) const
+{
+    if (end.entriesOnDisk != Zip64CountMarker && end.directorySize != Zip64Marker &&
+        end.directoryOffset != Zip64Marker) {
+        return end;
+    }
+    const QByteArray locator = readAt(endPosition - Zip64LocatorSize, Zip64LocatorSize);
+    if (locator.size() != Zip64LocatorSize || le32(locator.constData()) != Zip64LocatorSignature) {
+        return end;
+    }
+    const qint64 at = le64(locator.constData() + 8);
+    const QByteArray record = at >= 0 ? readAt(at, Zip64EndSize) : QByteArray();
+    if (record.size() != Zip64EndSize || le32(record.constData()) != Zip64EndSignature) {
+        return end;
+    }
+    EndRecord wide = end;
+    wide.entriesOnDisk = le64(record.constData() + 24);
+    wide.directorySize = le64(record.constData() + 40);
+    wide.directoryOffset = le64(record.constData() + 48);
+    if (wide.entriesOnDisk < 0 || wide.directorySize < 0 || wide.directoryOffset < 0) {
+        return end;
+    }
+    return wide;
 }
 
 bool TZipArchive::readDirectory(QString& fault)
@@ -456,12 +588,17 @@ bool TZipArchive::readDirectoryRecords(qint64 offset, const EndRecord& end,
                                        std::vector<TCentralDirectoryFile>& records) const
 {
     records.clear();
+    // Sizes and counts come from the file: no more is read, nor counted, than it holds.
+    if (offset < 0 || end.directorySize > m_size - offset ||
+        end.entriesOnDisk * CentralHeaderSize > end.directorySize) {
+        return false;
+    }
     const QByteArray directory = readAt(offset, end.directorySize);
     if (directory.size() != qint64(end.directorySize)) {
         return false;
     }
     qsizetype at = 0;
-    for (int i = 0; i < end.entriesOnDisk; ++i) {
+    for (qint64 i = 0; i < end.entriesOnDisk; ++i) {
         if (directory.size() - at < CentralHeaderSize) {
             return false;
         }
@@ -484,7 +621,8 @@ bool TZipArchive::readDirectoryRecords(qint64 offset, const EndRecord& end,
 bool TZipArchive::localHeadersAt(const std::vector<TCentralDirectoryFile>& records, qint64 shift) const
 {
     return std::all_of(records.begin(), records.end(), [&](const TCentralDirectoryFile& central) {
-        return hasSignatureAt(qint64(central.localHeaderOffset) + shift, LocalSignature);
+        const qint64 offset = entrySizes(central, central.localHeaderOffset, central.extra).offset;
+        return offset >= 0 && hasSignatureAt(offset + shift, LocalSignature);
     });
 }
 
@@ -498,7 +636,10 @@ void TZipArchive::useDirectory(const EndCandidate& candidate, std::vector<TCentr
         if (central.localHeaderOffset != Zip64Marker) {
             central.localHeaderOffset = quint32(qint64(central.localHeaderOffset) + shift);
         }
-        m_entries.add(central);
+        TZipArchiveEntriesEntry& entry = m_entries.add(central);
+        if (central.localHeaderOffset == Zip64Marker && entry.m_localHeaderOffset >= 0) {
+            entry.m_localHeaderOffset += shift;
+        }
         if (OnZipOpen) {
             OnZipOpen(i, count);
         }
@@ -513,7 +654,7 @@ void TZipArchive::readLocalHeaders()
             OnZipOpen(i, count);
         }
         TZipArchiveEntriesEntry& entry = m_entries.Items(i);
-        readLocalHeader(entry.m_central.localHeaderOffset, entry.m_local);
+        readLocalHeader(entry.m_localHeaderOffset, entry.m_local);
     }
 }
 
@@ -530,13 +671,15 @@ QString TZipArchive::sharedData() const
     spans.reserve(size_t(m_entries.Count()));
     for (int i = 0; i < m_entries.Count(); ++i) {
         const TZipArchiveEntriesEntry& entry = m_entries.Items(i);
-        const TCentralDirectoryFile& central = entry.m_central;
         const ZipHeaderFields& header = entry.m_local.signature == LocalSignature
                                             ? static_cast<const ZipHeaderFields&>(entry.m_local)
-                                            : static_cast<const ZipHeaderFields&>(central);
-        const qint64 start = central.localHeaderOffset;
-        // A ZIP64 size is refused at extraction; its span is only its header here.
-        const qint64 data = central.compressedSize == Zip64Marker ? 0 : central.compressedSize;
+                                            : static_cast<const ZipHeaderFields&>(entry.m_central);
+        const qint64 start = entry.LocalHeaderOffset();
+        if (start < 0) {
+            continue; // refused at extraction
+        }
+        // A size that cannot be told is refused at extraction; its span is only its header here.
+        const qint64 data = std::max<qint64>(0, entry.CompressedSize());
         spans.push_back({start, start + LocalHeaderSize + header.nameLength + header.extraLength + data, i});
     }
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.start < b.start; });
@@ -558,7 +701,11 @@ void TZipArchive::walkLocalHeaders()
     TLocalFile local;
     while (readLocalHeader(position, local)) {
         const qint64 dataStart = position + LocalHeaderSize + local.nameLength + local.extraLength;
-        qint64 next = dataStart + local.compressedSize;
+        const qint64 compressed = entrySizes(local, 0, local.extra).compressed;
+        if (compressed < 0) {
+            break; // where the next entry starts cannot be told
+        }
+        qint64 next = dataStart + compressed;
         if ((local.flags & FlagDescriptor) && !findDataDescriptor(dataStart, local, next)) {
             break;
         }
@@ -651,56 +798,108 @@ void TZipArchive::extract(const TZipArchiveEntriesEntry& entry, const QString& d
     if (action != oaOverwrite && action != oaOverwriteAll) {
         return;
     }
-    refuseLinkedFolders(target, name);
-    const TCentralDirectoryFile& central = entry.CentralDirectory();
+    check(entry);
+    // The folder the caller names is taken as it is named; below it, the folders of the entry's
+    // own name are the archive's, and are opened without following a link. Only when `target`
+    // ends with the name can they be told; a renamed target is the caller's whole.
+    QString root;
+    QString relative;
+    if (target.endsWith(u'/' + name)) {
+        root = target.chopped(name.size());
+        relative = name;
+    } else {
+        const qsizetype slash = target.lastIndexOf(u'/', target.endsWith(u'/') ? -2 : -1);
+        root = slash >= 0 ? target.left(slash + 1) : QStringLiteral("./");
+        relative = target.mid(slash + 1);
+    }
+    QDir().mkpath(root);
+    const FdGuard folder{::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd < 0) {
+        throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target) + QStringLiteral(": ") +
+                           platform::systemReason(errno),
+                       ZipError::Kind::Local);
+    }
+    extractAt(entry, folder.fd, QFile::encodeName(relative), target);
+}
+
+void TZipArchive::check(const TZipArchiveEntriesEntry& entry) const
+{
+    const QString name = entry.FileName();
+    if (!staysInside(name)) {
+        throw ZipError(QStringLiteral("Unsafe entry name refused: ") + quoted(name));
+    }
     if (entry.IsFolder()) {
-        if (central.uncompressedSize != 0) {
+        if (entry.UncompressedSize() != 0) {
             throw ZipError(QStringLiteral("The folder entry ") + quoted(name) + QStringLiteral(" carries data"));
-        }
-        QString reason;
-        if (!zipdecoder::makeFolders(target, reason)) {
-            throw ZipError(QStringLiteral("Cannot create the folder ") + quoted(target) + QStringLiteral(": ") + reason,
-                           ZipError::Kind::Local);
         }
         return;
     }
-
-    // ZIP64 keeps the real sizes and offset in an extra field that this reader does not follow.
-    const bool zip64 = central.compressedSize == Zip64Marker || central.uncompressedSize == Zip64Marker ||
-                       central.localHeaderOffset == Zip64Marker;
-    if (entry.Encrypted() || zip64 || !zipdecoder::isSupported(central.method)) {
+    // A ZIP64 mark with no value behind it in the extra field leaves the entry's size or place
+    // unknown.
+    const bool unknown = entry.CompressedSize() < 0 || entry.UncompressedSize() < 0 || entry.LocalHeaderOffset() < 0;
+    if (entry.Encrypted() || unknown || !zipdecoder::isSupported(entry.CentralDirectory().method)) {
         throw ZipError(QStringLiteral("Cannot process this file: ") + name + u' ');
     }
-    // The sizes and CRC-32 come from the directory: with flag bit 3 the local header has none, and
-    // the data start right after its name and extra field. The local header was read at opening.
     const TLocalFile& local = entry.LocalFile();
     if (local.signature != LocalSignature) {
         throw ZipError(QStringLiteral("The local header of ") + quoted(name) + QStringLiteral(" is missing"));
     }
+    const qint64 offset = entry.LocalHeaderOffset() + LocalHeaderSize + local.nameLength + local.extraLength;
+    if (entry.CompressedSize() > m_size - offset) {
+        throw ZipError(QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are cut short"));
+    }
+}
+
+void TZipArchive::extractAt(const TZipArchiveEntriesEntry& entry, int rootFd, const QByteArray& relative,
+                            const QString& target)
+{
+    const QString name = entry.FileName();
+    const QString root = target.left(target.size() - QFile::decodeName(relative).size());
+    // Opens the folders of `path` below the root, made when missing; a link among them is refused.
+    const auto openFolders = [&](const QByteArray& path, const QString& what) {
+        int error = 0;
+        QByteArray at;
+        const int fd = zipdecoder::openFoldersAt(rootFd, path, true, error, at);
+        if (fd >= 0) {
+            return fd;
+        }
+        if (error == ELOOP) {
+            throw ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": the folder ") +
+                               quoted(root + QFile::decodeName(at)) + QStringLiteral(" is a symbolic link"),
+                           ZipError::Kind::Local);
+        }
+        throw ZipError(what + quoted(target) + QStringLiteral(": ") + platform::systemReason(error),
+                       ZipError::Kind::Local);
+    };
+    check(entry);
+    if (entry.IsFolder()) {
+        ::close(openFolders(relative, QStringLiteral("Cannot create the folder ")));
+        return;
+    }
+
+    const TCentralDirectoryFile& central = entry.CentralDirectory();
+    // The sizes and CRC-32 come from the directory: with flag bit 3 the local header has none, and
+    // the data start right after its name and extra field. The local header was read at opening.
+    const TLocalFile& local = entry.LocalFile();
     zipdecoder::EntryData data;
-    data.offset = qint64(central.localHeaderOffset) + LocalHeaderSize + local.nameLength + local.extraLength;
-    data.compressedSize = central.compressedSize;
-    data.uncompressedSize = central.uncompressedSize;
+    data.offset = entry.LocalHeaderOffset() + LocalHeaderSize + local.nameLength + local.extraLength;
+    data.compressedSize = entry.CompressedSize();
+    data.uncompressedSize = entry.UncompressedSize();
     data.crc32 = central.crc32;
     data.method = central.method;
     const QString cutShort = QStringLiteral("The data of ") + quoted(name) + QStringLiteral(" are cut short");
-    if (data.offset + data.compressedSize > m_size) {
-        throw ZipError(cutShort);
-    }
 
+    const qsizetype slash = relative.lastIndexOf('/');
+    const FdGuard folder{
+        openFolders(slash >= 0 ? relative.left(slash) : QByteArray(), QStringLiteral("Cannot create the folder of "))};
     // No attribute of the entry is applied: a read-only file would make the next update's
     // extraction fail, and hidden, system and archive have no meaning here.
-    zipdecoder::PartFile out(target);
+    zipdecoder::PartFile out(folder.fd, relative.mid(slash + 1));
     const auto cannotWrite = [&] {
         return ZipError(QStringLiteral("Cannot write ") + quoted(target) + QStringLiteral(": ") + out.error(),
                         ZipError::Kind::Local);
     };
     if (!out.open()) {
-        if (out.folderFailed()) {
-            throw ZipError(QStringLiteral("Cannot create the folder of ") + quoted(target) + QStringLiteral(": ") +
-                               out.error(),
-                           ZipError::Kind::Local);
-        }
         throw cannotWrite();
     }
     const qint64 total = data.uncompressedSize;

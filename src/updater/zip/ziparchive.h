@@ -95,6 +95,13 @@ public:
     // The name as stored, with "/" separators; UTF-8 when flagged or valid, else code page 437.
     QString FileName() const;
 
+    // The sizes and the local header's place, from the ZIP64 extra field where the directory's
+    // record marks them so; -1 when such a mark has no value behind it (the entry is then not
+    // extracted).
+    qint64 CompressedSize() const { return m_compressedSize; }
+    qint64 UncompressedSize() const { return m_uncompressedSize; }
+    qint64 LocalHeaderOffset() const { return m_localHeaderOffset; }
+
     // Extracts the entry to `destination`, honouring the archive's OverwriteAction and its
     // OnOverwriteFile event. A file is written under a temporary name beside `destination` and
     // renamed over it only when complete and its CRC-32 matches, so a failure (ZipError) never
@@ -105,6 +112,11 @@ public:
     // through a symbolic link: a link standing where the entry goes is replaced, and one standing
     // for a folder of the entry's name (below the folder it is extracted to) is refused.
     void ExtractToFile(const QString& destination);
+    // The same, to the entry's own name below the open folder `folderFd`, whose name `folderName`
+    // is only told in failures: the folders of the entry's name and its file are made and opened
+    // relative to that folder, never through a link, so the folder checked is the one written
+    // to. OnOverwriteFile is asked with folderName + the entry's name.
+    void ExtractAt(int folderFd, const QString& folderName);
 
 private:
     friend class TZipArchive;
@@ -117,6 +129,9 @@ private:
     QDateTime m_dateTime;
     TZipCompressionType m_compressionType = ctUnknown;
     bool m_selected = false;
+    qint64 m_compressedSize = -1;
+    qint64 m_uncompressedSize = -1;
+    qint64 m_localHeaderOffset = -1;
 };
 
 class TZipArchiveEntries final {
@@ -183,7 +198,8 @@ public:
     QString DirectoryError() const { return m_directoryError; }
 
     // The sizes the directory declares for the file entries, added up: the most that extracting
-    // every entry writes.
+    // every entry writes. An entry whose size cannot be told (a ZIP64 mark without its value) is
+    // refused when extracted, and counts nothing here.
     qint64 UncompressedTotal() const;
 
     TZipArchiveEntries& Entries() { return m_entries; }
@@ -193,6 +209,10 @@ public:
     // "File "<name>" not found!"; a file that is not a ZIP archive opens without failure, reads
     // as not active and has no entries; an archive with a damaged directory: see DirectoryDamaged.
     void Open(const QString& fileName);
+    // The same for the file `name` of the open folder `folderFd`, opened as it stands: a link in
+    // its place is refused, never followed. `fileName` is the name told in failures and kept in
+    // FileName().
+    void OpenAt(int folderFd, const QByteArray& name, const QString& fileName);
     void Close();
     void SelectAll();
 
@@ -211,9 +231,9 @@ private:
 
     // What the reader uses of the end-of-central-directory record.
     struct EndRecord {
-        quint16 entriesOnDisk = 0;
-        quint32 directorySize = 0;
-        quint32 directoryOffset = 0;
+        qint64 entriesOnDisk = 0;
+        qint64 directorySize = 0;
+        qint64 directoryOffset = 0;
         quint16 commentLength = 0;
     };
 
@@ -235,7 +255,12 @@ private:
     bool readLocalHeader(qint64 offset, TLocalFile& local) const;
     bool findDataDescriptor(qint64 dataStart, TLocalFile& local, qint64& next) const;
     QByteArray readAt(qint64 offset, qint64 length) const;
+    void open(std::unique_ptr<QFile> file, const QString& fileName);
+    EndRecord zip64End(qint64 endPosition, const EndRecord& end) const;
+    // Throws the archive's own reasons an entry cannot be extracted.
+    void check(const TZipArchiveEntriesEntry& entry) const;
     void extract(const TZipArchiveEntriesEntry& entry, const QString& destination);
+    void extractAt(const TZipArchiveEntriesEntry& entry, int rootFd, const QByteArray& relative, const QString& target);
 
     QString m_fileName;
     bool m_isZipFile = false;

@@ -1,5 +1,7 @@
 #include "zipdecoder.h"
 
+#include "files.h"
+
 #include <algorithm>
 #include <bzlib.h>
 #include <cerrno>
@@ -202,96 +204,76 @@ Fault decode(QIODevice& archive, const EntryData& data, const Writer& write,
     return crc == data.crc32 ? Fault::None : Fault::BadChecksum;
 }
 
-namespace {
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-bool makeFolder(const QByteArray& path, int& error)
-{
-    if (::mkdir(path.constData(), 0777) == 0) {
-        return true;
-    }
-    error = errno;
-    if (error == ENOENT) {
-        const qsizetype slash = path.lastIndexOf('/');
-        if (slash > 0 && makeFolder(path.left(slash), error)) {
-            if (::mkdir(path.constData(), 0777) == 0) {
-                return true;
-            }
-            error = errno;
-        }
-    }
-    if (error == EEXIST) {
-        struct stat status;
-        if (::stat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode)) {
-            return true;
-        }
-        error = ENOTDIR;
-    }
-    return false;
-}
-
-} // namespace
-
-bool makeFolders(const QString& folder, QString& error)
-{
-    int code = 0;
-    if (makeFolder(QFile::encodeName(folder), code)) {
-        return true;
-    }
-    error = systemReason(code);
-    return false;
-}
-
 PartFile::~PartFile()
 {
     if (m_fd >= 0) {
         ::close(m_fd);
     }
-    if (!m_partPath.isEmpty()) {
-        ::unlink(m_partPath.constData());
+    if (!m_partName.isEmpty()) {
+        ::unlinkat(m_folderFd, m_partName.constData(), 0);
     }
 }
 
 bool PartFile::fail()
 {
-    m_error = systemReason(errno);
+    m_error = platform::systemReason(errno);
     return false;
 }
 
 bool PartFile::open()
 {
-    const QByteArray target = QFile::encodeName(m_target);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash >= 0 ? target.left(slash + 1) : QByteArray();
-    bool folderMade = false;
     // A short name of its own: the target's name may already be as long as the system allows.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_partPath = folder + "~zip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
-        m_fd = ::open(m_partPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_partName = "~zip-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+        m_fd = ::openat(m_folderFd, m_partName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             return true;
         }
         const int error = errno;
-        m_partPath.clear();
-        if (error == ENOENT && !folderMade && slash > 0) {
-            int code = 0;
-            if (!makeFolder(target.left(slash), code)) {
-                m_folderFailed = true;
-                m_error = systemReason(code);
-                return false;
-            }
-            folderMade = true;
-        } else if (error != EEXIST) {
-            m_error = systemReason(error);
+        m_partName.clear();
+        if (error != EEXIST) {
+            m_error = platform::systemReason(error);
             return false;
         }
     }
-    m_error = systemReason(EEXIST);
+    m_error = platform::systemReason(EEXIST);
     return false;
+}
+
+int openFoldersAt(int rootFd, const QByteArray& path, bool create, int& error, QByteArray& at)
+{
+    int fd = ::fcntl(rootFd, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty()) {
+            continue;
+        }
+        at += at.isEmpty() ? part : '/' + part;
+        constexpr int Flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+        int next = ::openat(fd, part.constData(), Flags);
+        if (next < 0 && errno == ENOENT && create) {
+            if (::mkdirat(fd, part.constData(), 0777) == 0 || errno == EEXIST) {
+                next = ::openat(fd, part.constData(), Flags);
+            }
+        }
+        if (next < 0) {
+            error = errno;
+            // Told as what it is: O_NOFOLLOW fails a link with ELOOP, and a link to a file with
+            // ENOTDIR on some systems.
+            struct stat status;
+            if (::fstatat(fd, part.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode)) {
+                error = ELOOP;
+            }
+            ::close(fd);
+            return -1;
+        }
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
 }
 
 bool PartFile::write(const char* bytes, qint64 size)
@@ -322,12 +304,11 @@ bool PartFile::commit()
     // it would make the file system write the new file out at once (as it does to keep a replaced
     // file safe), which for thousands of small files costs several times the unpacking. A folder
     // there is not removed, and the rename then fails with the system's reason.
-    const QByteArray target = QFile::encodeName(m_target);
-    ::unlink(target.constData());
-    if (::rename(m_partPath.constData(), target.constData()) != 0) {
+    ::unlinkat(m_folderFd, m_name.constData(), 0);
+    if (::renameat(m_folderFd, m_partName.constData(), m_folderFd, m_name.constData()) != 0) {
         return fail();
     }
-    m_partPath.clear();
+    m_partName.clear();
     return true;
 }
 

@@ -17,8 +17,8 @@ bool isSupported(int method);
 
 struct EntryData {
     qint64 offset = 0; // where the compressed bytes start in the archive
-    quint32 compressedSize = 0;
-    quint32 uncompressedSize = 0;
+    qint64 compressedSize = 0;
+    qint64 uncompressedSize = 0;
     quint32 crc32 = 0;
     int method = Stored;
 };
@@ -33,14 +33,15 @@ using Writer = std::function<bool(const char* bytes, qint64 size)>;
 Fault decode(QIODevice& archive, const EntryData& data, const Writer& write,
              const std::function<void(qint64 written)>& progress);
 
-// An entry's file, written under a temporary name in its target's folder (made when missing) and
-// put under the target's name only by commit(), once it is whole: a failure, or the process ending
-// on the way, never leaves a cut file under the target's name, and a failure before commit() never
-// disturbs the file already there. The file is not synced to disk on its own: for an archive of
-// thousands of small files that costs many times the unpacking.
+// An entry's file, written under a temporary name in the open folder `folderFd` and put under the
+// name `name` there only by commit(), once it is whole: a failure, or the process ending on the
+// way, never leaves a cut file under that name, and a failure before commit() never disturbs the
+// file already there. Both are made in the folder itself, never through a link: a link of that
+// name is replaced. The file is not synced to disk on its own: for an archive of thousands of
+// small files that costs many times the unpacking. The folder stays the caller's.
 class PartFile final {
 public:
-    explicit PartFile(const QString& target) : m_target(target) {}
+    PartFile(int folderFd, const QByteArray& name) : m_folderFd(folderFd), m_name(name) {}
     ~PartFile();
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
@@ -50,20 +51,21 @@ public:
     bool write(const char* bytes, qint64 size);
     bool commit();
     QString error() const { return m_error; }
-    // The failure was making the target's folder.
-    bool folderFailed() const { return m_folderFailed; }
 
 private:
     bool fail();
 
-    QString m_target;
-    QByteArray m_partPath; // the temporary file while it exists
+    int m_folderFd;
+    QByteArray m_name;
+    QByteArray m_partName; // the temporary file's while it exists
     int m_fd = -1;
     QString m_error;
-    bool m_folderFailed = false;
 };
 
-// Makes `folder` with every missing parent; false with the system's reason in `error`.
-bool makeFolders(const QString& folder, QString& error);
+// Opens the folder `path` ("a/b", relative) below the open folder `rootFd`, each of its folders
+// made when missing (with `create`) and opened as it stands: a link among them is never followed.
+// The descriptor of the last, or -1 with the system's error number in `error` (ELOOP when one is a
+// link, and then `at` names it); an empty `path` gives a copy of `rootFd`.
+int openFoldersAt(int rootFd, const QByteArray& path, bool create, int& error, QByteArray& at);
 
 } // namespace zipdecoder

@@ -73,6 +73,21 @@ QString outsideFolder(const QTemporaryDir& dir)
     return outside;
 }
 
+// The clean-up as a run begins it.
+QStringList clearLeftovers(const QString& downloads, const QString& extraction, const QString& data)
+{
+    updates::RunFolders folders(downloads, extraction);
+    folders.openDownloadFolder();
+    return folders.clearLeftovers(data);
+}
+
+// Another program's move: the folder renamed away and a link to `outside` put in its place.
+void swapForLink(const QString& folder, const QString& outside)
+{
+    QVERIFY(QFile::rename(folder, folder + ".moved"));
+    QVERIFY(QFile::link(outside, folder));
+}
+
 } // namespace
 
 class TestRunFiles : public QObject {
@@ -87,11 +102,13 @@ private slots:
         writeBytes(pending, "archive");
         // Waiting, it is no file of the download folder, where the listing looks.
         QCOMPARE(namesIn(downloads), QStringList());
-        QCOMPARE(updates::finishFile(downloads, "001.zip"), QString());
+        updates::RunFolders folders(downloads, dir.filePath("update"));
+        QVERIFY(folders.openDownloadFolder());
+        QCOMPARE(folders.finishFile("001.zip"), QString());
         QCOMPARE(namesIn(downloads), QStringList{"001.zip"});
         QCOMPARE(namesIn(updates::pendingFolder(downloads)), QStringList());
         // A file that is not there keeps nothing from being tried again.
-        QVERIFY(!updates::finishFile(downloads, "002.zip").isEmpty());
+        QVERIFY(!folders.finishFile("002.zip").isEmpty());
         QCOMPARE(namesIn(downloads), QStringList{"001.zip"});
     }
 
@@ -127,7 +144,7 @@ private slots:
         QVERIFY(bytesOf(regulations + "-journal").startsWith("\xd9\xd5\x05\xf9\x20\xa1\x63\xd7"));
         writeBytes(publications + "-journal", QByteArray(512, '\0'));
 
-        QStringList removed = updates::clearLeftovers(downloads, extraction, data);
+        QStringList removed = clearLeftovers(downloads, extraction, data);
         removed.sort();
         QCOMPARE(removed,
                  (QStringList{"002.zip", "003.zip.Xa12bc", "TB_Arhiva.KEYVIOL.db.part", "TB_Arhiva.Rebuild.db",
@@ -144,8 +161,27 @@ private slots:
         QCOMPARE(namesIn(data).filter("journal"), QStringList());
 
         // Nothing left: nothing to clear, and no folder given is no folder touched.
-        QCOMPARE(updates::clearLeftovers(downloads, extraction, data), QStringList());
-        QCOMPARE(updates::clearLeftovers({}, {}, {}), QStringList());
+        QCOMPARE(clearLeftovers(downloads, extraction, data), QStringList());
+        QCOMPARE(clearLeftovers({}, {}, {}), QStringList());
+    }
+
+    // A table's name in the data folder that is a link is never opened by the clean-up: a write
+    // cut short in the file it points to is not played back into that file from here.
+    void linkedTableIsNotFollowed()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.filePath("Podatci");
+        demo::generate(data, {30, 2, 1});
+        data::setUpSession(dir.path());
+        const QString outside = dir.filePath("outside");
+        QDir().mkpath(outside);
+        cutWrite(QDir(data).filePath("TB_Zakoni.db"), outside);
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        QVERIFY(QFile::link(outside + "/TB_Zakoni.db", QDir(data).filePath("TB_Stari.db")));
+        writeBytes(QDir(data).filePath("TB_Stari.db-journal"), "a journal beside the link");
+        QCOMPARE(clearLeftovers({}, {}, data), QStringList());
+        QCOMPARE(filesUnder(outside), before);
+        QVERIFY(QFileInfo(QDir(data).filePath("TB_Stari.db")).isSymLink());
     }
 
     // The clean-up removes links as links: one in the place of the pending folder, of the
@@ -161,7 +197,7 @@ private slots:
         QDir().mkpath(downloads);
         QVERIFY(QFile::link(outside, updates::pendingFolder(downloads)));
         QVERIFY(QFile::link(outside, dir.filePath("update")));
-        QStringList removed = updates::clearLeftovers(downloads, extraction, {});
+        QStringList removed = clearLeftovers(downloads, extraction, {});
         QCOMPARE(removed, QStringList{".incomplete"});
         QCOMPARE(filesUnder(outside), before);
         QVERIFY(!QFileInfo::exists(updates::pendingFolder(downloads)));
@@ -176,7 +212,7 @@ private slots:
         QVERIFY(QFile::link(outside + "/sub", extraction + "sub"));
         writeBytes(extraction + "real/kept.txt", "stays with its folder");
         QVERIFY(QFile::link(outside, extraction + "real/outside"));
-        removed = updates::clearLeftovers(downloads, extraction, {});
+        removed = clearLeftovers(downloads, extraction, {});
         removed.sort();
         QCOMPARE(removed, (QStringList{"001.zip", "002.zip", "sub"}));
         QCOMPARE(filesUnder(outside), before);
@@ -222,7 +258,9 @@ private slots:
         QDir().mkpath(downloads);
         QVERIFY(QFile::link(outside, updates::pendingFolder(downloads)));
         {
-            updates::PendingDownload download(downloads, "001.zip");
+            updates::RunFolders folders(downloads, {});
+            QVERIFY(folders.openDownloadFolder());
+            updates::PendingDownload download(folders, "001.zip");
             QVERIFY2(download.open(), qPrintable(download.error()));
             QCOMPARE(download.device().write("the new archive"), qint64(15));
             QVERIFY2(download.commit(), qPrintable(download.error()));
@@ -233,14 +271,16 @@ private slots:
 
         QVERIFY(QFile::link(outside + "/002.zip", updates::pendingFile(downloads, "002.zip"))); // dangles
         QVERIFY(QFile::link(outside + "/TB_Zakoni.DB", updates::pendingFile(downloads, "003.zip")));
+        updates::RunFolders folders(downloads, {});
+        QVERIFY(folders.openDownloadFolder());
         for (const QByteArray name : {"002.zip", "003.zip"}) {
-            updates::PendingDownload download(downloads, name);
+            updates::PendingDownload download(folders, name);
             QVERIFY(download.open());
             download.device().write("archive " + name);
             QVERIFY(download.commit());
         }
         {
-            updates::PendingDownload cut(downloads, "004.zip");
+            updates::PendingDownload cut(folders, "004.zip");
             QVERIFY(cut.open());
             cut.device().write("half of it");
         }
@@ -250,19 +290,106 @@ private slots:
         QCOMPARE(filesUnder(outside), before);
     }
 
-    // Room for an archive's entries: their declared sizes and a margin, against the disk's free
-    // space.
+    // Room for an archive's entries: their declared sizes and a margin, against the free space of
+    // the extraction folder's disk and, when the tables lie on another, of that one too. One disk
+    // for both is counted once; a disk that cannot tell its free space is not counted.
     void roomForTheEntries()
     {
         QTemporaryDir dir;
-        const updates::ExtractionRoom small = updates::extractionRoom(dir.path(), 1000);
-        QVERIFY(small.available > 0);
+        const updates::DiskSpace here = updates::diskSpace(dir.path());
+        QVERIFY(here.available > 0);
+        const updates::ExtractionRoom small = updates::extractionRoom(1000, here);
         QCOMPARE(small.needed, 1000 + (qint64(64) << 20));
+        QCOMPARE(small.available, here.available);
         QVERIFY(small.fits);
-        const qint64 huge = small.available;
-        const updates::ExtractionRoom big = updates::extractionRoom(dir.path(), huge);
+        const qint64 huge = here.available;
+        const updates::ExtractionRoom big = updates::extractionRoom(huge, here);
         QCOMPARE(big.needed, huge + huge / 10);
-        QVERIFY(!big.fits);
+        QVERIFY(!big.fits && !big.dataDisk);
+
+        constexpr qint64 MB = 1 << 20;
+        const updates::DiskSpace program{1, 2000 * MB};
+        const updates::DiskSpace sameDisk{1, 2000 * MB};
+        const updates::DiskSpace roomyData{2, 3000 * MB};
+        const updates::DiskSpace fullData{2, 1000 * MB};
+        const updates::DiskSpace unknownData{2, -1};
+        // 1000 MB of entries need 1100 MB on each disk they touch.
+        QVERIFY(updates::extractionRoom(1000 * MB, program, sameDisk).fits);
+        QVERIFY(updates::extractionRoom(1000 * MB, program, roomyData).fits);
+        QVERIFY(updates::extractionRoom(1000 * MB, program, unknownData).fits);
+        const updates::ExtractionRoom dataShort = updates::extractionRoom(1000 * MB, program, fullData);
+        QVERIFY(!dataShort.fits && dataShort.dataDisk);
+        QCOMPARE(dataShort.needed, 1100 * MB);
+        QCOMPARE(dataShort.available, 1000 * MB);
+        const updates::ExtractionRoom extractionShort = updates::extractionRoom(1000 * MB, {1, 1050 * MB}, roomyData);
+        QVERIFY(!extractionShort.fits && !extractionShort.dataDisk);
+        QCOMPARE(extractionShort.available, 1050 * MB);
+        // The data folder's own disk, when the extraction folder's cannot tell.
+        QVERIFY(!updates::extractionRoom(1000 * MB, {1, -1}, {1, 1000 * MB}).fits);
+    }
+
+    // Another program renames the pending folder away while a download runs and puts a link to
+    // an outside folder in its place: the download, the archive's reading, the rename into the
+    // download folder and the removal of a failed file all stay with the folder the run opened.
+    // The outside folder's files stay byte for byte, and the next run's clean-up removes the link.
+    void pendingFolderSwappedDuringADownload()
+    {
+        QTemporaryDir dir;
+        const QString outside = outsideFolder(dir);
+        writeBytes(outside + "/002.zip", "the outside 002.zip");
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        const QString downloads = dir.filePath("updates");
+        {
+            updates::RunFolders folders(downloads, dir.filePath("update"));
+            QVERIFY(folders.openDownloadFolder());
+            QCOMPARE(folders.clearLeftovers({}), QStringList());
+            updates::PendingDownload download(folders, "001.zip");
+            QVERIFY2(download.open(), qPrintable(download.error()));
+            download.device().write("our 001.zip");
+            swapForLink(updates::pendingFolder(downloads), outside);
+            QVERIFY2(download.commit(), qPrintable(download.error()));
+
+            const int fd = folders.openPending("001.zip");
+            QVERIFY(fd >= 0);
+            QFile read;
+            QVERIFY(read.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+            QCOMPARE(read.readAll(), QByteArray("our 001.zip"));
+            read.close();
+            QCOMPARE(folders.finishFile("001.zip"), QString());
+
+            updates::PendingDownload failed(folders, "002.zip");
+            QVERIFY(failed.open());
+            failed.device().write("our 002.zip");
+            QVERIFY(failed.commit());
+            QVERIFY(folders.discardFile("002.zip"));
+            QVERIFY(!folders.discardFile("002.zip"));
+            // The file the outside folder holds under a waiting name is never what is finished.
+            QVERIFY(!folders.finishFile("001.zip").isEmpty());
+        }
+        QCOMPARE(filesUnder(outside), before);
+        QCOMPARE(bytesOf(QDir(downloads).filePath("001.zip")), QByteArray("our 001.zip"));
+        QCOMPARE(clearLeftovers(downloads, dir.filePath("update"), {}), QStringList{".incomplete"});
+        QCOMPARE(filesUnder(outside), before);
+        QVERIFY(!QFileInfo(updates::pendingFolder(downloads)).isSymLink());
+    }
+
+    // The extraction folder swapped after the run opened it: clearing it clears the folder the
+    // run opened, never the outside one.
+    void extractionFolderSwappedDuringARun()
+    {
+        QTemporaryDir dir;
+        const QString outside = outsideFolder(dir);
+        const QMap<QString, QByteArray> before = filesUnder(outside);
+        const QString extraction = dir.filePath("update");
+        writeBytes(extraction + "/TB_Zakoni.DB", "extracted");
+        updates::RunFolders folders(dir.filePath("updates"), extraction + "/");
+        QVERIFY(folders.openDownloadFolder());
+        folders.clearLeftovers({});
+        writeBytes(extraction + "/TB_Brojevi.DB", "extracted");
+        swapForLink(extraction, outside);
+        folders.clearExtractionFolder();
+        QCOMPARE(filesUnder(outside), before);
+        QCOMPARE(filesUnder(extraction + ".moved"), (QMap<QString, QByteArray>()));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "ziparchive.h"
 #include "ziptools.h"
 
+#include <fcntl.h>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <unistd.h>
 
 using namespace ziptest;
 using testsupport::FileSizeLimit;
@@ -179,6 +181,7 @@ private slots:
     void entryLargerThanItsSizeIsStopped_data();
     void entryLargerThanItsSizeIsStopped();
     void linksAreNeverWrittenThrough();
+    void zip64Sizes();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -1017,6 +1020,63 @@ void TestZipArchive::linksAreNeverWrittenThrough()
     const QString failure = failureOf([&] { zip.Entries()[1].ExtractToFile(path("out/folder/plain.txt")); });
     QVERIFY2(failure.contains("symbolic link"), qPrintable(failure));
     QCOMPARE(tree(outside), before);
+}
+
+// Sizes and offsets kept in ZIP64 extra fields (the plain fields all ones), in the local headers
+// and the directory, with a ZIP64 end record: the entries count by their real sizes, extract
+// byte for byte, also through their folder's descriptor. A mark with no value behind it is
+// refused as an entry that cannot be processed, and counts nothing.
+void TestZipArchive::zip64Sizes()
+{
+    const QString archive = path("zip64.zip");
+    python(QStringLiteral(R"(
+import os, sys, zipfile
+zipfile.ZIP64_LIMIT = 0
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED, allowZip64=True) as z:
+    for name in ("plain.txt", "random.bin", "sub/deeper/nested.txt"):
+        with z.open(zipfile.ZipInfo(name), "w", force_zip64=True) as out:
+            out.write(open(os.path.join(sys.argv[2], name), "rb").read())
+)"),
+           {archive, m_source});
+    const QByteArray bytes = readFile(archive);
+    QVERIFY(bytes.contains("PK\x06\x06"));
+    const qint64 directory = centralOffset(archive);
+    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + directory + 24), 0xFFFFFFFFu);
+
+    TZipArchive zip;
+    zip.Open(archive);
+    QVERIFY(zip.Active() && !zip.DirectoryDamaged());
+    QCOMPARE(zip.Entries().Count(), 3);
+    qint64 total = 0;
+    for (const QString name : {"plain.txt", "random.bin", "sub/deeper/nested.txt"}) {
+        total += QFileInfo(m_source + u'/' + name).size();
+    }
+    QCOMPARE(zip.UncompressedTotal(), total);
+    zip.setOverwriteAction(oaOverwriteAll);
+    QDir().mkpath(path("out"));
+    const int folder = ::open(QFile::encodeName(path("out")).constData(), O_RDONLY | O_DIRECTORY);
+    QVERIFY(folder >= 0);
+    for (int i = 0; i < zip.Entries().Count(); ++i) {
+        zip.Entries()[i].ExtractAt(folder, path("out"));
+    }
+    ::close(folder);
+    for (const QString name : {"plain.txt", "random.bin", "sub/deeper/nested.txt"}) {
+        QCOMPARE(readFile(path("out/") + name), readFile(m_source + u'/' + name));
+    }
+
+    // The first entry's extra field made too short to hold the sizes its header marks.
+    // The record keeps its length: its comment takes the bytes the extra field gives up.
+    QByteArray cut = bytes;
+    const quint16 extra = qFromLittleEndian<quint16>(bytes.constData() + directory + 30);
+    qToLittleEndian<quint16>(0, cut.data() + directory + 30);
+    qToLittleEndian<quint16>(extra, cut.data() + directory + 32);
+    writeFile(archive, cut);
+    zip.Open(archive);
+    QCOMPARE(zip.Entries().Count(), 3);
+    QCOMPARE(zip.Entries()[0].UncompressedSize(), qint64(-1));
+    QCOMPARE(zip.UncompressedTotal(), total - QFileInfo(m_source + "/plain.txt").size());
+    QVERIFY(
+        failureOf([&] { zip.Entries()[0].ExtractToFile(path("bad/entry")); }).startsWith("Cannot process this file: "));
 }
 
 QTEST_GUILESS_MAIN(TestZipArchive)
