@@ -107,8 +107,9 @@ double installOurs(const QString& program)
     steps.target = [&](const updates::ImportRow& row) { return updates::targetAmong(tables, attachments, row); };
     steps.rebuild = [](engine::Table& t) { return engine::rebuildTableFile(t.filePath()).rebuilt; };
     const auto start = std::chrono::steady_clock::now();
+    updates::RunFolders folders(downloads, updateTables());
     const updates::InstallResult result = updates::installTables(updateTables(), steps);
-    const QString finished = result.ok() ? updates::finishFile(downloads, "001.zip") : QString();
+    const QString finished = result.ok() ? folders.finishFile("001.zip") : QString();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (!result.ok() || !finished.isEmpty()) {
         std::fprintf(stderr, "install failed: %s%s\n", qPrintable(result.failure), qPrintable(finished));
