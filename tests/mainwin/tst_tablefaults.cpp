@@ -13,19 +13,18 @@
 #include "richedit.h"
 #include "schema.h"
 #include "screentext.h"
-#include "sessionsetup.h"
 #include "tablefile.h"
 
+#include <memory>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <memory>
 #include <sqlite3.h>
 
 using testsupport::Prompt;
@@ -256,7 +255,6 @@ void TestTableFaults::contractsTab()
     m_program = std::make_unique<ProgramFixture>(5);
     m_program->start();
     const QByteArray named = fault == "folder removed" ? QByteArray("TB_") : table.toLatin1();
-    const bool models = table == "TB_Ugovori.db";
     QVERIFY(m_program->runMainWindow([&] {
         TForm1* f = m_program->form1;
         auto& prompter = m_program->prompter;
@@ -325,7 +323,6 @@ void TestTableFaults::contractsTab()
             QVERIFY(f->DBGrid13->topLevelItemCount() > 0);
             QCOMPARE(f->DBRichEdit4->isEnabled(), true);
         }
-        Q_UNUSED(models);
     }));
     QVERIFY2(m_program->ended, "the program did not close");
 }
