@@ -1,3 +1,4 @@
+#include "application.h"
 #include "appvalues.h"
 #include "program.h"
 #include "startupwindow.h"
@@ -7,7 +8,7 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(appvalues::ApplicationTitle));
     // The start-up window ends the program when it closes; nothing else does.
     QApplication::setQuitOnLastWindowClosed(false);

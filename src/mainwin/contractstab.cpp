@@ -15,6 +15,7 @@
 #include "prompter.h"
 #include "richedit.h"
 #include "screentext.h"
+#include "usermessages.h"
 #include "yusciicursor.h"
 
 #include <QApplication>
@@ -47,6 +48,8 @@ using platform::named;
 namespace {
 
 constexpr int kUserContractsPage = 1;
+// Added to the table's message when the window closes with edits that could not be saved.
+const QByteArray kContractNotSavedOnClosing = "Izmena korisni~kog ugovora nije sa~uvana.";
 // Entry fields: 250 pixels wide on the tabs' pale yellow.
 constexpr int kFieldWidth = 250;
 
@@ -399,22 +402,28 @@ void TForm1::ComboBox5Change()
         return;
     }
     richtext::RepaintPause pause(*RichEdit2);
-    try {
+    bool third = false;
+    const bool read = controls::reported([&] {
         ugovori.setFilter("NAZIV_UGOVORA= " + engine::quoted(platform::fromScreen(ComboBox5->currentText())));
         ugovori.first();
         m_contractModel = richtext::plainText(ugovori.fieldByName("TEXT_UGOVORA").asBytes(), latinFamily());
-    } catch (const engine::Error& e) {
-        controls::reportFailure(e);
+        third = modelHasThirdParty();
+    });
+    if (!read) {
         return;
     }
     RichEdit2->setRtf(m_contractModel);
-    setThirdPartyFields();
+    showThirdPartyFields(third);
     SpeedButton9Click();
 }
 
-void TForm1::setThirdPartyFields()
+bool TForm1::modelHasThirdParty() const
 {
-    const bool third = ugovori.isActive() && !ugovori.isEmpty() && ugovori.field(3).asInteger() == 3;
+    return ugovori.isActive() && !ugovori.isEmpty() && ugovori.field(3).asInteger() == 3;
+}
+
+void TForm1::showThirdPartyFields(bool third)
+{
     const QPalette palette = QApplication::palette();
     for (QLineEdit* e : {Edit17, Edit18}) {
         e->setEnabled(third);
@@ -490,23 +499,19 @@ void TForm1::SpeedButton18Click()
     if (RichEdit2->textLength() == 0 || !saveUserContract()) {
         return;
     }
-    m_savingUserContract = true;
-    const auto done = qScopeGuard([this] {
-        m_savingUserContract = false;
-        fillUserContractsGrid();
-        showUserContract();
-    });
-    try {
-        {
-            // The name test moves the table behind the list's back; the list is refilled after.
-            const QSignalBlocker quiet(&KorisnickiUgovori);
-            const auto unfilter = qScopeGuard([this] {
-                KorisnickiUgovori.setFiltered(false);
-                KorisnickiUgovori.setFilter({});
-            });
-            KorisnickiUgovori.setFilter("NAZIV_UG=" + engine::quoted(name));
-            KorisnickiUgovori.setFiltered(true);
-            if (KorisnickiUgovori.recordCount() > 0) {
+    bool stored = false;
+    {
+        m_savingUserContract = true;
+        const auto done = qScopeGuard([this] { m_savingUserContract = false; });
+        stored = controls::reported([&] {
+            bool taken = false;
+            {
+                // The name test moves the table behind the list's back; the list is refilled after.
+                const QSignalBlocker quiet(&KorisnickiUgovori);
+                withUserContractsFiltered("NAZIV_UG=" + engine::quoted(name),
+                                          [&] { taken = KorisnickiUgovori.recordCount() > 0; });
+            }
+            if (taken) {
                 const QByteArray proposal = contracttext::proposedName(
                     model, QDate::currentDate().toString(appvalues::ShortDateFormat).toLatin1());
                 const std::optional<QByteArray> typed =
@@ -516,19 +521,55 @@ void TForm1::SpeedButton18Click()
                     name = *typed;
                 }
             }
+            KorisnickiUgovori.append();
+            KorisnickiUgovori.field(0).setAsString(name);
+            DBRichEdit4->setRtf(RichEdit2->yusciiText());
+            sredikorisnicki();
+            KorisnickiUgovori.field(1).setAsString(DBRichEdit4->toRtf());
+            KorisnickiUgovori.post();
+        });
+        if (!stored) {
+            dropUnpostedUserContract();
         }
-        KorisnickiUgovori.append();
-        KorisnickiUgovori.field(0).setAsString(name);
-        DBRichEdit4->setRtf(RichEdit2->yusciiText());
-        sredikorisnicki();
-        KorisnickiUgovori.field(1).setAsString(DBRichEdit4->toRtf());
-        KorisnickiUgovori.post();
-    } catch (const engine::Error& e) {
-        KorisnickiUgovori.cancel();
-        controls::reportFailure(e);
-        return;
     }
-    PageControl3->setCurrentIndex(kUserContractsPage);
+    // After a failure the list and the editor show what the table holds, not the copy that was
+    // not stored; the failure was told, and a second read of the same table is not told again.
+    showUserContracts(stored ? Told::Now : Told::Already);
+    if (stored) {
+        PageControl3->setCurrentIndex(kUserContractsPage);
+    }
+}
+
+void TForm1::dropUnpostedUserContract()
+{
+    try {
+        if (KorisnickiUgovori.isActive() && KorisnickiUgovori.state() != engine::Table::State::Browse) {
+            KorisnickiUgovori.cancel();
+        }
+    } catch (const engine::Error&) {
+        // The record was never written; what failed was told by the step that left it.
+    }
+}
+
+template <typename Step> void TForm1::withUserContractsFiltered(const QByteArray& filter, Step&& step)
+{
+    const auto unfilter = [this] {
+        KorisnickiUgovori.setFiltered(false);
+        KorisnickiUgovori.setFilter({});
+    };
+    KorisnickiUgovori.setFilter(filter);
+    KorisnickiUgovori.setFiltered(true);
+    try {
+        step();
+    } catch (const engine::Error&) {
+        // The step's failure is the one told; the table is unfiltered as well as it can be.
+        try {
+            unfilter();
+        } catch (const engine::Error&) {
+        }
+        throw;
+    }
+    unfilter();
 }
 
 void TForm1::SpeedButton28Click()
@@ -556,8 +597,19 @@ void TForm1::PageControl3Change()
     if (m_contractsPage == kUserContractsPage) {
         // A page left empty because the user's contracts could not be opened says why.
         tablesReady({&KorisnickiUgovori});
-        DBRichEdit4->setEnabled(KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty());
-        DBEdit1->setEnabled(DBRichEdit4->isEnabled());
+        bool any = false;
+        controls::reported([&] {
+            // A list emptied when the table could not be read (or filled before another program
+            // changed the file) is filled again; edits waiting for their save keep their record.
+            if (KorisnickiUgovori.isActive() && !userContractEdited() &&
+                !(KorisnickiUgovori.fileVersion() == m_userContractsListed)) {
+                fillUserContractsGrid();
+                showUserContract();
+            }
+            any = KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty();
+        });
+        DBRichEdit4->setEnabled(any);
+        DBEdit1->setEnabled(any);
     }
 }
 
@@ -566,53 +618,97 @@ bool TForm1::userContractEdited() const
     return DBEdit1->isModified() || DBRichEdit4->document()->isModified();
 }
 
+std::optional<engine::Error> TForm1::writeUserContract()
+{
+    m_savingUserContract = true;
+    const auto done = qScopeGuard([this] { m_savingUserContract = false; });
+    try {
+        KorisnickiUgovori.edit();
+        if (DBEdit1->isModified()) {
+            KorisnickiUgovori.field(0).setAsString(platform::fromScreen(DBEdit1->text()));
+        }
+        if (DBRichEdit4->document()->isModified()) {
+            KorisnickiUgovori.field(1).setAsString(DBRichEdit4->toRtf());
+        }
+        KorisnickiUgovori.post();
+    } catch (const engine::Error& e) {
+        dropUnpostedUserContract();
+        return e;
+    }
+    DBEdit1->setModified(false);
+    DBRichEdit4->document()->setModified(false);
+    return std::nullopt;
+}
+
+void TForm1::forgetUserContractEdits()
+{
+    DBEdit1->setModified(false);
+    DBRichEdit4->document()->setModified(false);
+}
+
 bool TForm1::saveUserContract()
 {
     if (!userContractEdited()) {
         return true;
     }
-    {
-        m_savingUserContract = true;
-        const auto done = qScopeGuard([this] { m_savingUserContract = false; });
-        try {
-            KorisnickiUgovori.edit();
-            if (DBEdit1->isModified()) {
-                KorisnickiUgovori.field(0).setAsString(platform::fromScreen(DBEdit1->text()));
-            }
-            if (DBRichEdit4->document()->isModified()) {
-                KorisnickiUgovori.field(1).setAsString(DBRichEdit4->toRtf());
-            }
-            KorisnickiUgovori.post();
-        } catch (const engine::Error& e) {
-            if (KorisnickiUgovori.isActive()) {
-                KorisnickiUgovori.cancel();
-            }
-            controls::reportFailure(e);
-            if (e.kind() == engine::Error::Kind::Replaced) {
-                // The edits were made to a contract of a file another program has replaced: kept,
-                // they could only go into whichever contract of the new file stands in its place.
-                // The message said they were not written; the list shows what the new file holds.
-                DBEdit1->setModified(false);
-                DBRichEdit4->document()->setModified(false);
-                try {
-                    fillUserContractsGrid();
-                    showUserContract();
-                } catch (const engine::Error& again) {
-                    controls::reportFailure(again);
-                }
-            }
-            return false;
+    if (const std::optional<engine::Error> failed = writeUserContract()) {
+        controls::reportFailure(*failed);
+        if (failed->kind() == engine::Error::Kind::Replaced) {
+            // The edits were made to a contract of a file another program has replaced: kept,
+            // they could only go into whichever contract of the new file stands in its place.
+            // The message said they were not written; the list shows what the new file holds.
+            forgetUserContractEdits();
+            showUserContracts(Told::Already);
         }
+        return false;
     }
-    DBEdit1->setModified(false);
-    DBRichEdit4->document()->setModified(false);
-    fillUserContractsGrid();
+    controls::reported([this] { fillUserContractsGrid(); });
     return true;
+}
+
+void TForm1::saveUserContractOnClosing()
+{
+    if (!userContractEdited()) {
+        return;
+    }
+    if (const std::optional<engine::Error> failed = writeUserContract()) {
+        // Kept, the edits would keep the program from closing for as long as the table fails
+        // (a file another program replaced fails for good). The user is told they are lost.
+        platform::prompter().error(data::userMessage(*failed) + "\r\n" + kContractNotSavedOnClosing);
+        forgetUserContractEdits();
+    }
 }
 
 void TForm1::cancelUserContract()
 {
-    showUserContract();
+    forgetUserContractEdits();
+    showUserContracts(Told::Now);
+}
+
+bool TForm1::showUserContracts(Told told)
+{
+    try {
+        fillUserContractsGrid();
+        showUserContract();
+        return true;
+    } catch (const engine::Error& e) {
+        if (told == Told::Now) {
+            controls::reportFailure(e);
+        }
+    }
+    // Nothing the editor still holds may pass for a stored contract: it is emptied until the
+    // table can be read again.
+    {
+        const QSignalBlocker quiet(DBGrid13);
+        DBGrid13->clear();
+    }
+    m_userContractsListed = engine::FileVersion();
+    platform::setFieldText(DBEdit1, {});
+    DBRichEdit4->setRtf({});
+    forgetUserContractEdits();
+    DBRichEdit4->setEnabled(false);
+    DBEdit1->setEnabled(false);
+    return false;
 }
 
 void TForm1::showUserContract()
@@ -620,8 +716,7 @@ void TForm1::showUserContract()
     const bool any = KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty();
     platform::setFieldText(DBEdit1, any ? KorisnickiUgovori.field(0).asString() : QByteArray());
     DBRichEdit4->setRtf(any ? KorisnickiUgovori.field(1).asBytes() : QByteArray());
-    DBEdit1->setModified(false);
-    DBRichEdit4->document()->setModified(false);
+    forgetUserContractEdits();
     if (any) {
         highlightUserContract();
     }
@@ -632,7 +727,15 @@ void TForm1::highlightUserContract()
     if (!KorisnickiUgovori.isActive()) {
         return;
     }
-    if (QTreeWidgetItem* row = DBGrid13->topLevelItem(KorisnickiUgovori.recNo())) {
+    int current = -1;
+    try {
+        current = KorisnickiUgovori.recNo();
+    } catch (const engine::Error&) {
+        // Only the highlight follows the table here; the step that reads the table for the user
+        // tells why it cannot.
+        return;
+    }
+    if (QTreeWidgetItem* row = DBGrid13->topLevelItem(current)) {
         // Made current, the row is also the only one selected.
         const QSignalBlocker quiet(DBGrid13);
         DBGrid13->setCurrentItem(row);
@@ -685,6 +788,9 @@ void TForm1::DBGrid13Change()
         }
     } catch (const engine::Error& e) {
         controls::reportFailure(e);
+        // The click is not taken: the list goes back to the contract the editor shows.
+        highlightUserContract();
+        QTimer::singleShot(0, this, [this] { highlightUserContract(); });
         return;
     }
     // Moving to another contract saves the one left; when that fails the list goes back to it, so
@@ -696,28 +802,37 @@ void TForm1::DBGrid13Change()
         QTimer::singleShot(0, this, [this] { highlightUserContract(); });
         return;
     }
-    {
-        const QSignalBlocker quiet(&KorisnickiUgovori);
-        KorisnickiUgovori.first();
-        KorisnickiUgovori.moveBy(row);
-    }
-    showUserContract();
+    controls::reported([&] {
+        {
+            const QSignalBlocker quiet(&KorisnickiUgovori);
+            KorisnickiUgovori.first();
+            KorisnickiUgovori.moveBy(row);
+        }
+        showUserContract();
+    });
 }
 
 void TForm1::SpeedButton4Click()
 {
-    if (KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty()) {
-        // The chosen contract goes, and its unsaved edits with it.
-        DBEdit1->setModified(false);
-        DBRichEdit4->document()->setModified(false);
-        try {
+    bool any = false;
+    if (!controls::reported([&] { any = KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty(); })) {
+        return;
+    }
+    if (any) {
+        // The chosen contract goes, and its unsaved edits with it; they stay when it cannot go.
+        const bool nameEdited = DBEdit1->isModified();
+        const bool textEdited = DBRichEdit4->document()->isModified();
+        forgetUserContractEdits();
+        const bool deleted = controls::reported([&] {
             KorisnickiUgovori.deleteRecord();
-        } catch (const engine::Error& e) {
-            controls::reportFailure(e);
-        }
-        // With the last one gone there is nothing left to edit.
-        if (KorisnickiUgovori.isEmpty()) {
-            DBRichEdit4->setEnabled(false);
+            // With the last one gone there is nothing left to edit.
+            if (KorisnickiUgovori.isEmpty()) {
+                DBRichEdit4->setEnabled(false);
+            }
+        });
+        if (!deleted) {
+            DBEdit1->setModified(nameEdited);
+            DBRichEdit4->document()->setModified(textEdited);
         }
     } else {
         DBRichEdit4->setEnabled(false);
@@ -734,28 +849,23 @@ void TForm1::SpeedButton29Click()
         return;
     }
     const QByteArray model = platform::fromScreen(ComboBox5->currentText());
-    try {
-        const auto unfilter = qScopeGuard([this] {
-            KorisnickiUgovori.setFiltered(false);
-            KorisnickiUgovori.setFilter({});
+    controls::reported([&] {
+        withUserContractsFiltered("NAZIV_UG= " + engine::quoted(model), [&] {
+            KorisnickiUgovori.first();
+            if (KorisnickiUgovori.isEmpty()) {
+                platform::prompter().message("Ne postoji nijedan korisnicki menjan ugovor");
+            } else if (platform::prompter().confirm("Jeste li sigurni da zelite da obrisete ugovor:\r\n" + model)) {
+                KorisnickiUgovori.deleteRecord();
+            }
         });
-        KorisnickiUgovori.setFilter("NAZIV_UG= " + engine::quoted(model));
-        KorisnickiUgovori.setFiltered(true);
-        KorisnickiUgovori.first();
-        if (KorisnickiUgovori.isEmpty()) {
-            platform::prompter().message("Ne postoji nijedan korisnicki menjan ugovor");
-        } else if (platform::prompter().confirm("Jeste li sigurni da zelite da obrisete ugovor:\r\n" + model)) {
-            KorisnickiUgovori.deleteRecord();
-        }
-    } catch (const engine::Error& e) {
-        controls::reportFailure(e);
-    }
-    sredicombo5();
+    });
+    controls::reported([this] { sredicombo5(); });
 }
 
 void TForm1::SpeedButton16Click()
 {
-    if (KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty()) {
+    bool any = false;
+    if (controls::reported([&] { any = KorisnickiUgovori.isActive() && !KorisnickiUgovori.isEmpty(); }) && any) {
         printContract(DBRichEdit4);
     }
 }

@@ -71,13 +71,15 @@ void clearSortMarker(QTreeWidget* list);
 
 // A failure of a handler's table step, shown with the engine's own text; the window goes on.
 void reportFailure(const engine::Error& e);
-// Runs the step and reports its engine failure, if any.
-template <typename Step> void reported(Step&& step)
+// Runs the step and reports its engine failure, if any; true when the step ran to its end.
+template <typename Step> bool reported(Step&& step)
 {
     try {
         step();
+        return true;
     } catch (const engine::Error& e) {
         reportFailure(e);
+        return false;
     }
 }
 

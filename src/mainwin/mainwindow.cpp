@@ -339,9 +339,15 @@ bool TForm1::event(QEvent* event)
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // A running loop still uses the tables and the lists; the window waits until it has ended.
-    // The user's contract edits are saved first; while they cannot be, the window stays open.
-    // So it does when the lists or the configuration could not be saved and the user keeps it open.
-    if (m_busy || !saveUserContract() || !FormClose()) {
+    // The user's contract edits are saved first; when they cannot be, the user is told that they
+    // are lost and the window closes all the same. It stays open when the lists or the
+    // configuration could not be saved and the user keeps it open.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    saveUserContractOnClosing();
+    if (!FormClose()) {
         event->ignore();
         return;
     }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <QByteArrayList>
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -348,6 +349,9 @@ public:
     // on disk; a failure is shown and the edits stay in the controls, except when another program
     // replaced the table's file: the edits belong to the old file and give way to the new one.
     bool saveUserContract();
+    // The same when the window closes: a failure is told, with the words that the edits are lost,
+    // and the edits are given up, so that the window can close.
+    void saveUserContractOnClosing();
     // The edits given up: the controls show the record again.
     void cancelUserContract();
     // ColorBox1 beside its label, for the settings tab.
@@ -356,7 +360,23 @@ public:
 private:
     void buildModelsPage(QWidget* page);
     void buildUserContractsPage(QWidget* page);
-    void setThirdPartyFields();
+    // The current model's parties: true for a model of three (reads the table, so it may throw).
+    bool modelHasThirdParty() const;
+    void showThirdPartyFields(bool third);
+    // Whether the failure of a step has been told already, so that a read of the same table that
+    // follows it is not told a second time.
+    enum class Told { Now, Already };
+    // The list and the editor shown from the table; when it cannot be read, both are emptied and
+    // the editor disabled, and false.
+    bool showUserContracts(Told told);
+    // The edits written into the current record; the failure, untold, when they could not be.
+    std::optional<engine::Error> writeUserContract();
+    void forgetUserContractEdits();
+    // A record appended or edited and not posted, given up.
+    void dropUnpostedUserContract();
+    // Runs the step with the user contracts filtered; the filter is taken off afterwards, also
+    // when the step fails.
+    template <typename Step> void withUserContractsFiltered(const QByteArray& filter, Step&& step);
     void printContract(richtext::RichEdit* edit);
     bool userContractEdited() const;
     void showUserContract();

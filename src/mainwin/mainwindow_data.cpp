@@ -255,26 +255,26 @@ void TForm1::proveripropise()
 
 void TForm1::osvezi()
 {
+    // A tab change reaches the tables too: a table that fails is told, and the tab shows anyway.
     switch (PageControl1->currentIndex()) {
     case mainpage::Gazettes:
         ComboBox3->setEnabled(false);
-        Zakoni.setMasterFields("ID_BROJA");
-        Zakoni.setFilter({});
-        Zakoni.setFiltered(true);
-        Zakoni.setIndexFieldNames("ID_ZAKONA");
+        controls::reported([this] {
+            Zakoni.setMasterFields("ID_BROJA");
+            Zakoni.setFilter({});
+            Zakoni.setFiltered(true);
+            Zakoni.setIndexFieldNames("ID_ZAKONA");
+        });
         break;
     case mainpage::Search:
         ComboBox3->setEnabled(false);
-        Zakoni.setMasterFields({});
+        controls::reported([this] { Zakoni.setMasterFields({}); });
         RadioButton6->setChecked(true);
         break;
     case mainpage::Contracts: {
-        const bool third = ugovori.isActive() && ugovori.field(3).asInteger() == 3;
-        for (QLineEdit* e : {Edit17, Edit18}) {
-            e->setEnabled(third);
-            QPalette palette = e->palette();
-            palette.setColor(QPalette::Base, QApplication::palette().color(third ? QPalette::Base : QPalette::Button));
-            e->setPalette(palette);
+        bool third = false;
+        if (controls::reported([&] { third = modelHasThirdParty(); })) {
+            showThirdPartyFields(third);
         }
         break;
     }

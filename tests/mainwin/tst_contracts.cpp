@@ -166,6 +166,7 @@ private slots:
     void pastedTextIsStoredAsPasted();
     void editBeforeClosingIsKept();
     void failedSaveIsShownAndKept();
+    void failedSaveOnClosingIsToldAndTheProgramEnds();
     void failedMoveKeepsListEditorAndRecordTogether();
     void fileReplacedByAnotherProgram();
     void deleting();
@@ -504,15 +505,35 @@ void TestContracts::failedSaveIsShownAndKept()
         QCOMPARE(prompter.asked().size(), 1);
         QCOMPARE(prompter.asked().first().kind, Prompt::Error);
         QVERIFY(f->DBRichEdit4->yusciiText().startsWith("Sacuvati "));
-        // Nor does closing drop it: the window stays open.
-        f->close();
-        QVERIFY(f->isVisible());
-        QCOMPARE(prompter.asked().size(), 2);
-        QVERIFY(f->DBRichEdit4->yusciiText().startsWith("Sacuvati "));
-        prompter.clear();
+        // The edit stays in the controls, and the next move saves it once the table takes it.
         f->KorisnickiUgovori.open();
+        f->PageControl3->setCurrentIndex(1);
+        f->PageControl3->setCurrentIndex(0);
+        QCOMPARE(prompter.asked().size(), 1);
+        prompter.clear();
     });
     QVERIFY(storedUserContracts()[0].text.startsWith("Sacuvati "));
+}
+
+// Closing while the edit cannot be saved tells it once, with the words that it is lost, and the
+// program ends: a table that keeps failing no longer keeps the window open for good.
+void TestContracts::failedSaveOnClosingIsToldAndTheProgramEnds()
+{
+    QByteArray text;
+    run([&](TForm1* f) {
+        f->PageControl3->setCurrentIndex(1);
+        selectUserContract(f, 0);
+        text = storedUserContracts()[0].text;
+        f->DBRichEdit4->select(0, 0);
+        QTest::keyClicks(f->DBRichEdit4, "Izgubljeno ");
+        f->KorisnickiUgovori.close();
+        m_program->prompter.clear();
+    });
+    const QList<Prompt> asked = m_program->prompter.asked();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().kind, Prompt::Error);
+    QVERIFY(asked.first().text.endsWith("Izmena korisni~kog ugovora nije sa~uvana."));
+    QCOMPARE(storedUserContracts()[0].text, text);
 }
 
 void TestContracts::failedMoveKeepsListEditorAndRecordTogether()
