@@ -12,6 +12,7 @@
 #include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
+#include "upperwindows.h"
 #include "usermessages.h"
 
 #include <QApplication>
@@ -341,6 +342,11 @@ void TForm1::closeEvent(QCloseEvent* event)
     // A running loop still uses the tables and the lists; the window waits until it has ended.
     // The user's contract edits are saved first; while they cannot be, the window stays open.
     // So it does when the lists or the configuration could not be saved and the user keeps it open.
+    // While an update runs, the user is told to wait for it.
+    if (mainwin::UpdateWindow* update = mainwin::updateWindow(); update != nullptr && update->refuseClosing()) {
+        event->ignore();
+        return;
+    }
     if (m_busy || !saveUserContract() || !FormClose()) {
         event->ignore();
         return;

@@ -213,6 +213,8 @@ void Tupdater::phase1()
                 }
                 if (!ok) {
                     discardDownload(name);
+                    // Nothing of a refused archive stays behind, its extracted tables included.
+                    ispraznidir();
                     setRowStatus(i, Failed);
                     break;
                 }
@@ -379,6 +381,8 @@ bool Tupdater::raspakuj(const QByteArray& name)
     // What a failure of the computer's (not of the archive) means at the current step.
     UnpackFailure localFailure = UnpackFailure::CannotRead;
     updates::ExtractionRoom room;
+    // The entry being extracted, named when its data are at fault.
+    QString entryName;
     try {
         if (!openArchive(path, name)) {
             return true;
@@ -407,13 +411,15 @@ bool Tupdater::raspakuj(const QByteArray& name)
         ZipArchive1.SelectAll();
         for (int i = 0; i < ZipArchive1.Entries().Count(); ++i) {
             TZipArchiveEntriesEntry& entry = ZipArchive1.Entries()[i];
-            entry.ExtractToFile(target + entry.FileName());
+            entryName = entry.FileName();
+            entry.ExtractToFile(target + entryName);
             QCoreApplication::processEvents();
         }
     } catch (const ZipError& e) {
         logLine(" " + e.message().toUtf8());
         const UnpackFailure why = e.kind() == ZipError::Kind::Archive ? UnpackFailure::FaultyArchive : localFailure;
-        platform::prompter().message(updates::unpackFailureMessage(why, name, room));
+        platform::prompter().message(
+            updates::unpackFailureMessage(why, name, room, why == UnpackFailure::FaultyArchive ? entryName : QString()));
         ZipArchive1.Close();
         // Nothing of a failed archive stays to be taken for the next one's.
         ispraznidir();
