@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace engine::sql {
 
@@ -272,6 +274,25 @@ void Database::openHandle(Mode mode)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 2000);
+    // When the system refuses to open the file for writing, SQLite opens it for reading without a
+    // word. That is right for a file that may not be written; for any other refusal (a disk error)
+    // a table taken read-only would fail its next write with a wrong cause. The file is tried for
+    // writing once more to tell which.
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+        const int error = errno;
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        const Error::Kind kind = fd >= 0 ? Error::Kind::Io : systemErrorKind(error);
+        if (kind != Error::Kind::ReadOnly) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            throw Error(kind == Error::Kind::Other ? Error::Kind::Io : kind, path,
+                        QStringLiteral("Cannot open table file %1 for writing: %2")
+                            .arg(path, fd >= 0 ? QStringLiteral("the disk failed") : qt_error_string(error)));
+        }
+    }
     if (mode == Mode::Create) {
         // A new file is written whole into a temporary name and renamed when complete; a crash
         // leaves only that temporary file, so no journal is needed while it is filled.
@@ -292,12 +313,10 @@ void Database::openHandle(Mode mode)
 
 void Database::reopen()
 {
-    closeHandle();
-    m_structure = {};
-    m_rowidColumn = -1;
-    openHandle(Mode::OpenExisting);
-    ++m_opening;
-    changed();
+    // The new file is opened before the old one is let go: when it cannot be opened, this
+    // connection stays whole on the file it had, and the next access follows the path again.
+    Database fresh(m_path, Mode::OpenExisting);
+    takeFile(fresh);
 }
 
 Database::~Database()

@@ -58,7 +58,9 @@ public:
     Database(const QString& path, Mode mode); // throws
     ~Database();
     // Opens the file at the same path anew, after it was replaced by a rebuilt one: every table
-    // object sharing this connection reads the new file from its next access. Throws.
+    // object sharing this connection reads the new file from its next access. Throws when the
+    // new file cannot be opened (for writing); the connection then stays on the file it had, and
+    // its next access follows the path to the new one.
     void reopen();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

@@ -41,8 +41,9 @@ Connection openConnection(const QString& path, int flags)
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, flags, nullptr);
     Connection owned(db);
     if (rc != SQLITE_OK) {
+        // The system's reason tells a file that may not be opened from a disk that failed.
         throw Error(
-            sql::errorKind(rc), path,
+            sql::errorKind(rc, sql::systemError(db)), path,
             QStringLiteral("Cannot open %1: %2").arg(path, db ? sql::lastError(db) : QStringLiteral("no memory")));
     }
     sqlite3_extended_result_codes(db, 1);
@@ -498,6 +499,13 @@ std::pair<qint64, bool> countDamaged(const QString& livePath, const std::vector<
     return {qint64(rowids.size()), exact};
 }
 
+// Failures that are not the table's: the disk, the folder or another program.
+bool isTheComputers(Error::Kind kind)
+{
+    return kind == Error::Kind::DiskFull || kind == Error::Kind::Io || kind == Error::Kind::ReadOnly ||
+           kind == Error::Kind::Locked;
+}
+
 void vacuumInto(const QString& live, const QString& copy)
 {
     Connection db = openConnection(live, SQLITE_OPEN_READONLY);
@@ -623,8 +631,14 @@ RebuildResult rebuildTableFile(const QString& path)
                 vacuumInto(file, files.copy);
                 copied = true;
             } catch (const Error& e) {
-                result.findings << e.message();
                 removeFile(files.copy);
+                // A sound table whose copy could not be written (no room, a failing disk, a folder
+                // that may not be written) fails for that reason: salvaging it record by record
+                // would meet the same disk and tell a later, wrong cause.
+                if (isTheComputers(e.kind())) {
+                    throw;
+                }
+                result.findings << e.message();
             }
         }
         result.held = verification.records;

@@ -76,8 +76,9 @@ struct RebuildResult {
 // Verifies the table, writes a fresh copy of it, verifies the copy and only then puts it in the
 // table's place, the old file kept as the backup and, when records were left out, as the
 // original too. Table objects open on the file read the new one from their next access. Throws
-// Error as verifyTableFile does; every later failure leaves the table file as it was and is told
-// in the result.
+// Error as verifyTableFile does, and when the new file, in place, cannot be opened for writing (a
+// failing disk): the table must not go on read-only or on its old file. Every other failure
+// leaves the table file as it was and is told in the result, by its first cause.
 RebuildResult rebuildTableFile(const QString& path);
 
 } // namespace engine

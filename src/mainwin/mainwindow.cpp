@@ -12,6 +12,7 @@
 #include "richedit.h"
 #include "screentext.h"
 #include "statusbar.h"
+#include "upperwindows.h"
 #include "usermessages.h"
 
 #include <QApplication>
@@ -341,8 +342,10 @@ void TForm1::closeEvent(QCloseEvent* event)
     // A running loop still uses the tables and the lists; the window waits until it has ended.
     // The user's contract edits are saved first; when they cannot be, the user is told that they
     // are lost and the window closes all the same. It stays open when the lists or the
-    // configuration could not be saved and the user keeps it open.
-    if (m_busy) {
+    // configuration could not be saved and the user keeps it open. While an update runs, the user
+    // is told to wait for it.
+    if (mainwin::UpdateWindow* update = mainwin::updateWindow();
+        (update != nullptr && update->refuseClosing()) || m_busy) {
         event->ignore();
         return;
     }

@@ -34,6 +34,9 @@ public:
     virtual ~UpdateWindow() = default;
     // Shows the updater modally; returns when it has closed.
     virtual void showUpdater() = 0;
+    // True, after telling the user why, while an update runs: the program does not close under
+    // tables being installed.
+    virtual bool refuseClosing() { return false; }
 };
 
 DocumentWindows* documentWindows();

@@ -4,12 +4,18 @@
 // SQLite file layer over the system's that, while the folder is set, opens the table files in it
 // read-only, as on read-only media, or refuses the journals a write needs, as in a folder
 // without write permission. Installed as the default layer, so the engine's own connections
-// opened meanwhile go through it.
+// opened meanwhile go through it. Read-only files are made so on the disk too (their modes, and
+// root's power over them lowered meanwhile): the engine asks the system whether a file it could
+// only open for reading may be written, to tell it from a disk that failed.
+
+#include "filemodes.h"
 
 #include <cstring>
+#include <memory>
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QList>
 #include <sqlite3.h>
 
 namespace testsupport {
@@ -31,12 +37,25 @@ public:
         m_vfs.pNext = nullptr;
         m_folder = QFile::encodeName(QDir(folder).canonicalPath()) + '/';
         m_mode = mode;
+        if (mode == Mode::Files) {
+            const QDir dir(folder);
+            for (const QString& name : dir.entryList(QDir::Files)) {
+                const QString path = dir.filePath(name);
+                m_modes.append({path, QFile::permissions(path)});
+                QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+            }
+            m_hold = std::make_unique<FileModesHold>();
+        }
         sqlite3_vfs_register(&m_vfs, 1);
     }
     ~ReadOnlyFolder()
     {
         sqlite3_vfs_unregister(&m_vfs);
         sqlite3_vfs_register(m_real, 1);
+        m_hold.reset();
+        for (const auto& [path, permissions] : m_modes) {
+            QFile::setPermissions(path, permissions);
+        }
     }
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
@@ -61,6 +80,8 @@ private:
     sqlite3_vfs m_vfs{};
     QByteArray m_folder;
     Mode m_mode = Mode::Files;
+    QList<std::pair<QString, QFile::Permissions>> m_modes;
+    std::unique_ptr<FileModesHold> m_hold;
 };
 
 } // namespace testsupport

@@ -56,13 +56,16 @@ QByteArray faultyArchiveTableMessage(const QByteArray& archive, const engine::Er
            (collectionUnchanged ? QByteArray(Unchanged) : QByteArray()) + OfferedAgain;
 }
 
-QByteArray unpackFailureMessage(UnpackFailure why, const QByteArray& archive, const ExtractionRoom& room)
+QByteArray unpackFailureMessage(UnpackFailure why, const QByteArray& archive, const ExtractionRoom& room,
+                                const QString& entry)
 {
     const QByteArray name = archiveName(archive);
     QByteArray what;
     switch (why) {
     case UnpackFailure::FaultyArchive:
-        what = "Arhiva " + name + " je neispravna.";
+        what = "Arhiva " + name + " je neispravna" +
+               (entry.isEmpty() ? QByteArray(".")
+                                : ": datoteka " + entry.toLocal8Bit() + " u njoj je o{te}ena.");
         break;
     case UnpackFailure::NoRoom:
         what = "Za raspakivanje arhive " + name + " potrebno je " + megabytes(room.needed) +

@@ -29,6 +29,9 @@ enum class UnpackFailure {
     CannotRead,    // the downloaded file cannot be opened
     CannotWrite,   // an entry's file cannot be written into the extraction folder
 };
-QByteArray unpackFailureMessage(UnpackFailure why, const QByteArray& archive, const ExtractionRoom& room = {});
+// A faulty archive names `entry` when the fault is in that entry's data (damaged, cut, or
+// inflating past its size).
+QByteArray unpackFailureMessage(UnpackFailure why, const QByteArray& archive, const ExtractionRoom& room = {},
+                                const QString& entry = {});
 
 } // namespace updates

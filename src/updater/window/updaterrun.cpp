@@ -221,6 +221,8 @@ void Tupdater::phase1()
                 }
                 if (!ok) {
                     discardDownload(name);
+                    // Nothing of a refused archive stays behind, its extracted tables included.
+                    ispraznidir();
                     setRowStatus(i, Failed);
                     break;
                 }
@@ -401,6 +403,8 @@ bool Tupdater::raspakuj(const QByteArray& name)
     // What a failure of the computer's (not of the archive) means at the current step.
     UnpackFailure localFailure = UnpackFailure::CannotRead;
     updates::ExtractionRoom room;
+    // The entry being extracted, named when its data are at fault.
+    QString entryName;
     try {
         if (!openArchive(name)) {
             return true;
@@ -432,13 +436,16 @@ bool Tupdater::raspakuj(const QByteArray& name)
         ZipArchive1.setOverwriteAction(oaOverwriteAll);
         ZipArchive1.SelectAll();
         for (int i = 0; i < ZipArchive1.Entries().Count(); ++i) {
-            ZipArchive1.Entries()[i].ExtractAt(folder, target);
+            TZipArchiveEntriesEntry& entry = ZipArchive1.Entries()[i];
+            entryName = entry.FileName();
+            entry.ExtractAt(folder, target);
             QCoreApplication::processEvents();
         }
     } catch (const ZipError& e) {
         logLine(" " + e.message().toUtf8());
         const UnpackFailure why = e.kind() == ZipError::Kind::Archive ? UnpackFailure::FaultyArchive : localFailure;
-        platform::prompter().message(updates::unpackFailureMessage(why, name, room));
+        platform::prompter().message(
+            updates::unpackFailureMessage(why, name, room, why == UnpackFailure::FaultyArchive ? entryName : QString()));
         ZipArchive1.Close();
         // Nothing of a failed archive stays to be taken for the next one's.
         ispraznidir();

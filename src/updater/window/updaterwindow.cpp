@@ -194,11 +194,17 @@ void Tupdater::SpeedButton4Click()
 // always seen to its end; the run itself pauses while the word is read.
 void Tupdater::reject()
 {
+    if (!refuseClosing()) {
+        QDialog::reject();
+    }
+}
+
+bool Tupdater::refuseClosing()
+{
     if (m_running) {
         platform::prompter().message("A`uriranje je u toku. Prozor mo`e da se zatvori kada se a`uriranje zavr{i.");
-        return;
     }
-    QDialog::reject();
+    return m_running;
 }
 
 void Tupdater::setStatus(const QByteArray& text)

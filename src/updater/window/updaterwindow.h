@@ -50,6 +50,7 @@ public:
 
     // mainwin::UpdateWindow
     void showUpdater() override;
+    bool refuseClosing() override;
 
     // ---- The run (updaterrun.cpp) ---------------------------------------------------------------
     void SpeedButton1Click();

@@ -5,6 +5,7 @@
 #include "batchmove.h"
 #include "demo.h"
 #include "error.h"
+#include "filesizelimit.h"
 #include "schema.h"
 #include "session.h"
 #include "sessionsetup.h"
@@ -218,6 +219,34 @@ private slots:
         QCOMPARE(inodeOf(path), inode);
         QCOMPARE(tabletest::digest(path), before);
         QVERIFY(!QFileInfo::exists(files.backup));
+    }
+
+    // A sound table whose copy finds no room on the disk, at any point of the copy: the rebuild
+    // fails for want of room, naming the table, and tries no salvage on the same disk (which would
+    // fail with a later, wrong cause: a copy that is no table). The table stays as it was, and
+    // nothing of the copy is left.
+    void rebuildOnAFullDiskToldAsSuch()
+    {
+        freshCollection();
+        const QString path = file("TB_Zakoni.db");
+        const QByteArray before = tabletest::digest(path);
+        const engine::RebuildFiles files = engine::rebuildFiles(path);
+        const qint64 size = QFileInfo(path).size();
+        for (const qint64 room : {qint64(0), qint64(4096), size / 3, size * 2 / 3}) {
+            engine::RebuildResult r;
+            {
+                const testsupport::FileSizeLimit full{rlim_t(room)};
+                r = engine::rebuildTableFile(path);
+            }
+            QVERIFY2(!r.rebuilt, qPrintable(QString::number(room)));
+            QVERIFY2(r.errorKind == engine::Error::Kind::DiskFull, qPrintable(r.error));
+            QVERIFY(!r.salvaged);
+            QCOMPARE(tabletest::digest(path), before);
+            for (const QString& left : {files.copy, files.backup, files.keyViolations, files.problems}) {
+                QVERIFY2(!QFileInfo::exists(left), qPrintable(left));
+            }
+        }
+        QVERIFY(engine::rebuildTableFile(path).rebuilt); // with room again
     }
 
     // What a cut rebuild leaves is removed as a name: a symbolic link goes itself, also when it

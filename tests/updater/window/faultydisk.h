@@ -2,16 +2,21 @@
 
 // A disk that fails for the table files of one name, for tests that run as root (whom file modes
 // do not stop): a SQLite file layer over the system's that, while it lives, either finds no room
-// for a write past the first pages of such a file, as a full disk does, or fails to open such a
-// file with the system's input/output error, as a failing disk or a lost network share does.
+// for a write past the first pages of such a file, as a full disk does, or fills up once the files
+// have grown by a given number of bytes, or fails to open such a file with the system's
+// input/output error, as a failing disk or a lost network share does.
 // Installed as the default layer, so the engine's connections opened meanwhile go through it;
 // those opened before keep the system's. The layer itself stays for the process (connections
 // opened through it may outlive the fault) and passes everything on once the fault is gone.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <QByteArray>
 #include <sqlite3.h>
+#include <string>
+#include <sys/stat.h>
 #include <utility>
 
 namespace testsupport {
@@ -19,12 +24,18 @@ namespace testsupport {
 class FaultyDisk final {
 public:
     enum class Fault {
-        Full,     // writes past the first 8 KB of the file find no room
-        OpenFails // opening the file fails with EIO
+        Full,          // writes past the first 8 KB of the file find no room
+        OpenFails,     // opening the file fails with EIO
+        OpensReadOnly, // opening the file for writing fails with EIO, and the file is opened for
+                       // reading only, without a word, as SQLite's own layer does then
+        FillsUp,       // the files find no room once they have grown by setRoom()'s bytes
     };
 
-    // `nameEnd`: how the names of the files concerned end ("TB_Zakoni.Rebuild.db").
-    FaultyDisk(const QByteArray& nameEnd, Fault fault) : m_nameEnd(nameEnd), m_fault(fault)
+    // `nameEnd`: how the names of the files concerned end ("TB_Zakoni.Rebuild.db"; empty for
+    // every file). An open fault lets the first `skip` opens through, then strikes `times` opens
+    // (-1: every one).
+    FaultyDisk(const QByteArray& nameEnd, Fault fault, int skip = 0, int times = -1)
+        : m_nameEnd(nameEnd), m_fault(fault), m_skip(skip), m_times(times)
     {
         if (s_real == nullptr) {
             s_real = sqlite3_vfs_find(nullptr);
@@ -72,6 +83,19 @@ public:
     // How often a file concerned failed.
     int failures() const { return m_failures; }
 
+    // FillsUp: the bytes the files may grow by from now on, together; -1 for no limit. A file
+    // that shrinks or goes gives its room back, as on a real disk.
+    void setRoom(sqlite3_int64 bytes)
+    {
+        m_room = bytes;
+        m_grown = 0;
+        for (auto& [name, size] : m_sizes) {
+            size = sizeOf(name);
+        }
+    }
+    // FillsUp: the most the files had grown by at once since the room was set.
+    sqlite3_int64 grown() const { return m_grown; }
+
 private:
     struct File {
         sqlite3_file base;
@@ -89,24 +113,75 @@ private:
         auto* f = reinterpret_cast<File*>(file);
         f->real = reinterpret_cast<sqlite3_file*>(f + 1);
         f->concerned = self != nullptr && name != nullptr && QByteArray(name).endsWith(self->m_nameEnd);
-        if (f->concerned && self->m_fault == Fault::OpenFails) {
+        const bool forWriting = (flags & SQLITE_OPEN_MAIN_DB) != 0 && (flags & SQLITE_OPEN_READWRITE) != 0;
+        if (f->concerned && (self->m_fault == Fault::OpenFails || (self->m_fault == Fault::OpensReadOnly && forWriting)) &&
+            self->strikes()) {
             ++self->m_failures;
-            s_lastError = EIO;
-            file->pMethods = nullptr; // nothing to close
-            return SQLITE_CANTOPEN;
+            if (self->m_fault == Fault::OpenFails) {
+                s_lastError = EIO;
+                file->pMethods = nullptr; // nothing to close
+                return SQLITE_CANTOPEN;
+            }
+            flags = (flags & ~(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) | SQLITE_OPEN_READONLY;
+            const int rc = s_real->xOpen(s_real, name, f->real, flags, outFlags);
+            if (outFlags != nullptr) {
+                *outFlags = flags;
+            }
+            file->pMethods = f->real->pMethods != nullptr ? &s_methods : nullptr;
+            return rc;
+        }
+        if (f->concerned && self->m_fault == Fault::FillsUp) {
+            self->m_sizes.try_emplace(name, sizeOf(name));
         }
         const int rc = s_real->xOpen(s_real, name, f->real, flags, outFlags);
         file->pMethods = f->real->pMethods != nullptr ? &s_methods : nullptr;
         return rc;
     }
 
+    static sqlite3_int64 sizeOf(const std::string& name)
+    {
+        struct stat st {};
+        return ::stat(name.c_str(), &st) == 0 ? sqlite3_int64(st.st_size) : 0;
+    }
+
+    // What the files written have grown by since the room was set, counted from their sizes now.
+    sqlite3_int64 used() const
+    {
+        sqlite3_int64 total = 0;
+        for (const auto& [name, size] : m_sizes) {
+            total += std::max<sqlite3_int64>(0, sizeOf(name) - size);
+        }
+        return total;
+    }
+
     static int write(sqlite3_file* file, const void* bytes, int amount, sqlite3_int64 offset)
     {
         auto* f = reinterpret_cast<File*>(file);
-        if (f->concerned && s_self != nullptr && offset + amount > Room) {
-            ++s_self->m_failures;
+        FaultyDisk* self = s_self;
+        if (f->concerned && self != nullptr && self->m_fault == Fault::Full && offset + amount > Room) {
+            ++self->m_failures;
             s_lastError = ENOSPC;
             return SQLITE_FULL;
+        }
+        if (f->concerned && self != nullptr && self->m_fault == Fault::FillsUp && self->m_room >= 0) {
+            // Only what a write adds past the file's end takes room.
+            sqlite3_int64 size = 0;
+            real(file)->pMethods->xFileSize(real(file), &size);
+            const sqlite3_int64 before = self->used();
+            const sqlite3_int64 used = before + std::max<sqlite3_int64>(0, offset + amount - size);
+            if (used > self->m_room) {
+                // As the system does, what fits is written before the disk is found full: a page
+                // may be left cut.
+                const sqlite3_int64 fits =
+                    std::min<sqlite3_int64>(amount, size + std::max<sqlite3_int64>(0, self->m_room - before) - offset);
+                if (fits > 0) {
+                    real(file)->pMethods->xWrite(real(file), bytes, int(fits), offset);
+                }
+                ++self->m_failures;
+                s_lastError = ENOSPC;
+                return SQLITE_FULL;
+            }
+            self->m_grown = std::max(self->m_grown, used);
         }
         return real(file)->pMethods->xWrite(real(file), bytes, amount, offset);
     }
@@ -119,6 +194,21 @@ private:
         return s_real->xGetLastError(s_real, size, text);
     }
 
+    bool strikes()
+    {
+        if (m_skip > 0) {
+            --m_skip;
+            return false;
+        }
+        if (m_times == 0) {
+            return false;
+        }
+        if (m_times > 0) {
+            --m_times;
+        }
+        return true;
+    }
+
     inline static FaultyDisk* s_self = nullptr;
     inline static sqlite3_vfs* s_real = nullptr;
     inline static sqlite3_vfs s_vfs{};
@@ -126,7 +216,12 @@ private:
     inline static int s_lastError = 0;
     QByteArray m_nameEnd;
     Fault m_fault;
+    int m_skip;
+    int m_times;
     int m_failures = 0;
+    sqlite3_int64 m_room = -1;
+    sqlite3_int64 m_grown = 0;
+    std::map<std::string, sqlite3_int64> m_sizes; // each file's size when the room was set
 };
 
 } // namespace testsupport
