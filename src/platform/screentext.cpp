@@ -63,9 +63,11 @@ QValidator::State ArrivalValidator::validate(QString& input, int& pos) const
         return Acceptable;
     }
     const bool typed = std::exchange(m_typing, false);
-    // The field holds one line, whatever the edit brought.
+    // The field holds one line, whatever the edit brought, and a letter that came written with a
+    // combining accent is the one letter that its code is.
     const QString brought = display::oneLine(input.mid(head, broughtSize), head > 0 ? input.at(head - 1) : QChar(),
-                                             tail > 0 ? input.at(input.size() - tail) : QChar());
+                                             tail > 0 ? input.at(input.size() - tail) : QChar())
+                                .normalized(QString::NormalizationForm_C);
     std::optional<QString> mapped;
     if (brought.isEmpty()) {
         mapped = QString();

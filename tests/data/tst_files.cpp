@@ -220,6 +220,21 @@ void TestFiles::configFromFile()
     // Written back as it was read, apart from the two lines the program owns.
     QCOMPARE(configfile::write(r.settings, "9/12/2019", "3.1.4"),
              (QByteArrayList{"7", "0", "Koristi proxy", "proxy.lan", "8080", "11", "12", "13", "9/12/2019", "3.1.4"}));
+
+    // A proxy address that came with a line end does not push the lines after it down: the next
+    // start reads the file it wrote without a fault.
+    configfile::Settings odd = r.settings;
+    odd.proxyAddress = "proxy.lan\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(configfile::FileName);
+    QVERIFY(listfiles::save(path, configfile::write(odd, "9/12/2019", "3.1.4")).ok());
+    const QByteArrayList written = listfiles::load(path);
+    QCOMPARE(written.size(), 10);
+    const configfile::ReadResult again = configfile::read(written, {});
+    QVERIFY(!again.faulty);
+    QCOMPARE(again.settings.proxyAddress, QByteArray("proxy.lan"));
+    QCOMPARE(again.settings.textSizes[2], 13);
+    QCOMPARE(configfile::dataVersion(written), QByteArray("3.1.4"));
 }
 
 void TestFiles::configFaultyLines()
