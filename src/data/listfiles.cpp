@@ -26,11 +26,42 @@ QByteArrayList splitLines(const QByteArray& bytes)
     return lines;
 }
 
+QByteArray oneLine(const QByteArray& entry)
+{
+    if (!entry.contains('\r') && !entry.contains('\n')) {
+        return entry;
+    }
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    QByteArray out;
+    out.reserve(entry.size());
+    const qsizetype n = entry.size();
+    qsizetype i = 0;
+    while (i < n) {
+        if (!blank(entry.at(i))) {
+            out += entry.at(i++);
+            continue;
+        }
+        qsizetype end = i;
+        bool lineEnd = false;
+        while (end < n && blank(entry.at(end))) {
+            lineEnd = lineEnd || entry.at(end) == '\r' || entry.at(end) == '\n';
+            ++end;
+        }
+        if (!lineEnd) {
+            out += entry.mid(i, end - i);
+        } else if (i > 0 && end < n) {
+            out += ' ';
+        }
+        i = end;
+    }
+    return out;
+}
+
 QByteArray joinLines(const QByteArrayList& lines)
 {
     QByteArray out;
     for (const QByteArray& line : lines) {
-        out += line;
+        out += oneLine(line);
         out += "\r\n";
     }
     return out;

@@ -19,7 +19,13 @@ inline constexpr const char* QuickFile = "brzi.ini";        // regulations marke
 inline constexpr const char* NewestFile = "novo.lst";       // titles of the last update
 
 QByteArrayList splitLines(const QByteArray& bytes);
+// Each entry on its own line, whatever it holds: see oneLine.
 QByteArray joinLines(const QByteArrayList& lines);
+
+// An entry as one line of its file. A line end inside an entry would split it into two entries
+// at the next start, so a run of blanks and tabs that holds line ends (CR, LF) becomes one blank,
+// and nothing at either end of the entry.
+QByteArray oneLine(const QByteArray& entry);
 
 // The lines of a file; empty when it is missing or cannot be read (`ok` tells which).
 QByteArrayList load(const QString& path, bool* ok = nullptr);

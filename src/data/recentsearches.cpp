@@ -1,6 +1,7 @@
 #include "recentsearches.h"
 
 #include "filter.h"
+#include "listfiles.h"
 
 namespace recentsearches {
 
@@ -16,7 +17,8 @@ QByteArray scopeText(Scope scope, int found)
 
 QByteArray entry(const QByteArray& query, Scope scope, int found)
 {
-    return engine::quoted(query) + " - " + scopeText(scope, found);
+    // The entry is one line of its file and of its list, as the search it stands for is.
+    return engine::quoted(listfiles::oneLine(query)) + " - " + scopeText(scope, found);
 }
 
 Replay parse(const QByteArray& entry)

@@ -13,6 +13,7 @@ enum class Scope { Titles, TitlesAndTexts };
 
 // "po naslovima (nadjeno 7 propisa)" or "po naslovima i tekstovima (nadjeno 7 propisa)".
 QByteArray scopeText(Scope scope, int found);
+// A query that holds a line end (program text, never a field's) is written on one line.
 QByteArray entry(const QByteArray& query, Scope scope, int found);
 
 struct Replay {

@@ -317,7 +317,7 @@ void TForm1::buildUserContractsPage(QWidget* page)
     auto* right = new QVBoxLayout;
     auto* nameRow = new QHBoxLayout;
     auto* nameLabel = label("DBEdit1Label", "Naziv ugovora");
-    DBEdit1 = named<QLineEdit>("DBEdit1");
+    DBEdit1 = edit("DBEdit1", KeyFilter::Map);
     platform::setHint(DBEdit1, "Izmena naziva izabranog korisni~kog ugovora");
     nameLabel->setBuddy(DBEdit1);
     DBNavigator1 = named<QWidget>("DBNavigator1");

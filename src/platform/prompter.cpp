@@ -1,6 +1,7 @@
 #include "prompter.h"
 
 #include "display.h"
+#include "screentext.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -236,6 +237,8 @@ public:
         dialog.setCancelButtonText(buttonText(QMessageBox::Cancel));
         // The dialog takes its width from its field (its layout overrides a width set on it).
         if (auto* field = dialog.findChild<QLineEdit*>()) {
+            // The answer is read back as YUSCII: the field shows what will be read.
+            installPlainRule(field);
             const QStyle* style = dialog.style();
             const int margins =
                 style->pixelMetric(QStyle::PM_LayoutLeftMargin) + style->pixelMetric(QStyle::PM_LayoutRightMargin);

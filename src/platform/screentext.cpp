@@ -17,6 +17,9 @@ namespace platform {
 ArrivalValidator::ArrivalValidator(QLineEdit* edit) : QValidator(edit), m_accepted(edit->text())
 {
     edit->installEventFilter(this);
+    // The line edit puts a mapped edit in as if the program had set the text, which clears its
+    // modified flag; the user's edit is still an edit, and a field saved when modified must say so.
+    connect(edit, &QLineEdit::textEdited, edit, [edit] { edit->setModified(true); });
 }
 
 bool ArrivalValidator::eventFilter(QObject* watched, QEvent* event)
@@ -54,17 +57,34 @@ QValidator::State ArrivalValidator::validate(QString& input, int& pos) const
         return Acceptable;
     }
     const auto [head, tail] = unchangedEnds(input, pos);
-    const QString brought = input.mid(head, input.size() - head - tail);
-    if (brought.isEmpty()) {
+    const qsizetype broughtSize = input.size() - head - tail;
+    if (broughtSize == 0) {
         m_accepted = input;
         return Acceptable;
     }
     const bool typed = std::exchange(m_typing, false);
-    const std::optional<QString> mapped = typed ? mapTyped(brought) : mapPasted(brought);
+    // The field holds one line, whatever the edit brought, and a letter that came written with a
+    // combining accent is the one letter that its code is.
+    const QString brought = display::oneLine(input.mid(head, broughtSize), head > 0 ? input.at(head - 1) : QChar(),
+                                             tail > 0 ? input.at(input.size() - tail) : QChar())
+                                .normalized(QString::NormalizationForm_C);
+    std::optional<QString> mapped;
+    if (brought.isEmpty()) {
+        mapped = QString();
+    } else {
+        mapped = typed ? mapTyped(brought) : mapPasted(brought);
+    }
     if (!mapped) {
         return Invalid; // the text stays as it was
     }
     input = input.left(head) + *mapped + input.right(tail);
+    // The mapping may change the edit's length (a line end dropped, an accent joined to its
+    // letter): a cursor behind the edit stays behind it.
+    if (pos >= head + broughtSize) {
+        pos += int(mapped->size() - broughtSize);
+    } else if (pos > head) {
+        pos = std::min(pos, int(head + mapped->size()));
+    }
     m_accepted = input;
     return Acceptable;
 }
@@ -128,11 +148,29 @@ private:
     KeyFilter m_filter;
 };
 
+class PlainValidator final : public ArrivalValidator {
+    Q_OBJECT
+public:
+    using ArrivalValidator::ArrivalValidator;
+
+protected:
+    std::optional<QString> mapTyped(const QString& brought) const override { return mapPasted(brought); }
+    std::optional<QString> mapPasted(const QString& brought) const override
+    {
+        return display::mapPastedText(brought, KeyFilter::Map);
+    }
+};
+
 } // namespace
 
 void installKeyFilter(QLineEdit* edit, KeyFilter filter)
 {
     edit->setValidator(new KeyFilterValidator(filter, edit));
+}
+
+void installPlainRule(QLineEdit* edit)
+{
+    edit->setValidator(new PlainValidator(edit));
 }
 
 void setFieldText(QLineEdit* edit, const QByteArray& yuscii)

@@ -53,6 +53,9 @@ bool isTypedKey(const QKeyEvent* event);
 // Typed keys go through the filter ("[" shows as š and reads back as "{"); pasted text keeps its
 // characters (display::mapPastedText), in capitals in an upper-case field.
 void installKeyFilter(QLineEdit* edit, KeyFilter filter);
+// A field without the keyboard mapping (an input box's): typed keys and pasted text alike show as
+// the codes they will be read back as (a "[" shows as Š, which it is), on one line.
+void installPlainRule(QLineEdit* edit);
 // Puts program text (YUSCII) into a filtered field by the field's rule: not through the key
 // mapping, but in capitals when the field is an upper-case one. Keys typed into it afterwards
 // are mapped alone; the program's text around them stays as it was.

@@ -28,9 +28,10 @@ QByteArray typedToYuscii(const QString& text)
 
 // Pasted or dropped text to YUSCII. The keyboard mapping is for keys only: an ASCII character is
 // the code it is (a pasted "[" stays "[", however YUSCII shows it), a letter with diacritics of
-// either script is its YUSCII code.
-QByteArray pastedToYuscii(const QString& text)
+// either script is its YUSCII code, also when it came written as a letter and a combining accent.
+QByteArray pastedToYuscii(const QString& pasted)
 {
+    const QString text = pasted.normalized(QString::NormalizationForm_C);
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {

@@ -25,18 +25,33 @@ QString toUnicode(const QByteArray& yuscii, Script script = Script::Latin);
 char fromUnicode(QChar c, Script script = Script::Latin);
 QByteArray fromUnicode(const QString& text, Script script = Script::Latin);
 
+// A character that arrives from outside, read in `first` and, where that script has no code for
+// it, in the other one: the program's own Cyrillic text pasted back ("ш") is its code ("{") as
+// much as the Latin "š" is. "?" when neither script has it.
+char fromEitherScript(QChar c, Script first = Script::Latin);
+
 // What a key typed on a US layout becomes on screen in an edit field with the given key filter.
-// Characters that are already screen letters pass unchanged, so applying it twice gives the same
-// text.
+// Characters that are already screen letters pass unchanged (in the field's case), so applying it
+// twice gives the same text; any other character shows as the code it will be stored as (see
+// mapPastedText).
 enum class KeyFilter { Map, MapUpper, DigitsOnly };
 QString mapTypedText(const QString& typed, KeyFilter filter);
 
 // What pasted text becomes on screen in such a field. The keyboard mapping is for keys only:
 // pasted text keeps its characters. A letter with diacritics stays that letter (its YUSCII code),
 // an ASCII character stays the code it is (a pasted "[" is the byte "[", which YUSCII shows as Š,
-// so what is stored is what was pasted), and a character the code lacks stays as it stands. The
-// upper-case field upper-cases as yupperW does; the digits field takes digits only, as from keys.
-// Applying it twice gives the same text.
+// so what is stored is what was pasted). A field shows what it will store, so a character the code
+// lacks shows as the "?" it is stored as (one for each character, a letter and its combining
+// accents being one), and a Cyrillic letter as the Latin letter of its code. The upper-case field
+// upper-cases as yupperW does; the digits field takes digits only, as from keys. Applying it twice
+// gives the same text.
 QString mapPastedText(const QString& pasted, KeyFilter filter);
+
+// Text that arrives in a one-line field, `before` and `after` being the field's characters on
+// either side of it (none at an end of the field). A line break has no place in one line: a run
+// of white space that holds one (LF, CR, CR LF, VT, FF, NEL, U+2028, U+2029) becomes one blank,
+// and nothing at an end of the field or beside a blank, so a title copied with its line end is the
+// title. A tab or any other control character becomes a blank. Other text is left as it is.
+QString oneLine(const QString& text, QChar before = {}, QChar after = {});
 
 } // namespace display

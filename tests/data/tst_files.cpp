@@ -17,6 +17,8 @@ private slots:
     void lineEnds_data();
     void lineEnds();
     void listRoundTripKeepsBytes();
+    void entryNeverSplitsItsFile_data();
+    void entryNeverSplitsItsFile();
     void saveReplacesReadOnlyFileWhole();
     void saveFailureIsReported_data();
     void saveFailureIsReported();
@@ -48,6 +50,36 @@ void TestFiles::lineEnds()
     QFETCH(QByteArrayList, lines);
     QCOMPARE(listfiles::splitLines(bytes), lines);
     QCOMPARE(listfiles::splitLines(listfiles::joinLines(lines)), lines);
+}
+
+void TestFiles::entryNeverSplitsItsFile_data()
+{
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("line end at the end") << QByteArray("Zakon o radu\r\n") << QByteArray("Zakon o radu");
+    QTest::newRow("line end at the start") << QByteArray("\nZakon o radu") << QByteArray("Zakon o radu");
+    QTest::newRow("lf inside") << QByteArray("Zakon o\nradu") << QByteArray("Zakon o radu");
+    QTest::newRow("cr inside") << QByteArray("Zakon o\rradu") << QByteArray("Zakon o radu");
+    QTest::newRow("blank lines and blanks") << QByteArray("'ZAKON O \r\n\r\n\tRADU' - x") << QByteArray("'ZAKON O RADU' - x");
+    QTest::newRow("only line ends") << QByteArray("\r\n\n") << QByteArray();
+    // Without a line end, an entry is written as it is, its blanks and tabs too.
+    QTest::newRow("tabs and blanks kept") << QByteArray(" a\t b ") << QByteArray(" a\t b ");
+}
+
+// What writes a list file writes each entry on one line: the next start reads the entries that
+// were written, one for one.
+void TestFiles::entryNeverSplitsItsFile()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(QByteArray, line);
+    QCOMPARE(listfiles::oneLine(entry), line);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("pretrage.ini");
+    QVERIFY(listfiles::save(path, {"first", entry, "last"}).ok());
+    QCOMPARE(listfiles::load(path), (QByteArrayList{"first", line, "last"}));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), "first\r\n" + line + "\r\nlast\r\n");
 }
 
 void TestFiles::listRoundTripKeepsBytes()
@@ -188,6 +220,21 @@ void TestFiles::configFromFile()
     // Written back as it was read, apart from the two lines the program owns.
     QCOMPARE(configfile::write(r.settings, "9/12/2019", "3.1.4"),
              (QByteArrayList{"7", "0", "Koristi proxy", "proxy.lan", "8080", "11", "12", "13", "9/12/2019", "3.1.4"}));
+
+    // A proxy address that came with a line end does not push the lines after it down: the next
+    // start reads the file it wrote without a fault.
+    configfile::Settings odd = r.settings;
+    odd.proxyAddress = "proxy.lan\r\n";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(configfile::FileName);
+    QVERIFY(listfiles::save(path, configfile::write(odd, "9/12/2019", "3.1.4")).ok());
+    const QByteArrayList written = listfiles::load(path);
+    QCOMPARE(written.size(), 10);
+    const configfile::ReadResult again = configfile::read(written, {});
+    QVERIFY(!again.faulty);
+    QCOMPARE(again.settings.proxyAddress, QByteArray("proxy.lan"));
+    QCOMPARE(again.settings.textSizes[2], 13);
+    QCOMPARE(configfile::dataVersion(written), QByteArray("3.1.4"));
 }
 
 void TestFiles::configFaultyLines()

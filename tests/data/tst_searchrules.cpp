@@ -40,6 +40,9 @@ private slots:
                  QByteArray("'O''B' - po naslovima (nadjeno 1 propisa)"));
         QCOMPARE(recentsearches::entry("   ", Scope::Titles, 40),
                  QByteArray("'   ' - po naslovima (nadjeno 40 propisa)"));
+        // An entry is one line of the list, also for a query that came with a line end.
+        QCOMPARE(recentsearches::entry("ZAKON O\r\nRADU\n", Scope::Titles, 4),
+                 QByteArray("'ZAKON O RADU' - po naslovima (nadjeno 4 propisa)"));
     }
 
     void replayReadsTheQueryAndScope_data()

@@ -10,8 +10,10 @@
 #include "paths.h"
 #include "screentext.h"
 #include "table.h"
+#include "yuscii.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -300,6 +302,14 @@ void TestAreas::phraseSearchOverTheListing()
         QTest::keyClick(f->Edit11, Qt::Key_Return);
         QVERIFY(rowsOf(f->ListBox3).contains(QByteArray(demo::FirstLawTitle) + "|12/2005"));
         QCOMPARE(QApplication::focusWidget(), f->Edit11); // the user types on where he typed
+
+        // A title copied with its line end is the title: the phrase finds it.
+        f->Edit11->clear();
+        QApplication::clipboard()->setText(platform::toScreen(demo::ForestLawTitle) + QStringLiteral("\r\n"));
+        QTest::keySequence(f->Edit11, QKeySequence::Paste);
+        QCOMPARE(platform::fromScreen(f->Edit11->text()), yuscii::yupperW(demo::ForestLawTitle));
+        QTest::keyClick(f->Edit11, Qt::Key_Return);
+        QCOMPARE(rowsOf(f->ListBox3), QByteArrayList{QByteArray(demo::ForestLawTitle) + "|46/1991"});
 
         // No match: an empty list and no message.
         const int asked = int(program.prompter.asked().size());

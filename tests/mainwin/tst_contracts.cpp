@@ -1,4 +1,5 @@
 #include "filesizelimit.h"
+#include "listtexts.h"
 #include "programfixture.h"
 #include "replacedfile.h"
 
@@ -164,6 +165,7 @@ private slots:
     void sameModelCopiedTwiceOnOneDay();
     void editsAreSavedOnLeaving();
     void pastedTextIsStoredAsPasted();
+    void fieldsStoreWhatTheyShow();
     void editBeforeClosingIsKept();
     void failedSaveIsShownAndKept();
     void failedSaveOnClosingIsToldAndTheProgramEnds();
@@ -474,6 +476,48 @@ void TestContracts::pastedTextIsStoredAsPasted()
         selectUserContract(f, 1);
         selectUserContract(f, 0);
         QVERIFY(f->DBRichEdit4->yusciiText().startsWith(expected));
+    });
+}
+
+// The name field and the text show what is stored: keys through the keyboard mapping as in every
+// field, pasted text as its codes, and a character YUSCII has no code for as what it is stored as.
+// The list, the fields shown again and a fresh read of the table all agree.
+void TestContracts::fieldsStoreWhatTheyShow()
+{
+    run([](TForm1* f) {
+        f->PageControl3->setCurrentIndex(1);
+        selectUserContract(f, 0);
+        f->DBEdit1->setFocus();
+        f->DBEdit1->selectAll();
+        QTest::keyClicks(f->DBEdit1, "Ugovor [];' ");
+        QCOMPARE(f->DBEdit1->text(), QStringLiteral("Ugovor šđčć "));
+        QApplication::clipboard()->setText(QStringLiteral("[x] {y} Caf\u00e9 \u20ac \u0416\u0443 e\u0301\r\n"));
+        QTest::keySequence(f->DBEdit1, QKeySequence::Paste);
+        const QString shown = QStringLiteral("Ugovor šđčć ŠxĆ šyć Café ? Žu é");
+        QCOMPARE(f->DBEdit1->text(), shown);
+        QCOMPARE(f->DBEdit1->displayText(), shown);
+
+        f->DBRichEdit4->setFocus();
+        f->DBRichEdit4->select(0, 0);
+        QApplication::clipboard()->setText(QStringLiteral("\u20ac \u0416\u0443 e\u0301 "));
+        QTest::keySequence(f->DBRichEdit4, QKeySequence::Paste);
+        QTest::keyClicks(f->DBRichEdit4, "[");
+        QVERIFY(f->DBRichEdit4->toPlainText().startsWith(QStringLiteral("? Žu é š")));
+        QTest::mouseClick(navigatorButton(f, "nbPost"), Qt::LeftButton);
+
+        const QByteArray name = "Ugovor {|~} [x] {y} Caf\xe9 ? @u \xe9";
+        const QList<UserContract> stored = storedUserContracts();
+        const auto it = std::find_if(stored.cbegin(), stored.cend(), [&](const UserContract& c) { return c.name == name; });
+        QVERIFY2(it != stored.cend(), storedNames().join('|').constData());
+        QVERIFY(it->text.startsWith("? @u \xe9 {"));
+        const int row = int(testsupport::column(f->DBGrid13, 0).indexOf(name));
+        QVERIFY(row >= 0);
+        QCOMPARE(f->DBGrid13->topLevelItem(row)->text(0), shown);
+        // Shown again from the table, the fields read as they read before.
+        selectUserContract(f, row == 0 ? 1 : 0);
+        selectUserContract(f, row);
+        QCOMPARE(f->DBEdit1->text(), shown);
+        QVERIFY(f->DBRichEdit4->toPlainText().startsWith(QStringLiteral("? Žu é š")));
     });
 }
 

@@ -74,6 +74,7 @@ class TestSearch : public QObject {
 private slots:
     void titleSearchFromTheField();
     void pastedTitleIsFound();
+    void pastedLineEndKeepsTheEntryWhole();
     void shortQueryAsksFirst();
     void emptyAndBlankQueries();
     void titlesAndTexts();
@@ -153,6 +154,54 @@ void TestSearch::pastedTitleIsFound()
         QCOMPARE(column(f->ListBox2, 0), QByteArrayList{demo::ForestLawTitle});
     }));
     QVERIFY(program.prompter.asked().isEmpty());
+}
+
+// A title copied with its line end: the search finds what the title finds, and its recent entry
+// is one line of pretrage.ini, which the next start shows whole and runs again.
+void TestSearch::pastedLineEndKeepsTheEntryWhole()
+{
+    QByteArray written;
+    QByteArray expected;
+    QByteArrayList found;
+    {
+        ProgramFixture program;
+        program.start();
+        QVERIFY(program.runMainWindow([&] {
+            TForm1* f = program.form1;
+            search(f, "ZAKON O RADU");
+            found = column(f->ListBox2, 0);
+            QVERIFY(found.contains("Zakon o radu"));
+            expected = entry("ZAKON O RADU", "po naslovima", int(found.size()));
+            f->ListBox4->clear();
+            f->Edit2->setFocus();
+            for (const char* copied : {"Zakon o radu\n", "Zakon o radu\r\n", "\r\nZakon o\r\nradu\r\n\r\n",
+                                       "Zakon o radu\u2029", "Zakon\to radu\r"}) {
+                f->Edit2->clear();
+                QApplication::clipboard()->setText(QString::fromUtf8(copied));
+                QTest::keySequence(f->Edit2, QKeySequence::Paste);
+                QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON O RADU"));
+                QTest::keyClick(f->Edit2, Qt::Key_Return);
+                QCOMPARE(column(f->ListBox2, 0), found);
+                QCOMPARE(lines(f->ListBox4).last(), expected);
+            }
+            QCOMPARE(f->ListBox4->count(), 5);
+        }));
+        QVERIFY(program.prompter.asked().isEmpty());
+        written = program.readFile("pretrage.ini");
+    }
+    QCOMPARE(written, (expected + "\r\n").repeated(5));
+
+    ProgramFixture next;
+    next.writeFile("pretrage.ini", written);
+    next.start();
+    QVERIFY(next.runMainWindow([&] {
+        TForm1* f = next.form1;
+        QCOMPARE(lines(f->ListBox4), QByteArrayList(5, expected));
+        f->PageControl1->setCurrentIndex(3);
+        activate(f->ListBox4, 4);
+        QCOMPARE(f->Edit2->text(), QStringLiteral("ZAKON O RADU"));
+        QCOMPARE(column(f->ListBox2, 0), found);
+    }));
 }
 
 void TestSearch::shortQueryAsksFirst()

@@ -39,6 +39,8 @@ private slots:
     void lineEditUpperAndDigits();
     void lineEditProgramTextIsKept();
     void pastedTextKeepsItsCharacters();
+    void pastedLineEndsKeepOneLine();
+    void fieldShowsWhatItStores();
     void captions();
     void flattensOnlyOwnClipboardText();
     void fontsInstallMissingFamiliesOnly();
@@ -48,6 +50,7 @@ private slots:
     void messageLinesBreakOnceAtEachLineEnd();
     void boxesSpeakTheProgramsLanguage();
     void inputBoxFitsItsTitle();
+    void inputBoxGivesWhatItShows();
     void registryKeys();
     void namedMutexMarksOneInstance();
     void versionInfoBlocks();
@@ -62,6 +65,10 @@ void TestPlatform::lineEditMapsTypedKeys()
     QTest::keyClicks(&edit, "[kola ;'\\");
     QCOMPARE(edit.text(), QStringLiteral("škola čćž"));
     QCOMPARE(platform::fromScreen(edit.text()), QByteArray("{kola ~}`"));
+    // A mapped key is an edit of the user's, as any other key is.
+    edit.setModified(false);
+    QTest::keyClicks(&edit, "[");
+    QVERIFY(edit.isModified());
 }
 
 void TestPlatform::lineEditUpperAndDigits()
@@ -201,6 +208,76 @@ void TestPlatform::pastedTextKeepsItsCharacters()
     QTest::keySequence(&edit, QKeySequence::Redo);
     QTest::keySequence(&edit, QKeySequence::Undo);
     QCOMPARE(platform::fromScreen(edit.text()), QByteArray("O'B;"));
+}
+
+// A title copied with its line end, or lines copied together, is one line in a one-line field:
+// the field's text, not only what it draws, holds no line end.
+void TestPlatform::pastedLineEndsKeepOneLine()
+{
+    const auto paste = [](QLineEdit& e, const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keySequence(&e, QKeySequence::Paste);
+    };
+    for (KeyFilter filter : {KeyFilter::Map, KeyFilter::MapUpper}) {
+        QLineEdit edit;
+        platform::installKeyFilter(&edit, filter);
+        const QByteArray title = filter == KeyFilter::Map ? "Zakon o radu" : "ZAKON O RADU";
+        for (const char* end : {"\n", "\r\n", "\r", "\u2028", "\u2029", "\t\r\n\r\n"}) {
+            edit.clear();
+            paste(edit, QStringLiteral("Zakon o radu") + QString::fromUtf8(end));
+            QCOMPARE(platform::fromScreen(edit.text()), title);
+            QCOMPARE(edit.cursorPosition(), title.size());
+            edit.clear();
+            paste(edit, QString::fromUtf8(end) + QStringLiteral("Zakon o") + QString::fromUtf8(end) +
+                            QStringLiteral("radu"));
+            QCOMPARE(platform::fromScreen(edit.text()), title);
+        }
+        // Into the middle of a text: the break parts the words, once.
+        platform::setFieldText(&edit, "Zakon radu");
+        edit.setCursorPosition(5);
+        paste(edit, QStringLiteral("\r\no\r\n"));
+        QCOMPARE(platform::fromScreen(edit.text()), title);
+        QCOMPARE(edit.cursorPosition(), 7);
+        // Dropped text is one line too.
+        platform::setFieldText(&edit, "X");
+        edit.setCursorPosition(1);
+        QMimeData data;
+        data.setText(QStringLiteral(" a\nb\n"));
+        QDragEnterEvent enter(QPoint(40, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &enter);
+        QDropEvent drop(QPointF(40, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &drop);
+        QCOMPARE(platform::fromScreen(edit.text()), filter == KeyFilter::Map ? QByteArray("X a b") : "X A B");
+    }
+    // The port field takes digits copied with their line end.
+    QLineEdit port;
+    platform::installKeyFilter(&port, KeyFilter::DigitsOnly);
+    paste(port, QStringLiteral("8080\r\n"));
+    QCOMPARE(port.text(), QStringLiteral("8080"));
+}
+
+// What a field shows is what it stores: characters YUSCII has no code for show as the code they
+// are stored as, typed (an input method's commit) or pasted.
+void TestPlatform::fieldShowsWhatItStores()
+{
+    const QString arriving = QStringLiteral("Caf\u00e9 \u20ac 5, \u0416\u0443\u0440 \u0439 s\u030C");
+    for (KeyFilter filter : {KeyFilter::Map, KeyFilter::MapUpper}) {
+        QLineEdit pasted;
+        platform::installKeyFilter(&pasted, filter);
+        QApplication::clipboard()->setText(arriving);
+        QTest::keySequence(&pasted, QKeySequence::Paste);
+        QLineEdit typed;
+        platform::installKeyFilter(&typed, filter);
+        QInputMethodEvent commit;
+        commit.setCommitString(arriving);
+        QApplication::sendEvent(&typed, &commit);
+        for (const QLineEdit* edit : {&pasted, &typed}) {
+            QCOMPARE(platform::toScreen(platform::fromScreen(edit->text())), edit->text());
+            QCOMPARE(edit->displayText(), edit->text());
+        }
+        QCOMPARE(platform::fromScreen(pasted.text()),
+                 filter == KeyFilter::Map ? QByteArray("Caf\xe9 ? 5, @ur ? {") : QByteArray("CAF\xe9 ? 5, @UR ? ["));
+    }
 }
 
 void TestPlatform::captions()
@@ -480,6 +557,33 @@ void TestPlatform::inputBoxFitsItsTitle()
     const QFontMetrics metrics(bold);
     // The title, and room for the window manager's icon and three buttons.
     QVERIFY2(width >= metrics.horizontalAdvance(shownTitle) + 4 * metrics.height(), qPrintable(QString::number(width)));
+}
+
+// The input box's answer is what its field showed: a name typed or pasted into it, line end and
+// characters without a code included, is read back as the field showed it.
+void TestPlatform::inputBoxGivesWhatItShows()
+{
+    platform::setPrompter(nullptr);
+    QWidget owner;
+    owner.resize(300, 200);
+    owner.show();
+    owner.activateWindow();
+    std::optional<QByteArray> answer;
+    QString shown;
+    whileDialog([&] { answer = platform::prompter().input("Ugovor sa ovim imenom postoji u bazi!", "Naziv:", "Ugovor"); },
+                [&](QDialog* dialog) {
+                    auto* field = dialog->findChild<QLineEdit*>();
+                    QVERIFY(field != nullptr);
+                    field->setFocus();
+                    field->end(false);
+                    QTest::keyClicks(field, " [a]");
+                    QApplication::clipboard()->setText(QStringLiteral(" \u20ac{b}\r\n"));
+                    QTest::keySequence(field, QKeySequence::Paste);
+                    shown = field->text();
+                    static_cast<QInputDialog*>(dialog)->accept();
+                });
+    QCOMPARE(shown, QStringLiteral("Ugovor ŠaĆ ?šbć"));
+    QCOMPARE(answer, std::optional<QByteArray>("Ugovor [a] ?{b}"));
 }
 
 void TestPlatform::registryKeys()

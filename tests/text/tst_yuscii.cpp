@@ -19,6 +19,10 @@ private slots:
     void displayLetters();
     void typedTextIsMappedOnce();
     void pastedTextKeepsItsCharacters();
+    void fieldShowsWhatItStores_data();
+    void fieldShowsWhatItStores();
+    void oneLineField_data();
+    void oneLineField();
 };
 
 void TestYuscii::keyMapping()
@@ -164,16 +168,89 @@ void TestYuscii::pastedTextKeepsItsCharacters()
     using display::KeyFilter;
     const QString pasted = QStringLiteral("O'B: \"{1}\"; škola – ш");
     QCOMPARE(display::fromUnicode(display::mapPastedText(pasted, KeyFilter::Map)),
-             QByteArray("O'B: \"{1}\"; {kola ? ?"));
-    QCOMPARE(display::mapPastedText(pasted, KeyFilter::Map), QStringLiteral("O'B: \"š1ć\"; škola – ш"));
-    QCOMPARE(display::mapPastedText(pasted, KeyFilter::MapUpper), QStringLiteral("O'B: \"Š1Ć\"; ŠKOLA – ш"));
+             QByteArray("O'B: \"{1}\"; {kola ? {"));
+    QCOMPARE(display::mapPastedText(pasted, KeyFilter::Map), QStringLiteral("O'B: \"š1ć\"; škola ? š"));
+    QCOMPARE(display::mapPastedText(pasted, KeyFilter::MapUpper), QStringLiteral("O'B: \"Š1Ć\"; ŠKOLA ? Š"));
     QCOMPARE(display::mapPastedText(QStringLiteral("80a8"), KeyFilter::DigitsOnly), QStringLiteral("808"));
     for (KeyFilter f : {KeyFilter::Map, KeyFilter::MapUpper}) {
-        for (int c = 0x20; c < 0x180; ++c) {
+        for (int c = 0x20; c < 0x500; ++c) {
             const QString once = display::mapPastedText(QString(QChar(c)), f);
             QCOMPARE(display::mapPastedText(once, f), once);
         }
     }
+}
+
+// Whatever arrives in a field, typed or pasted, the field shows exactly the text it will store:
+// reading the shown text back and showing it again gives the same text.
+void TestYuscii::fieldShowsWhatItStores_data()
+{
+    QTest::addColumn<QString>("arriving");
+    QTest::addColumn<QByteArray>("stored");
+    QTest::newRow("no code") << QStringLiteral("5 € – ok") << QByteArray("5 ? ? ok");
+    QTest::newRow("Latin-1 kept") << QStringLiteral("Café") << QByteArray("Caf\xe9");
+    // The program's own Cyrillic text, pasted back before the clipboard was flattened.
+    QTest::newRow("Cyrillic as its code") << QStringLiteral("његова школа") << QByteArray("wegova {kola");
+    QTest::newRow("Cyrillic without a code") << QStringLiteral("йод") << QByteArray("?od");
+    // A letter written with a combining accent is that letter; an accent YUSCII cannot hold goes.
+    QTest::newRow("combining caron") << QStringLiteral("s\u030Cuma") << QByteArray("{uma");
+    QTest::newRow("combining tilde") << QStringLiteral("q\u0303x") << QByteArray("qx");
+    QTest::newRow("outside the basic plane") << QStringLiteral("a\U0001F600b") << QByteArray("a?b");
+}
+
+void TestYuscii::fieldShowsWhatItStores()
+{
+    using display::KeyFilter;
+    QFETCH(QString, arriving);
+    QFETCH(QByteArray, stored);
+    const QString pasted = display::mapPastedText(arriving, KeyFilter::Map);
+    QCOMPARE(display::fromUnicode(pasted), stored);
+    QCOMPARE(display::toUnicode(stored), pasted);
+    // An input method's commit: the same, with the ASCII keys (none here but "?") mapped.
+    const QString typed = display::mapTypedText(arriving, KeyFilter::Map);
+    QCOMPARE(display::toUnicode(display::fromUnicode(typed)), typed);
+    const QString upper = display::mapTypedText(arriving, KeyFilter::MapUpper);
+    QCOMPARE(display::toUnicode(display::fromUnicode(upper)), upper);
+    QCOMPARE(display::fromUnicode(upper), yupperW(display::fromUnicode(upper)));
+}
+
+void TestYuscii::oneLineField_data()
+{
+    QTest::addColumn<QString>("arriving");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("result");
+    const QString none;
+    // A title copied with its line end, in every way a line ends.
+    for (const char* end : {"\n", "\r\n", "\r", "\u2028", "\u2029", "\v", "\f", "\u0085", " \r\n\r\n"}) {
+        QTest::addRow("line end %s", QByteArray(end).toPercentEncoding().constData())
+            << QStringLiteral("Zakon o radu") + QString::fromUtf8(end) << none << none << QStringLiteral("Zakon o radu");
+    }
+    QTest::newRow("line start") << QStringLiteral("\r\nZakon o radu") << none << none << QStringLiteral("Zakon o radu");
+    QTest::newRow("lines joined") << QStringLiteral("Zakon o\r\nradu") << none << none << QStringLiteral("Zakon o radu");
+    QTest::newRow("blanks at the break") << QStringLiteral("Zakon o \n\n  radu") << none << none
+                                         << QStringLiteral("Zakon o radu");
+    QTest::newRow("tabs") << QStringLiteral("Zakon\to\tradu") << none << none << QStringLiteral("Zakon o radu");
+    QTest::newRow("controls") << QStringLiteral("a\x01" "b\x7f") << none << none << QStringLiteral("a b ");
+    QTest::newRow("blanks kept") << QStringLiteral(" a  b ") << none << none << QStringLiteral(" a  b ");
+    QTest::newRow("only a break") << QStringLiteral("\r\n") << none << none << QString();
+    // In the middle of the field's text a break at an end of the arriving text still parts words,
+    // but beside a blank it adds none.
+    QTest::newRow("after a word") << QStringLiteral("\nradu") << QStringLiteral("o") << none << QStringLiteral(" radu");
+    QTest::newRow("after a blank") << QStringLiteral("\nradu") << QStringLiteral(" ") << none << QStringLiteral("radu");
+    QTest::newRow("before a word") << QStringLiteral("Zakon\n") << none << QStringLiteral("o") << QStringLiteral("Zakon ");
+    QTest::newRow("between words") << QStringLiteral("\n") << QStringLiteral("a") << QStringLiteral("b")
+                                   << QStringLiteral(" ");
+    QTest::newRow("at the end") << QStringLiteral("\n") << QStringLiteral("a") << none << QString();
+}
+
+void TestYuscii::oneLineField()
+{
+    QFETCH(QString, arriving);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, result);
+    QCOMPARE(display::oneLine(arriving, before.isEmpty() ? QChar() : before.at(0), after.isEmpty() ? QChar() : after.at(0)),
+             result);
 }
 
 QTEST_GUILESS_MAIN(TestYuscii)
