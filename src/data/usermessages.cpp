@@ -93,6 +93,13 @@ QByteArray userMessage(const engine::Error& e)
                        "datoteku, pa izmena nije upisana.";
         todo = "Zatvorite program i pokrenite ga ponovo, pa ponovite izmenu.";
         break;
+    case Kind::Link:
+        // Named as what it is: the file is the link, which may be a journal or a copy beside the
+        // table, and removing it loses nothing of the table's.
+        what = (name.isEmpty() ? QByteArray("Na mestu datoteke tabele") : "Na mestu datoteke " + name) + " u folderu " +
+               folderName(e.file()) + " nalazi se link (simboli~ka veza): program kroz link ne upisuje podatke.";
+        todo = "Uklonite taj link i poku{ajte ponovo.";
+        break;
     case Kind::Other:
         what =
             name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";

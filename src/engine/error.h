@@ -25,6 +25,8 @@ public:
         Io,        // the disk failed to read or write (a failing disk, a lost network share)
         Replaced,  // another program put a new file in the table's place while a write or an edit of
                    // ours was meant for the old one
+        Link,      // a symbolic link stands where the table's file, its journal or its copy goes (the
+                   // file is the link): nothing is written through one
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}

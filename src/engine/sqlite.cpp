@@ -1,5 +1,7 @@
 #include "sqlite.h"
 
+#include "files.h"
+
 #include <cerrno>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -25,6 +27,9 @@ Error::Kind errorKind(int rc, int osError)
     if (rc == SQLITE_READONLY_DBMOVED) {
         return Error::Kind::Replaced;
     }
+    if (rc == SQLITE_CANTOPEN_SYMLINK) {
+        return Error::Kind::Link;
+    }
     switch (rc & 0xff) {
     case SQLITE_NOTADB:
         return Error::Kind::NotATable;
@@ -37,7 +42,9 @@ Error::Kind errorKind(int rc, int osError)
         return Error::Kind::ReadOnly;
     case SQLITE_CANTOPEN: {
         // The file is there (that is checked first), but may not be opened: the system's error
-        // tells whether for want of permission or because the disk failed.
+        // tells whether for want of permission, because the disk failed, or because a link
+        // stands in the place of a journal (SQLite opens those with O_NOFOLLOW, so it fails
+        // them with ELOOP, a link to nothing too).
         const Error::Kind kind = systemErrorKind(osError);
         return kind == Error::Kind::Other || kind == Error::Kind::Missing ? Error::Kind::ReadOnly : kind;
     }
@@ -80,9 +87,24 @@ Error::Kind systemErrorKind(int error)
         return Error::Kind::Missing;
     case EIO:
         return Error::Kind::Io;
+    case ELOOP:
+        return Error::Kind::Link;
     default:
         return Error::Kind::Other;
     }
+}
+
+QString failedFile(Error::Kind kind, const QString& file)
+{
+    if (kind != Error::Kind::Link || file.isEmpty()) {
+        return file;
+    }
+    for (const QString& name : {file, file + QStringLiteral("-journal"), file + QStringLiteral("-wal")}) {
+        if (platform::isSymLink(name)) {
+            return name;
+        }
+    }
+    return file;
 }
 
 QString fileOf(sqlite3* db)
@@ -116,7 +138,8 @@ void raise(sqlite3* db, int rc, const QString& what)
 {
     const QString file = fileOf(db);
     const QString text = db ? lastError(db) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw Error(errorKind(rc, systemError(db)), file, QStringLiteral("%1 (%2): %3").arg(what, file, text));
+    const Error::Kind kind = errorKind(rc, systemError(db));
+    throw Error(kind, failedFile(kind, file), QStringLiteral("%1 (%2): %3").arg(what, file, text));
 }
 
 QByteArray quotedName(const QByteArray& name)
@@ -185,9 +208,9 @@ bool Statement::step()
     sqlite3* db = sqlite3_db_handle(m_stmt);
     const QString file = fileOf(db);
     const QString message = lastError(db);
-    const int error = systemError(db);
+    const Error::Kind kind = errorKind(rc, systemError(db));
     sqlite3_reset(m_stmt);
-    throw Error(errorKind(rc, error), file, QStringLiteral("Table access failed (%1): %2").arg(file, message));
+    throw Error(kind, failedFile(kind, file), QStringLiteral("Table access failed (%1): %2").arg(file, message));
 }
 
 void Statement::reset()
@@ -270,7 +293,7 @@ void Database::openHandle(Mode mode)
         const Error::Kind kind = errorKind(rc, systemError(m_db));
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw Error(kind, path, QStringLiteral("Cannot open table file %1: %2").arg(path, message));
+        throw Error(kind, failedFile(kind, path), QStringLiteral("Cannot open table file %1: %2").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 2000);
@@ -400,8 +423,8 @@ void Database::exec(const char* sql)
     if (const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &message); rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(message ? message : "unknown error");
         sqlite3_free(message);
-        throw Error(errorKind(sqlite3_extended_errcode(m_db), systemError(m_db)), m_path,
-                    QStringLiteral("Table file %1: %2").arg(m_path, text));
+        const Error::Kind kind = errorKind(sqlite3_extended_errcode(m_db), systemError(m_db));
+        throw Error(kind, failedFile(kind, m_path), QStringLiteral("Table file %1: %2").arg(m_path, text));
     }
 }
 

@@ -182,6 +182,9 @@ QString lastError(sqlite3* db);
 // engine writes itself.
 Error::Kind errorKind(int rc, int systemError = 0);
 Error::Kind systemErrorKind(int error);
+// The file a failure of `kind` on the table `file` is told of: for a link, whichever of the
+// table's name and the journal SQLite keeps beside it is the link; else the table.
+QString failedFile(Error::Kind kind, const QString& file);
 // The system's error number behind the last failure of a connection's file I/O; 0 when none is
 // known.
 int systemError(sqlite3* db);

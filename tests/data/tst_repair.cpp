@@ -98,9 +98,9 @@ class TestRepair : public QObject {
     {
         const QString extraction = QDir(m_data).filePath("../update");
         QVERIFY(QDir().mkpath(extraction));
-        updates::RunFolders folders(QDir(m_data).filePath("../updates"), extraction);
-        QVERIFY(folders.openDownloadFolder());
-        folders.clearLeftovers(m_data);
+        updates::RunFolders run(QDir(m_data).filePath("../updates"), extraction);
+        QVERIFY(run.openDownloadFolder());
+        run.clearLeftovers(m_data);
         demo::writeUpdateTables(m_data, extraction, {1, 1, 8, 5, 1, 1}, 1);
         data::MainTables tables;
         Table attachments;

@@ -31,6 +31,7 @@ private slots:
         QTest::newRow("disk error") << Kind::Io << QByteArray("disk je prijavio gre{ku");
         QTest::newRow("replaced") << Kind::Replaced << QByteArray("pokrenite ga ponovo");
         QTest::newRow("other") << Kind::Other << QByteArray("Popravka");
+        QTest::newRow("link") << Kind::Link << QByteArray("nalazi se link (simboli~ka veza)");
     }
     void eachKind()
     {
@@ -54,7 +55,7 @@ private slots:
     void withoutAFile()
     {
         for (const Kind kind : {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields,
-                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other}) {
+                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other, Kind::Link}) {
             const QByteArray message = data::userMessage(Error(kind, QString(), QStringLiteral("x")));
             QVERIFY2(!message.contains("  ") && !message.contains(" ."), message.constData());
             QCOMPARE(message.count("\r\n"), 1);

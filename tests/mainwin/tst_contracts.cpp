@@ -1,3 +1,4 @@
+#include "diskfiles.h"
 #include "filesizelimit.h"
 #include "listtexts.h"
 #include "programfixture.h"
@@ -171,6 +172,8 @@ private slots:
     void failedSaveOnClosingIsToldAndTheProgramEnds();
     void failedMoveKeepsListEditorAndRecordTogether();
     void fileReplacedByAnotherProgram();
+    void journalLinkIsToldAsALink_data();
+    void journalLinkIsToldAsALink();
     void deleting();
     void printing();
 
@@ -724,6 +727,61 @@ void TestContracts::fileReplacedByAnotherProgram()
     for (int i = 0, n = kept.recordCount(); i < n; ++i, kept.next()) {
         QVERIFY(!richtext::plainText(kept.field(1).asBytes()).contains("Izgubljeno"));
     }
+}
+
+// Another program puts a link where the user contracts' journal goes, to a file of its own or to
+// nothing, while the program runs. The save that needs the journal fails without writing through
+// the link, and the message names the journal as a link and says to remove it, not that the
+// program may not write. The edit stays in the editor; once the user removes the link, the save
+// goes in.
+void TestContracts::journalLinkIsToldAsALink_data()
+{
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("link to an outside file") << false;
+    QTest::newRow("link to nothing") << true;
+}
+
+void TestContracts::journalLinkIsToldAsALink()
+{
+    QFETCH(bool, dangling);
+    QTemporaryDir outside;
+    const QString target = outside.filePath("tudja.txt");
+    if (!dangling) {
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("not the program's file\n").repeated(100));
+    }
+    const QMap<QString, QByteArray> outsideBefore = testsupport::filesUnder(outside.path());
+    const QString journal = m_program->path("Podatci/TB_Korisnicki.db-journal");
+    QByteArray before;
+    run([&](TForm1* f) {
+        auto& prompter = m_program->prompter;
+        f->PageControl3->setCurrentIndex(1);
+        clickUserContract(f, 0);
+        before = storedUserContracts()[0].text;
+        f->DBRichEdit4->select(0, 0);
+        QTest::keyClicks(f->DBRichEdit4, "Sacuvati ");
+        QVERIFY(QFile::link(target, journal));
+        QTest::mouseClick(navigatorButton(f, "nbPost"), Qt::LeftButton);
+        QTRY_COMPARE(prompter.asked().size(), 1);
+        const Prompt told = prompter.asked().first();
+        QCOMPARE(told.kind, Prompt::Error);
+        QCOMPARE(told.text, QByteArray("Na mestu datoteke TB_Korisnicki.db-journal u folderu Podatci nalazi se link "
+                                       "(simboli~ka veza): program kroz link ne upisuje podatke.\r\nUklonite taj link "
+                                       "i poku{ajte ponovo."));
+        QVERIFY(f->DBRichEdit4->yusciiText().startsWith("Sacuvati "));
+        QCOMPARE(testsupport::filesUnder(outside.path()), outsideBefore);
+        QVERIFY(QFileInfo(journal).isSymLink());
+        prompter.clear();
+
+        QVERIFY(QFile::remove(journal));
+        QTest::mouseClick(navigatorButton(f, "nbPost"), Qt::LeftButton);
+        QVERIFY2(prompter.asked().isEmpty(), prompter.texts().join('|').constData());
+        QVERIFY(storedUserContracts()[0].text.startsWith("Sacuvati "));
+    });
+    QCOMPARE(storedUserContracts()[0].text, "Sacuvati " + before);
+    QCOMPARE(testsupport::filesUnder(outside.path()), outsideBefore);
+    QVERIFY(!QFileInfo::exists(journal) && !QFileInfo(journal).isSymLink());
 }
 
 void TestContracts::deleting()

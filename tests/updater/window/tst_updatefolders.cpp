@@ -1,7 +1,8 @@
 // The update run's files reached through the folders it opened: another program that swaps the
 // pending folder for a link to a folder of its own while a download is under way reaches none of
 // that folder's files, and the next click works. And archives whose entries keep their sizes in
-// ZIP64 extra fields are extracted and installed like any other.
+// ZIP64 extra fields are extracted and installed like any other. A link put where the
+// regulations' journal goes is told as a link, and nothing is written through it.
 
 #include "diskfiles.h"
 #include "programfixture.h"
@@ -9,6 +10,7 @@
 #include "appvalues.h"
 #include "demo.h"
 #include "ftpserver.h"
+#include "logger.h"
 #include "screentext.h"
 #include "tabledump.h"
 #include "updaterwindow.h"
@@ -193,6 +195,71 @@ private slots:
         QCOMPARE(s.program.prompter.texts(), QList<QByteArray>());
         QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
         QCOMPARE(appvalues::LastUpdateDate, QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")).toLatin1());
+    }
+
+    // Another program puts a link where the regulations' journal goes (to a file of its own, or
+    // to nothing) after the run's clean-up, as the first download begins. The install of that
+    // archive writes nothing through it: the archive fails, the message names the journal as a
+    // link and says to remove it, the regulations and the outside file stay byte for byte. Once
+    // the user removes the link, the next click installs every archive.
+    void journalLinkFailsTheInstall_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("link to an outside file") << false;
+        QTest::newRow("link to nothing") << true;
+    }
+
+    void journalLinkFailsTheInstall()
+    {
+        QFETCH(bool, dangling);
+        Setup s;
+        QTemporaryDir outside;
+        const QString target = outside.filePath("tudja.txt");
+        if (!dangling) {
+            writeBytes(target, QByteArray("not the program's file\n").repeated(200));
+        }
+        const QMap<QString, QByteArray> outsideBefore = filesUnder(outside.path());
+        const QString journal = s.table("TB_Zakoni.db-journal");
+        const QByteArray regulationsBefore = bytesOf(s.table("TB_Zakoni.db"));
+        TLogger::lineWritten() = [&](const QByteArray& line) {
+            if (line.endsWith("] download 001.zip")) {
+                QVERIFY(QFile::link(target, journal));
+            }
+        };
+        FtpServer server(s.server.path());
+        QVERIFY(server.running());
+        server.registerAccount();
+        s.program.start();
+        QList<QByteArray> told;
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            QCOMPARE(updater->ListView1->topLevelItemCount(), 3);
+            click();
+            TLogger::lineWritten() = nullptr;
+            QCOMPARE(statusOf(0), QByteArray("neuspe{no"));
+            QCOMPARE(statusOf(1), QByteArray("Spremno"));
+            QCOMPARE(statusOf(2), QByteArray("Spremno"));
+            QVERIFY(QFileInfo(journal).isSymLink());
+            QCOMPARE(filesUnder(outside.path()), outsideBefore);
+            QCOMPARE(bytesOf(s.table("TB_Zakoni.db")), regulationsBefore);
+            told = s.program.prompter.texts();
+            s.program.prompter.clear();
+
+            QVERIFY(QFile::remove(journal));
+            click();
+            QCOMPARE(updater->ListView1->topLevelItemCount(), 3);
+            click();
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+            }
+        }));
+        TLogger::lineWritten() = nullptr;
+        QCOMPARE(told, QList<QByteArray>{"Azuriranje nije uspelo\r\nNa mestu datoteke TB_Zakoni.db-journal u folderu "
+                                         "Podatci nalazi se link (simboli~ka veza): program kroz link ne upisuje "
+                                         "podatke.\r\nUklonite taj link i poku{ajte ponovo."});
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>());
+        QCOMPARE(filesUnder(outside.path()), outsideBefore);
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
     }
 };
 
