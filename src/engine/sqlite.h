@@ -180,6 +180,9 @@ QString lastError(sqlite3* db);
 // engine writes itself.
 Error::Kind errorKind(int rc, int systemError = 0);
 Error::Kind systemErrorKind(int error);
+// Why no table file is found at `path`: it is missing, or the folder it would lie in may not be
+// read, which hides whatever it holds (the error then names the folder).
+Error notFound(const QString& path);
 // The system's error number behind the last failure of a connection's file I/O; 0 when none is
 // known.
 int systemError(sqlite3* db);
