@@ -25,8 +25,10 @@ public:
         Io,        // the disk failed to read or write (a failing disk, a lost network share)
         Replaced,  // another program put a new file in the table's place while a write or an edit of
                    // ours was meant for the old one
-        Unreadable,       // the file may not even be read (another user's, or its mode forbids it)
-        FolderUnreadable, // the folder of the table files may not be read; the error names the folder
+        // The file may not even be read (another user's, or its mode forbids it).
+        Unreadable,
+        // The folder of the table files may not be read; the error names the folder.
+        FolderUnreadable,
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}

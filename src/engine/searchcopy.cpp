@@ -257,8 +257,8 @@ void settle(sql::Database& db)
         }
     }
     for (const QByteArray& table : tables) {
-        db.exec(("DELETE FROM " + sql::quotedName(table) + " WHERE record NOT IN (SELECT rowid FROM records)")
-                    .constData());
+        db.exec(
+            ("DELETE FROM " + sql::quotedName(table) + " WHERE record NOT IN (SELECT rowid FROM records)").constData());
     }
     fill(db, db.structure(), db.path());
     transaction.commit();

@@ -1,13 +1,13 @@
 #include "sqlite.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace engine::sql {

@@ -74,8 +74,8 @@ void searchFindsOnlyTheRecordsThere()
     hooks.found = [&](const data::SearchHit& hit) { titles << hit.title; };
     search.run("^LAN", data::Scope::TitlesAndTexts, std::nullopt, hooks);
     QVERIFY(!titles.isEmpty());
-    QVERIFY2(!titles.contains(QByteArray()), qPrintable(QStringLiteral("%1 hits without a regulation")
-                                                            .arg(titles.count(QByteArray()))));
+    QVERIFY2(!titles.contains(QByteArray()),
+             qPrintable(QStringLiteral("%1 hits without a regulation").arg(titles.count(QByteArray()))));
 }
 
 } // namespace

@@ -57,9 +57,9 @@ private slots:
     // Without a file the message still reads as a sentence, with no gap where the name would be.
     void withoutAFile()
     {
-        for (const Kind kind : {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields,
-                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other,
-                                Kind::Unreadable, Kind::FolderUnreadable}) {
+        for (const Kind kind :
+             {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields, Kind::DiskFull,
+              Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other, Kind::Unreadable, Kind::FolderUnreadable}) {
             const QByteArray message = data::userMessage(Error(kind, QString(), QStringLiteral("x")));
             QVERIFY2(!message.contains("  ") && !message.contains(" ."), message.constData());
             QCOMPARE(message.count("\r\n"), 1);
@@ -70,9 +70,9 @@ private slots:
     // tables missing or not to be written.
     void folderThatCannotBeRead()
     {
-        const QByteArray message = data::userMessage(Error(Kind::FolderUnreadable,
-                                                           QStringLiteral("/home/korisnik/korvelin/Podatci"),
-                                                           QStringLiteral("The folder may not be read")));
+        const QByteArray message =
+            data::userMessage(Error(Kind::FolderUnreadable, QStringLiteral("/home/korisnik/korvelin/Podatci"),
+                                    QStringLiteral("The folder may not be read")));
         QCOMPARE(message, QByteArray("Folder Podatci sa tabelama baze podataka ne mo`e da se pro~ita: program nema "
                                      "dozvolu da ga otvori.\r\nProverite vlasnika i prava pristupa foldera Podatci: "
                                      "korisnik koji pokre}e program mora da ima pravo da ga otvori i ~ita, kao i "

@@ -320,8 +320,8 @@ void TestViewerWindows::attachmentsReplacedToldOnceWhileShown()
                 const QList<QByteArray> told = program.prompter.texts();
                 QCOMPARE(told.size(), 3);
                 QVERIFY2(told[0].contains("TB_grafika.db"), told[0].constData());
-                QCOMPARE(told.mid(1), (QList<QByteArray>{"Prvo izaberite sliku za stampanje",
-                                                         "Prvo izaberite sliku za stampanje"}));
+                QCOMPARE(told.mid(1),
+                         (QList<QByteArray>{"Prvo izaberite sliku za stampanje", "Prvo izaberite sliku za stampanje"}));
                 program.prompter.clear();
             }
             QVERIFY(v->isVisible());
