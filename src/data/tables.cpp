@@ -130,11 +130,16 @@ const engine::Error* MainTables::openFailure(const engine::Table& table) const
 
 QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
 {
-    // Two objects over one file fail alike: the file is named once.
+    // Two objects over one file fail alike: the file is named once. So does every table of a
+    // folder that may not be read, which names the folder.
     QSet<QByteArray> named;
+    QSet<QByteArray> tables;
     QByteArrayList reasons;
+    bool damaged = false;
     for (const OpenFailure& f : failures) {
         const QByteArray key = messageFileName(f.error.file()).toLower();
+        tables.insert(f.table != nullptr ? messageFileName(collectionFileName(*f.table)).toLower() : key);
+        damaged = damaged || f.error.kind() == engine::Error::Kind::Damaged;
         if (!named.contains(key)) {
             named.insert(key);
             reasons << userMessage(f.error);
@@ -143,19 +148,26 @@ QByteArray openFailuresMessage(const QList<OpenFailure>& failures)
     if (reasons.isEmpty()) {
         return {};
     }
-    const QByteArray head = reasons.size() == 1 ? "Jedna tabela baze podataka nije mogla da se otvori ili pro~ita, pa "
-                                                  "delovi programa kojima je potrebna ne}e raditi:"
-                                                : "Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa "
-                                                  "delovi programa kojima su potrebne ne}e raditi:";
+    const QByteArray head = tables.size() == 1 ? "Jedna tabela baze podataka nije mogla da se otvori ili pro~ita, pa "
+                                                 "delovi programa kojima je potrebna ne}e raditi:"
+                                               : "Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa "
+                                                 "delovi programa kojima su potrebne ne}e raditi:";
     // A blank line between the tables: each one's what and what to do read as one.
-    return head + "\r\n\r\n" + reasons.join("\r\n\r\n") +
-           "\r\n\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje ponovo "
-           "pokrenite program.";
+    QByteArray message = head + "\r\n\r\n" + reasons.join("\r\n\r\n");
+    // The repair mends a damaged table; a table that is missing, another file, under another
+    // password or out of the program's reach it can only fail on.
+    if (damaged) {
+        message += "\r\n\r\nPopravka na kartici Pode{avanja mo`e da poku{a da popravi o{te}ene tabele; posle nje "
+                   "ponovo pokrenite program.";
+    }
+    return message;
 }
 
 QByteArray closedTableMessage(const engine::Table& table, const engine::Error* failure)
 {
-    const QByteArray file = messageFileName(failure != nullptr ? failure->file() : collectionFileName(table));
+    // A folder that may not be read is named in the reason; the table is the one the command needs.
+    const bool namesTable = failure != nullptr && failure->kind() != engine::Error::Kind::FolderUnreadable;
+    const QByteArray file = messageFileName(namesTable ? failure->file() : collectionFileName(table));
     const QByteArray what = "Ovaj deo programa ne mo`e da radi bez tabele " + file + ", koja nije otvorena.";
     return what + "\r\n" + (failure != nullptr ? userMessage(*failure) : QByteArray("Ponovo pokrenite program."));
 }

@@ -55,8 +55,8 @@ private:
 };
 
 // What the user is told at start when tables stayed closed or could not be read (a failure with
-// no table object): each table's file once, with what happened and what to do, then that the
-// repair may mend it.
+// no table object): each table's file once, with what happened and what to do, then, when a
+// table is damaged, that the repair may mend it.
 QByteArray openFailuresMessage(const QList<OpenFailure>& failures);
 // What a command that needs `table` says when it is closed: that it cannot work without it, and
 // why it could not be opened (`failure`, when known).

@@ -100,6 +100,20 @@ QByteArray userMessage(const engine::Error& e)
                folderName(e.file()) + " nalazi se link (simboli~ka veza): program kroz link ne upisuje podatke.";
         todo = "Uklonite taj link i poku{ajte ponovo.";
         break;
+    case Kind::Unreadable:
+        what = table + " ne mo`e da se pro~ita: program nema dozvolu za ~itanje.";
+        todo = "Proverite vlasnika i prava pristupa datoteke " + (name.isEmpty() ? QByteArray("tabele") : name) +
+               " u folderu " + folderName(e.file()) + ": korisnik koji pokre}e program mora da ima pravo da je ~ita.";
+        break;
+    case Kind::FolderUnreadable: {
+        // The error names the folder itself.
+        const QByteArray folder = name.isEmpty() ? QByteArray("Podatci") : name;
+        what =
+            "Folder " + folder + " sa tabelama baze podataka ne mo`e da se pro~ita: program nema dozvolu da ga otvori.";
+        todo = "Proverite vlasnika i prava pristupa foldera " + folder +
+               ": korisnik koji pokre}e program mora da ima pravo da ga otvori i ~ita, kao i njegove datoteke.";
+        break;
+    }
     case Kind::Other:
         what =
             name.isEmpty() ? QByteArray("Gre{ka u radu sa bazom podataka.") : "Gre{ka u radu sa tabelom " + name + ".";

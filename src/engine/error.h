@@ -27,6 +27,10 @@ public:
                    // ours was meant for the old one
         Link,      // a symbolic link stands where the table's file, its journal or its copy goes (the
                    // file is the link): nothing is written through one
+        // The file may not even be read (another user's, or its mode forbids it).
+        Unreadable,
+        // The folder of the table files may not be read; the error names the folder.
+        FolderUnreadable,
     };
 
     explicit Error(const QString& message) : Error(Kind::Other, QString(), message) {}

@@ -245,6 +245,25 @@ void fill(sql::Database& db, const TableStructure& structure, const QString& tab
     }
 }
 
+void settle(sql::Database& db)
+{
+    sql::Transaction transaction(db);
+    QList<QByteArray> tables;
+    {
+        sql::Statement list(db.handle(), "SELECT name FROM sqlite_schema WHERE type = 'table' AND name LIKE "
+                                         "'korvelin\\_copy\\_%' ESCAPE '\\'");
+        while (list.step()) {
+            tables.append(list.column(0).toText());
+        }
+    }
+    for (const QByteArray& table : tables) {
+        db.exec(
+            ("DELETE FROM " + sql::quotedName(table) + " WHERE record NOT IN (SELECT rowid FROM records)").constData());
+    }
+    fill(db, db.structure(), db.path());
+    transaction.commit();
+}
+
 void refreshAfterWrite(sql::Database& db)
 {
     if (registrationsFor(db.path()).isEmpty()) {

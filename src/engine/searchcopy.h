@@ -83,6 +83,13 @@ namespace searchcopy {
 // temporary one); `structure` its fields.
 void fill(sql::Database& db, const TableStructure& structure, const QString& tableFile);
 
+// Makes a table file's copies hold exactly its records, in a transaction of its own: the copies of
+// records it no longer holds go (a rebuild that left records out copied their copies along, and
+// a copy of a record that is gone would still be found by a search), and the missing copies of
+// the registered fields are made. Copies of fields no longer registered are kept to their records
+// too.
+void settle(sql::Database& db);
+
 // After a write to an open table file: the missing copies, in a transaction of their own. A
 // failure only leaves copies missing, which readers make up for, so it is not passed on.
 void refreshAfterWrite(sql::Database& db);

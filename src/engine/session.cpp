@@ -60,7 +60,7 @@ std::shared_ptr<sql::Database> Session::database(const QString& path)
 {
     const QString key = QFileInfo(path).canonicalFilePath();
     if (key.isEmpty()) {
-        throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
+        throw sql::notFound(path);
     }
     if (auto open = m_databases[key].lock()) {
         // The file at the path may have been replaced since the connection last read it: whoever

@@ -3,6 +3,7 @@
 #include "files.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
@@ -105,6 +106,22 @@ QString failedFile(Error::Kind kind, const QString& file)
         }
     }
     return file;
+}
+
+Error notFound(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat st {};
+    const bool hidden = ::stat(QFile::encodeName(path).constData(), &st) != 0 && (errno == EACCES || errno == EPERM);
+    DIR* listing = hidden ? nullptr : ::opendir(QFile::encodeName(folder).constData());
+    if (hidden || (listing == nullptr && (errno == EACCES || errno == EPERM))) {
+        return Error(Error::Kind::FolderUnreadable, folder,
+                     QStringLiteral("The folder of table file %1 may not be read").arg(path));
+    }
+    if (listing != nullptr) {
+        ::closedir(listing);
+    }
+    return Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
 }
 
 QString fileOf(sqlite3* db)
@@ -280,7 +297,7 @@ void Database::openHandle(Mode mode)
     const QByteArray& native = m_native;
     const int flags = mode == Mode::Create ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READWRITE;
     if (mode == Mode::OpenExisting && !QFileInfo(path).isFile()) {
-        throw Error(Error::Kind::Missing, path, QStringLiteral("Table file does not exist: %1").arg(path));
+        throw notFound(path);
     }
     m_watched = mode == Mode::OpenExisting;
     if (struct stat st{}; m_watched && ::stat(native.constData(), &st) == 0) {
@@ -289,8 +306,12 @@ void Database::openHandle(Mode mode)
     }
     if (const int rc = sqlite3_open_v2(native.constData(), &m_db, flags, nullptr); rc != SQLITE_OK) {
         const QString message = m_db ? lastError(m_db) : QStringLiteral("out of memory");
-        // The system's reason tells a file that may not be opened from a disk that failed.
-        const Error::Kind kind = errorKind(rc, systemError(m_db));
+        // The system's reason tells a file that may not be opened from a disk that failed. SQLite
+        // falls back to reading a file it may not write, so a refusal here means it may not even
+        // be read.
+        const int error = systemError(m_db);
+        const bool refused = (rc & 0xff) == SQLITE_CANTOPEN && (error == EACCES || error == EPERM);
+        const Error::Kind kind = refused ? Error::Kind::Unreadable : errorKind(rc, error);
         sqlite3_close(m_db);
         m_db = nullptr;
         throw Error(kind, failedFile(kind, path), QStringLiteral("Cannot open table file %1: %2").arg(path, message));

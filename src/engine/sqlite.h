@@ -185,6 +185,9 @@ Error::Kind systemErrorKind(int error);
 // The file a failure of `kind` on the table `file` is told of: for a link, whichever of the
 // table's name and the journal SQLite keeps beside it is the link; else the table.
 QString failedFile(Error::Kind kind, const QString& file);
+// Why no table file is found at `path`: it is missing, or the folder it would lie in may not be
+// read, which hides whatever it holds (the error then names the folder).
+Error notFound(const QString& path);
 // The system's error number behind the last failure of a connection's file I/O; 0 when none is
 // known.
 int systemError(sqlite3* db);

@@ -104,7 +104,7 @@ QString Table::locateFile() const
         // Named as it was looked for last: a bare name is a ".db" file.
         const QString missing = QDir(folder).filePath(
             QFileInfo(m_tableName).suffix().isEmpty() ? m_tableName + QStringLiteral(".db") : m_tableName);
-        throw Error(Error::Kind::Missing, missing, QStringLiteral("Table does not exist: %1").arg(missing));
+        throw sql::notFound(missing);
     }
     const QFileInfo info(m_tableName);
     if (info.isFile()) {

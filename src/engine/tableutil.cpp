@@ -2,6 +2,7 @@
 
 #include "error.h"
 #include "files.h"
+#include "searchcopy.h"
 #include "session.h"
 #include "sqlite.h"
 #include "table.h"
@@ -462,8 +463,9 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
 }
 
 // How many records a damaged table held, when counting its records failed: the row ids the
-// salvage read, with those that its indexes and search copies still name. Exact only when one of
-// its indexes could be read whole, as every record has an entry in each index.
+// salvage read, with those that its indexes still name. Exact only when one of its indexes could
+// be read whole, as every record has an entry in each index. The search copies are no count of
+// the records: a file repaired before may still keep copies of records it lost then.
 std::pair<qint64, bool> countDamaged(const QString& livePath, const std::vector<qint64>& read)
 {
     std::unordered_set<qint64> rowids(read.begin(), read.end());
@@ -471,26 +473,22 @@ std::pair<qint64, bool> countDamaged(const QString& livePath, const std::vector<
     try {
         Connection connection = openConnection(livePath, SQLITE_OPEN_READONLY);
         sqlite3* live = connection.get();
-        QList<QByteArray> sources;
+        QList<QByteArray> indexes;
         {
-            sql::Statement list(live, "SELECT type, name FROM sqlite_schema WHERE (type = 'index' AND tbl_name = "
-                                      "'records') OR (type = 'table' AND name LIKE 'korvelin\\_copy\\_%' ESCAPE "
-                                      "'\\')");
+            sql::Statement list(live, "SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = 'records'");
             while (list.step()) {
-                const QByteArray name = sql::quotedName(list.column(1).toText());
-                sources.append(list.column(0).toText() == "index" ? "SELECT rowid FROM records INDEXED BY " + name
-                                                                  : "SELECT record FROM " + name);
+                indexes.append(sql::quotedName(list.column(0).toText()));
             }
         }
-        for (const QByteArray& source : sources) {
+        for (const QByteArray& index : indexes) {
             try {
-                sql::Statement ids(live, source);
+                sql::Statement ids(live, "SELECT rowid FROM records INDEXED BY " + index);
                 while (ids.step()) {
                     rowids.insert(ids.columnInteger(0));
                 }
-                exact = exact || source.contains("INDEXED BY");
+                exact = true;
             } catch (const Error&) {
-                // A damaged index or copy still gave the row ids read before the damage.
+                // A damaged index still gave the row ids read before the damage.
             }
         }
     } catch (const Error&) {
@@ -653,6 +651,12 @@ RebuildResult rebuildTableFile(const QString& path)
             if (!result.heldExact) {
                 std::tie(result.held, result.heldExact) = countDamaged(file, salvage.read);
             }
+        }
+        {
+            // The copy's search copies hold exactly its records: those of records left out went
+            // along with the rest of the file.
+            sql::Database copy(files.copy, sql::Database::Mode::OpenExisting);
+            searchcopy::settle(copy);
         }
         verifyCopy(files.copy, *live, expected);
         if (result.salvaged) {

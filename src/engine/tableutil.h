@@ -55,7 +55,7 @@ struct RebuildResult {
     int problems = 0;
     // The records the table held before, as far as a damaged table lets them be counted: -1
     // when nothing could be counted, and only a lower bound unless `heldExact`. A salvage that
-    // could not read every record counts them from the table's indexes and search copies.
+    // could not read every record counts them from the table's indexes.
     qint64 held = -1;
     bool heldExact = false;
     QStringList findings; // what the verification of the table found

@@ -87,8 +87,16 @@ bool Tdokumenti::openTable()
         Table1.open();
         return true;
     } catch (const std::exception& e) {
-        platform::prompter().error(data::userMessage(e));
+        tellOnce(e);
         return false;
+    }
+}
+
+void Tdokumenti::tellOnce(const std::exception& e)
+{
+    if (!m_told) {
+        m_told = true;
+        platform::prompter().error(data::userMessage(e));
     }
 }
 
@@ -115,7 +123,7 @@ void Tdokumenti::FormActivate()
         }
         showField("S1");
     } catch (const std::exception& e) {
-        platform::prompter().error(data::userMessage(e));
+        tellOnce(e);
     }
 }
 
@@ -180,5 +188,6 @@ void Tdokumenti::showEvent(QShowEvent* event)
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
     QDialog::showEvent(event);
+    m_told = false;
     FormActivate();
 }

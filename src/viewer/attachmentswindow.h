@@ -6,6 +6,7 @@
 
 #include "tables.h"
 
+#include <exception>
 #include <QDialog>
 
 class QListWidget;
@@ -41,6 +42,11 @@ private:
     // Opens the pictures table when it is not open yet; false, after telling why, when it cannot.
     bool openTable();
     void showField(const QByteArray& field);
+    // Tells why the pictures could not be listed, once while the window is shown: each message or
+    // print dialog over it activates it again, and that lists them anew.
+    void tellOnce(const std::exception& e);
+
+    bool m_told = false;
 };
 
 extern Tdokumenti* dokumenti;

@@ -361,6 +361,24 @@ bool TForm3::hasVersions()
     return arhiva.field(1).asInteger() != 0 || arhiva.field(2).asInteger() != 0;
 }
 
+bool TForm3::hasAttachments()
+{
+    // The attachments follow the regulation; the button is offered when one of the 33 fields
+    // holds a picture. The image is left on its last field whatever the table did.
+    bool any = false;
+    try {
+        for (int i = 1; i <= 33 && !any; ++i) {
+            dokumenti->DBImage1->setDataField("S" + QByteArray::number(i));
+            any = !dokumenti->DBImage1->picture().isNull();
+        }
+    } catch (...) {
+        dokumenti->DBImage1->setDataField("S33");
+        throw;
+    }
+    dokumenti->DBImage1->setDataField("S33");
+    return any;
+}
+
 void TForm3::FormActivate()
 {
     // An activation that arrives after the window has closed finds nothing to show: the opener
@@ -383,19 +401,16 @@ void TForm3::FormActivate()
             if (m_field != "Latinica") {
                 setTextField("Latinica");
             }
-            if (!showsOpinion() && dokumenti != nullptr) {
-                // The attachments follow the regulation; the button is offered when one of the 33
-                // fields holds a picture.
-                bool any = false;
-                for (int i = 1; i <= 33 && !any; ++i) {
-                    dokumenti->DBImage1->setDataField("S" + QByteArray::number(i));
-                    any = !dokumenti->DBImage1->picture().isNull();
-                }
-                dokumenti->DBImage1->setDataField("S33");
-                SpeedButton8->setEnabled(any);
-            }
-            SpeedButton9->setEnabled(hasVersions());
+            // The document is the one shown from here on. Its attachments and versions are looked
+            // up once for it: a table of theirs that fails is told once, its button stays off,
+            // and the document is shown all the same.
             LastTitle = caption;
+            if (!showsOpinion() && dokumenti != nullptr) {
+                SpeedButton8->setEnabled(false);
+                guarded([this] { SpeedButton8->setEnabled(hasAttachments()); });
+            }
+            SpeedButton9->setEnabled(false);
+            guarded([this] { SpeedButton9->setEnabled(hasVersions()); });
         }
         loadText();
         writeLengthText();

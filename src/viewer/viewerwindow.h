@@ -138,6 +138,8 @@ private:
     void loadNotesPreview();
     // The archive button: whether the shown document has an earlier or a later version.
     bool hasVersions();
+    // The attachments button: whether the shown regulation has a picture attached.
+    bool hasAttachments();
     // Shows a window of the program over this one; this one is active again afterwards.
     void showOver(const std::function<void()>& show);
     // The text as YUSCII upper-cased, for the find; read again only when the text has changed.

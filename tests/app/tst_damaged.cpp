@@ -1,12 +1,14 @@
 // A collection with one table that cannot be opened (missing, not a database, under another
 // password, cut in half, a field renamed or missing): every other table is opened and every list whose tables opened is
 // filled; the start message names the table with the reason in the user's words and offers the
-// repair; the commands that need the table say so when used; the user's contracts work whenever
-// their own file is sound.
+// repair when a table is damaged, which is what it can mend; the commands that need the table say
+// so when used; the user's contracts work whenever their own file is sound. A data folder or a
+// table the program may not read is told as that.
 
 #include "programfixture.h"
 
 #include "error.h"
+#include "filemodes.h"
 #include "listtexts.h"
 #include "richedit.h"
 #include "schema.h"
@@ -173,9 +175,12 @@ private slots:
     void everyFailedTableIsNamedOnce();
     void tableDamagedInTheMiddle();
     void emptyDataFolder();
+    void mayNotBeRead_data();
+    void mayNotBeRead();
 
 private:
-    void startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field);
+    void startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field,
+                                   bool repairable);
     void userContractsWork(TForm1* f);
     void relationsSaySo(ProgramFixture& program, TForm1* f);
     void gazettesAndSearchSaySo(ProgramFixture& program, TForm1* f);
@@ -196,7 +201,8 @@ void TestDamaged::oneTableCannotBeOpened_data()
     }
 }
 
-void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field)
+void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QString& file, const QByteArray& field,
+                                            bool repairable)
 {
     const auto [reason, engineText] = openingFailure(file);
     QVERIFY2(!reason.isEmpty(), "the damaged table opened");
@@ -210,7 +216,7 @@ void TestDamaged::startMessageNamesTheTable(ProgramFixture& program, const QStri
     QCOMPARE(start.kind, Prompt::Error);
     QVERIFY2(start.text.contains(reason), start.text.constData());
     QVERIFY(start.text.contains(file.toLatin1()));
-    QVERIFY(start.text.contains(kRepair));
+    QCOMPARE(start.text.contains(kRepair), repairable);
     QVERIFY(!start.text.contains(engineText));
     // The sound tables are not named.
     for (const data::TableFile& t : data::tableFiles()) {
@@ -357,7 +363,8 @@ void TestDamaged::oneTableCannotBeOpened()
     bool checked = false;
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        startMessageNamesTheTable(program, file, fault.startsWith(QLatin1String("field")) ? changedField(table) : "");
+        startMessageNamesTheTable(program, file, fault.startsWith(QLatin1String("field")) ? changedField(table) : "",
+                                  fault == QLatin1String("cut in half"));
         if (QTest::currentTestFailed()) {
             return;
         }
@@ -411,7 +418,9 @@ void TestDamaged::everyFailedTableIsNamedOnce()
             QVERIFY2(text.contains(reason), file);
             QCOMPARE(text.count(file), reason.count(file));
         }
-        QVERIFY(text.contains(kRepair));
+        QVERIFY(text.startsWith("Neke tabele baze podataka nisu mogle"));
+        QVERIFY(!text.contains("Popravka")); // none of them is one the repair can mend
+        QVERIFY(!text.contains("popravku"));
         program.prompter.clear();
     }));
 }
@@ -462,7 +471,9 @@ void TestDamaged::emptyDataFolder()
             const QByteArray told = "Tabela " + t.fileName.toLatin1() + " ne postoji u folderu Podatci.";
             QVERIFY2(text.count(told) == 1, qPrintable(t.fileName));
         }
-        QVERIFY(text.contains(kRepair));
+        // Missing tables are no work for the repair, which would only fail on the first of them.
+        QVERIFY(!text.contains("Popravka"));
+        QVERIFY(!text.contains("popravku"));
         program.prompter.clear();
         // The user's next step names the table it needs.
         f->PageControl1->setCurrentIndex(mainpage::Search);
@@ -472,6 +483,61 @@ void TestDamaged::emptyDataFolder()
         QVERIFY(program.prompter.texts()[0].contains("bez tabele TB_"));
         program.prompter.clear();
     }));
+}
+
+void TestDamaged::mayNotBeRead_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::newRow("another user's data folder") << true;
+    QTest::newRow("another user's table") << false;
+}
+
+// The data folder, or one table, is another user's, kept to its owner: the start tells a folder or
+// a file the program may not read, once, and what to check; not missing tables, not a table it
+// may not write, and no repair, which could not read them either. The user's next step names the
+// table it needs and the same reason.
+void TestDamaged::mayNotBeRead()
+{
+    QFETCH(bool, folder);
+    ProgramFixture program;
+    const testsupport::AnotherUsers owner(program.path(folder ? "Podatci" : "Podatci/TB_Zakoni.db"),
+                                          folder ? 0700 : 0600);
+    QVERIFY(owner.done());
+    program.start();
+    // From the main window's first activation on, which opens the tables.
+    const testsupport::FileModesHold modes;
+    const QByteArray reason =
+        folder ? QByteArray("Folder Podatci sa tabelama baze podataka ne mo`e da se pro~ita: program nema dozvolu da "
+                            "ga otvori.\r\nProverite vlasnika i prava pristupa foldera Podatci: korisnik koji "
+                            "pokre}e program mora da ima pravo da ga otvori i ~ita, kao i njegove datoteke.")
+               : QByteArray("Tabela TB_Zakoni.db ne mo`e da se pro~ita: program nema dozvolu za ~itanje.\r\n"
+                            "Proverite vlasnika i prava pristupa datoteke TB_Zakoni.db u folderu Podatci: korisnik "
+                            "koji pokre}e program mora da ima pravo da je ~ita.");
+    QVERIFY(program.runMainWindow([&] {
+        TForm1* f = program.form1;
+        QVERIFY2(program.prompter.asked().size() == 1, program.prompter.texts().join("\n----\n").constData());
+        QCOMPARE(program.prompter.asked().first().kind, Prompt::Error);
+        QCOMPARE(program.prompter.texts()[0],
+                 (folder ? QByteArray("Neke tabele baze podataka nisu mogle da se otvore ili pro~itaju, pa delovi "
+                                      "programa kojima su potrebne ne}e raditi:")
+                         : QByteArray("Jedna tabela baze podataka nije mogla da se otvori ili pro~ita, pa delovi "
+                                      "programa kojima je potrebna ne}e raditi:")) +
+                     "\r\n\r\n" + reason);
+        program.prompter.clear();
+        QCOMPARE(f->TreeView2->topLevelItemCount() > 0, !folder);
+        f->PageControl1->setCurrentIndex(mainpage::Search);
+        QTest::keyClicks(f->Edit2, "ZAKON");
+        QTest::mouseClick(f->SpeedButton1, Qt::LeftButton);
+        QCOMPARE(program.prompter.asked().size(), 1);
+        const QByteArray said = program.prompter.texts()[0];
+        QVERIFY2(said.startsWith(folder ? "Ovaj deo programa ne mo`e da radi bez tabele TB_"
+                                        : "Ovaj deo programa ne mo`e da radi bez tabele TB_Zakoni.db"),
+                 said.constData());
+        QVERIFY2(said.endsWith(reason), said.constData());
+        program.prompter.clear();
+    }));
+    QVERIFY(program.ended);
+    QVERIFY(program.prompter.unexpected().isEmpty());
 }
 
 QTEST_MAIN(TestDamaged)

@@ -7,6 +7,7 @@
 #include "diskfiles.h"
 #include "error.h"
 #include "install.h"
+#include "regulationsearch.h"
 #include "repair.h"
 #include "runfiles.h"
 #include "sessionsetup.h"
@@ -50,6 +51,31 @@ int recordCount(const char* table)
     t.setTableName(QLatin1String(table));
     t.open();
     return t.recordCount();
+}
+
+// The search copies of the table's texts: one for each of its records, and none besides.
+void copiesHoldTheRecords(const QString& path)
+{
+    const QList<qint64> records = tabletest::integers(path, "SELECT rowid FROM records ORDER BY 1");
+    QVERIFY(!records.isEmpty());
+    QCOMPARE(tabletest::integers(path, "SELECT record FROM korvelin_copy_Latinica ORDER BY 1"), records);
+}
+
+// A search through every text for a word that stands in the texts and in no title: each hit is a
+// regulation the table holds, named by its title.
+void searchFindsOnlyTheRecordsThere()
+{
+    data::MainTables tables;
+    tables.openAll();
+    tables.Glasnici.setMasterFields("ID_GLASNIKA");
+    data::RegulationSearch search(tables);
+    QByteArrayList titles;
+    data::SearchHooks hooks;
+    hooks.found = [&](const data::SearchHit& hit) { titles << hit.title; };
+    search.run("^LAN", data::Scope::TitlesAndTexts, std::nullopt, hooks);
+    QVERIFY(!titles.isEmpty());
+    QVERIFY2(!titles.contains(QByteArray()),
+             qPrintable(QStringLiteral("%1 hits without a regulation").arg(titles.count(QByteArray()))));
 }
 
 } // namespace
@@ -223,6 +249,41 @@ private slots:
         }
         QVERIFY(contents.contains(first));
         QVERIFY(contents.contains(second));
+    }
+
+    // A repair that left records out keeps no search copies of them: a later loss in the same table
+    // is counted from the records the table then held, and no search finds a record lost.
+    void laterLossCountedFromTheRecords()
+    {
+        freshCollection();
+        const QString zakoni = file("TB_Zakoni.db");
+        damageMiddle(zakoni, 4);
+        QCOMPARE(runRepair().losses.size(), 1);
+        const int afterFirst = recordCount("TB_Zakoni.db");
+        QVERIFY(afterFirst < 300);
+        copiesHoldTheRecords(zakoni);
+        searchFindsOnlyTheRecordsThere();
+
+        damageMiddle(zakoni, 4);
+        const repair::Outcome outcome = runRepair();
+        QCOMPARE(outcome.losses.size(), 1);
+        const repair::Loss& loss = outcome.losses.first();
+        const int kept = recordCount("TB_Zakoni.db");
+        QVERIFY(kept < afterFirst);
+        QCOMPARE(loss.held, afterFirst);
+        QCOMPARE(loss.kept, kept);
+        const QByteArray message = repair::message(outcome);
+        QVERIFY2(message.contains("Tabela TB_Zakoni.db: nije sa~uvano " + QByteArray::number(afterFirst - kept) +
+                                  " od " + QByteArray::number(afterFirst) + " zapisa"),
+                 message.constData());
+        copiesHoldTheRecords(zakoni);
+        searchFindsOnlyTheRecordsThere();
+
+        // An update's rebuild of the table counts what it holds after the import, and its copies
+        // follow.
+        installUpdate();
+        copiesHoldTheRecords(zakoni);
+        searchFindsOnlyTheRecordsThere();
     }
 
     // A copy cut short, its table list lost with its end: no table object opens it, and the repair

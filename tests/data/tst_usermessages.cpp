@@ -27,6 +27,10 @@ private slots:
         QTest::newRow("fields") << Kind::Fields << QByteArray("(polje BG)");
         QTest::newRow("disk full") << Kind::DiskFull << QByteArray("Oslobodite prostor na disku");
         QTest::newRow("read-only") << Kind::ReadOnly << QByteArray("prava pristupa folderu Podatci");
+        QTest::newRow("unreadable")
+            << Kind::Unreadable
+            << QByteArray("Tabela TB_Zakoni.db ne mo`e da se pro~ita: program nema dozvolu za ~itanje.\r\n"
+                          "Proverite vlasnika i prava pristupa datoteke TB_Zakoni.db u folderu Podatci");
         QTest::newRow("locked") << Kind::Locked << QByteArray("koristi je drugi program");
         QTest::newRow("disk error") << Kind::Io << QByteArray("disk je prijavio gre{ku");
         QTest::newRow("replaced") << Kind::Replaced << QByteArray("pokrenite ga ponovo");
@@ -54,12 +58,27 @@ private slots:
     // Without a file the message still reads as a sentence, with no gap where the name would be.
     void withoutAFile()
     {
-        for (const Kind kind : {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields,
-                                Kind::DiskFull, Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other, Kind::Link}) {
+        for (const Kind kind :
+             {Kind::Missing, Kind::NotATable, Kind::Password, Kind::Damaged, Kind::Fields, Kind::DiskFull,
+              Kind::ReadOnly, Kind::Locked, Kind::Io, Kind::Other, Kind::Link, Kind::Unreadable,
+              Kind::FolderUnreadable}) {
             const QByteArray message = data::userMessage(Error(kind, QString(), QStringLiteral("x")));
             QVERIFY2(!message.contains("  ") && !message.contains(" ."), message.constData());
             QCOMPARE(message.count("\r\n"), 1);
         }
+    }
+
+    // A data folder the program may not read is told as that, by the folder's name, not as its
+    // tables missing or not to be written.
+    void folderThatCannotBeRead()
+    {
+        const QByteArray message =
+            data::userMessage(Error(Kind::FolderUnreadable, QStringLiteral("/home/korisnik/korvelin/Podatci"),
+                                    QStringLiteral("The folder may not be read")));
+        QCOMPARE(message, QByteArray("Folder Podatci sa tabelama baze podataka ne mo`e da se pro~ita: program nema "
+                                     "dozvolu da ga otvori.\r\nProverite vlasnika i prava pristupa foldera Podatci: "
+                                     "korisnik koji pokre}e program mora da ima pravo da ga otvori i ~ita, kao i "
+                                     "njegove datoteke."));
     }
 
     // A failure told of another file keeps what it was: the differing field is still named.

@@ -6,6 +6,7 @@
 
 #include "demo.h"
 #include "error.h"
+#include "filemodes.h"
 #include "filesizelimit.h"
 #include "readonlyfolder.h"
 #include "schema.h"
@@ -15,6 +16,7 @@
 #include "tabledump.h"
 #include "tablefile.h"
 #include "tables.h"
+#include "tableutil.h"
 #include "usermessages.h"
 
 #include <optional>
@@ -327,6 +329,42 @@ private slots:
         }
         t.cancel();
         QCOMPARE(t.recordCount(), before);
+    }
+
+    // A table, or the data folder, of another user that keeps it to themselves: told as a file or
+    // a folder the program may not read, naming it, not as missing tables nor as a table it may
+    // not write; the repair's verification says the same.
+    void mayNotBeRead_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("another user's table") << false;
+        QTest::newRow("another user's data folder") << true;
+    }
+    void mayNotBeRead()
+    {
+        QFETCH(bool, folder);
+        freshCollection();
+        const QString named = folder ? m_data : file("TB_Zakoni.db");
+        const testsupport::AnotherUsers owner(named, folder ? 0700 : 0600);
+        QVERIFY(owner.done());
+        const testsupport::FileModesHold modes;
+        for (const char* table : {"TB_Zakoni.db", "TB_Zakoni"}) {
+            Table t;
+            const std::optional<Error> e = openFailure(t, table);
+            QVERIFY(e);
+            QCOMPARE(e->kind(), folder ? Kind::FolderUnreadable : Kind::Unreadable);
+            QCOMPARE(e->file(), named);
+            checkTold(*e, folder ? "Podatci" : "TB_Zakoni.db");
+        }
+        try {
+            engine::verifyTableFile(file("TB_Zakoni.db"));
+            QFAIL("a table that may not be read was verified");
+        } catch (const Error& e) {
+            QCOMPARE(e.kind(), folder ? Kind::FolderUnreadable : Kind::Unreadable);
+        }
+        // The other tables open when only the one file is another user's.
+        Table other;
+        QCOMPARE(openFailure(other, "TB_Brojevi.db").has_value(), folder);
     }
 
     // Another program in the middle of a write: the post waits for it a while, then says who holds

@@ -7,8 +7,11 @@
 #include "searchcopy.h"
 #include "session.h"
 #include "table.h"
+#include "tabledump.h"
 #include "tablefile.h"
+#include "tableutil.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sqlite3.h>
@@ -284,6 +287,29 @@ private slots:
         SearchCopyReader reader(t, "TEXT");
         QVERIFY(!reader.stored());
         QCOMPARE(reader.text(Value(1)), QByteArray("copy:JEDAN"));
+    }
+
+    // A file whose copies name a record it no longer holds (a repair of an earlier version copied
+    // the copies of the records it lost along with the rest), and lacks one: a rebuild leaves one
+    // copy for each record and none besides, and no text is read for a key without a record.
+    void rebuildKeepsTheCopiesToTheRecords()
+    {
+        QVERIFY(QDir().mkpath(m_dir.filePath("rebuilt")));
+        const QString file = m_dir.filePath("rebuilt/Docs.db");
+        writeDocs("rebuilt/Docs.db");
+        rawSql(file, "INSERT INTO korvelin_copy_TEXT (record, text) VALUES (7, 'copy:LOST'); "
+                     "DELETE FROM korvelin_copy_TEXT WHERE record = 2");
+        const engine::RebuildResult result = engine::rebuildTableFile(file);
+        QVERIFY2(result.rebuilt, qPrintable(result.error));
+        QCOMPARE(tabletest::integers(file, "SELECT rowid FROM records ORDER BY 1"), (QList<qint64>{1, 2, 3}));
+        QCOMPARE(tabletest::integers(file, "SELECT record FROM korvelin_copy_TEXT ORDER BY 1"),
+                 (QList<qint64>{1, 2, 3}));
+        Table t;
+        t.setTableName(file);
+        t.open();
+        SearchCopyReader reader(t, "TEXT");
+        QCOMPARE(reader.text(Value(7)), QByteArray());
+        QCOMPARE(reader.text(Value(2)), QByteArray("copy:TEKST O {UMAMA"));
     }
 
     void scanAndKeyReads()

@@ -96,6 +96,22 @@ qint64 countRecords(const QString& path)
     return n;
 }
 
+QList<qint64> integers(const QString& path, const QByteArray& sql)
+{
+    const Db db(path);
+    sqlite3_stmt* st = db.prepare(sql);
+    QList<qint64> out;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        out.append(sqlite3_column_int64(st, 0));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    return out;
+}
+
 void execute(const QString& path, const QByteArray& sql)
 {
     const Db db(path);

@@ -15,6 +15,8 @@ QByteArrayList dump(const QString& path);
 // One hash of the dump.
 QByteArray digest(const QString& path);
 qint64 countRecords(const QString& path);
+// The first column of every row `sql` gives, as integers (row ids, keys, counts).
+QList<qint64> integers(const QString& path, const QByteArray& sql);
 
 // Runs statements on the file with no engine in the way (no password, no checks).
 void execute(const QString& path, const QByteArray& sql);

@@ -2,6 +2,7 @@
 // switch, copy, an opinion, the quick-open mark, the archive jump and the keys.
 
 #include "listtexts.h"
+#include "replacedfile.h"
 #include "viewerdriver.h"
 
 #include "appvalues.h"
@@ -99,6 +100,8 @@ private slots:
     void quickOpenMark();
     void relationsAndArchiveJump();
     void keysThatCloseAndKeysThatDoNot();
+    void brokenSideTableToldOncePerDocument_data();
+    void brokenSideTableToldOncePerDocument();
 };
 
 void TestViewer::opensByTitleAndRestoresTheTables()
@@ -543,6 +546,57 @@ void TestViewer::keysThatCloseAndKeysThatDoNot()
             Form1->showMaximized();
         }));
     }));
+}
+
+void TestViewer::brokenSideTableToldOncePerDocument_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::newRow("attachments") << QStringLiteral("TB_grafika.db");
+    QTest::newRow("versions") << QStringLiteral("TB_Arhiva.db");
+}
+
+// The attachments' or the versions' table is replaced by a file that is no table while the program
+// runs: the viewer tells it once for each document opened, not again each time it is activated,
+// and shows the document all the same, without the buttons that need the broken table.
+void TestViewer::brokenSideTableToldOncePerDocument()
+{
+    QFETCH(QString, table);
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        {
+            QFile junk(program.path(QStringLiteral("Podatci/junk")));
+            QVERIFY(junk.open(QIODevice::WriteOnly));
+            junk.write(QByteArray(64 * 1024, '\x5a'));
+        }
+        QCOMPARE(testsupport::renameOver(program.path(QStringLiteral("Podatci/junk")),
+                                         program.path(QStringLiteral("Podatci/") + table)),
+                 QString());
+        const auto toldOnce = [&] {
+            QVERIFY2(program.prompter.asked().size() == 1, program.prompter.texts().join("\n----\n").constData());
+            QVERIFY2(program.prompter.texts()[0].contains(table.toLatin1()), program.prompter.texts()[0].constData());
+            program.prompter.clear();
+        };
+        // Both have versions.
+        for (const int id : {demo::landmark::ChainOfThree[1], demo::landmark::ChainOfFive[2]}) {
+            QVERIFY(withRegulation(id, [&](TForm3* v) {
+                QVERIFY(!v->DBRichEdit1->yusciiText().isEmpty());
+                for (int i = 0; i < 3; ++i) {
+                    QEvent activate(QEvent::WindowActivate);
+                    QApplication::sendEvent(v, &activate);
+                }
+                toldOnce();
+                if (table == QLatin1String("TB_grafika.db")) {
+                    QVERIFY(!v->SpeedButton8->isEnabled());
+                } else {
+                    QVERIFY(!v->SpeedButton9->isEnabled());
+                }
+                QVERIFY(!v->DBRichEdit1->yusciiText().isEmpty());
+            }));
+            QVERIFY(program.prompter.asked().isEmpty());
+        }
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
 }
 
 QTEST_MAIN(TestViewer)

@@ -8,6 +8,7 @@
 #include "pictures.h"
 #include "prevform.h"
 #include "prevprinter.h"
+#include "replacedfile.h"
 #include "richedit.h"
 #include "screentext.h"
 
@@ -83,6 +84,7 @@ private slots:
     void attachmentsListPicturesByNumber();
     void attachmentsSkipAPictureThatCannotBeDecoded();
     void attachmentPrint();
+    void attachmentsReplacedToldOnceWhileShown();
 };
 
 void TestViewerWindows::printsLatinThenCyrillicAndNotesFollow()
@@ -289,6 +291,43 @@ void TestViewerWindows::attachmentPrint()
     }));
     QCOMPARE(env.jobFiles().size(), 1);
     QCOMPARE(env.unexpected(), QStringList());
+}
+
+// The pictures' table is replaced by a file that is no table after the viewer offered them: the
+// attachments window tells it once while it is shown, not again after each message over it.
+void TestViewerWindows::attachmentsReplacedToldOnceWhileShown()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        QVERIFY(withRegulation(demo::landmark::ApostropheTitle, [&](TForm3* v) {
+            QVERIFY(v->SpeedButton8->isEnabled());
+            {
+                QFile junk(program.path(QStringLiteral("Podatci/junk")));
+                QVERIFY(junk.open(QIODevice::WriteOnly));
+                junk.write(QByteArray(64 * 1024, '\x5a'));
+            }
+            QCOMPARE(testsupport::renameOver(program.path(QStringLiteral("Podatci/junk")),
+                                             program.path(QStringLiteral("Podatci/TB_grafika.db"))),
+                     QString());
+            for (int shown = 0; shown < 2; ++shown) {
+                QVERIFY(whileModal<Tdokumenti>([&] { v->SpeedButton8->click(); },
+                                               [&](Tdokumenti* d) {
+                                                   QVERIFY(d->ListBox1->selectedItems().isEmpty());
+                                                   d->SpeedButton6->click();
+                                                   d->SpeedButton6->click();
+                                               }));
+                const QList<QByteArray> told = program.prompter.texts();
+                QCOMPARE(told.size(), 3);
+                QVERIFY2(told[0].contains("TB_grafika.db"), told[0].constData());
+                QCOMPARE(told.mid(1),
+                         (QList<QByteArray>{"Prvo izaberite sliku za stampanje", "Prvo izaberite sliku za stampanje"}));
+                program.prompter.clear();
+            }
+            QVERIFY(v->isVisible());
+        }));
+    }));
+    QVERIFY(program.prompter.unexpected().isEmpty());
 }
 
 QTEST_MAIN(TestViewerWindows)
