@@ -395,6 +395,10 @@ void TForm3::FormActivate()
                 SpeedButton8->setEnabled(any);
             }
             SpeedButton9->setEnabled(hasVersions());
+            // A document opens with its panes at their top. A pane whose text is the last
+            // document's (the same note) is not loaded again, and would keep that one's scroll.
+            DBRichEdit1->showFromTop();
+            DBRichEdit2->showFromTop();
             LastTitle = caption;
         }
         loadText();
