@@ -1,6 +1,8 @@
 #include "pagegeometry.h"
 
+#include "display.h"
 #include "printerenv.h"
+#include "runscript.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -64,6 +66,22 @@ QString pageNumberText(const QString& text, int pageNumber)
 {
     QString result = text;
     return result.replace(QLatin1String("%d"), QString::number(pageNumber));
+}
+
+QString drawnText(const QString& text, const QString& family)
+{
+    const std::optional<display::Script> script = richtext::yusciiScript(family);
+    if (!script) {
+        return text;
+    }
+    QString drawn = text;
+    for (QChar& c : drawn) {
+        // The fonts redraw only the 7-bit codes; every other character is its own letter.
+        if (c.unicode() < 0x80) {
+            c = display::toUnicode(char(c.unicode()), *script);
+        }
+    }
+    return drawn;
 }
 
 std::pair<int, int> printIndexes(const platform::PrintRequest& request, int pageCount)

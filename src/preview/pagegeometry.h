@@ -58,6 +58,13 @@ int alignedTextX(TAlignment alignment, int textWidth, int sheetWidth, int leftMa
 // stored text with other format characters cannot upset it.
 QString pageNumberText(const QString& text, int pageNumber);
 
+// What a line in `family` shows, as letters. The program's own fonts draw YUSCII: the Latin ones
+// draw the ten codes ("[" and "{" as Š and š), the Cyrillic one also every ASCII letter as its
+// Cyrillic twin ("Strana" as "Страна"). Text given to them is drawn as those letters, so that the
+// text a printed file holds is what its page shows; a letter already given as itself, and any text
+// in another font, is kept.
+QString drawnText(const QString& text, const QString& family);
+
 // The page indexes (from 0, both included) that a print request asks for, kept within the
 // document.
 std::pair<int, int> printIndexes(const platform::PrintRequest& request, int pageCount);

@@ -171,11 +171,12 @@ void TPreviewPrinter::DrawAlignedText(int Y, TAlignment Alignment, const QString
         canvas.setFont(*Font);
         canvas.setPen(Font->Color);
     }
+    const QString drawn = preview::drawnText(Text, canvas.font().family());
     const QFontMetrics metrics = canvas.fontMetrics();
-    const int x = preview::alignedTextX(Alignment, metrics.horizontalAdvance(Text), m_metrics.PHYSICALWIDTH,
+    const int x = preview::alignedTextX(Alignment, metrics.horizontalAdvance(drawn), m_metrics.PHYSICALWIDTH,
                                         UnitsToPixelsX(m_textOptions.MarginLeft),
                                         UnitsToPixelsX(m_textOptions.MarginRight));
-    canvas.drawText(QPoint(x, Y + metrics.ascent()), Text);
+    canvas.drawText(QPoint(x, Y + metrics.ascent()), drawn);
     canvas.restore();
 }
 

@@ -34,7 +34,9 @@ public:
     TFont HeaderFont{QStringLiteral("Tahoma"), 18, true};
     TFont FooterFont{QStringLiteral("Tahoma"), 10, false, true};
     TFont PageNumFont = FooterFont;
-    // Screen text; callers holding YUSCII map it for the screen first.
+    // Screen text; callers holding YUSCII map it for the screen first. The three lines are drawn
+    // as their fonts show them: in the Cyrillic YUSCII font "Strana %d" is "Страна 1", on the page
+    // and in its text alike.
     QString Header;
     QString Footer;
     // From the sheet's top edge to the top of the header line.

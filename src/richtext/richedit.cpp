@@ -11,6 +11,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScrollBar>
 
 namespace richtext {
 namespace {
@@ -56,7 +57,7 @@ void RichEdit::setRtf(const QByteArray& data)
 {
     document()->setDefaultFont(font());
     readRtf(data, *document());
-    moveCursor(QTextCursor::Start);
+    showFromTop();
     m_loaded = data;
     m_loadedRevision = document()->revision();
 }
@@ -144,6 +145,15 @@ void RichEdit::select(int start, int length)
     ensureCursorVisible();
 }
 
+void RichEdit::showFromTop()
+{
+    moveCursor(QTextCursor::Start);
+    // Bringing the caret into a view that cannot hold its line scrolls past the first line; the
+    // view keeps that scroll once it has its height.
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+    horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+}
+
 int RichEdit::selectionStart() const
 {
     return textCursor().selectionStart();
@@ -207,6 +217,16 @@ void RichEdit::resumeRepaint()
     if (m_repaintSuspended > 0 && --m_repaintSuspended == 0) {
         viewport()->setUpdatesEnabled(true);
         viewport()->update();
+    }
+}
+
+void RichEdit::showEvent(QShowEvent* event)
+{
+    // A pane shown before its layout has sized it (a splitter's second pane) would scroll its caret
+    // into a view of no height and hide its first lines: with no room for the caret's line there is
+    // nothing to bring into view, and the scroll stays as the text left it.
+    if (viewport()->height() >= cursorRect().height()) {
+        QTextEdit::showEvent(event);
     }
 }
 

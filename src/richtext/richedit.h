@@ -66,6 +66,9 @@ public:
     // ---- selection and find
     // Selects and scrolls to it; the selection stays visible while another control has the focus.
     void select(int start, int length);
+    // The caret at the start, nothing selected, and the text shown from its top, also while the
+    // control has no room yet. A loaded text is shown so.
+    void showFromTop();
     int selectionStart() const;
     int selectionLength() const;
     // The position of `term` (YUSCII) within [from, to), -1 when absent; see richtext::findText.
@@ -87,6 +90,7 @@ public:
     void resumeRepaint();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;

@@ -85,6 +85,8 @@ void TForm5::showEvent(QShowEvent* event)
     try {
         DBRichEdit1->setAutoLoad(true);
         DBRichEdit1->loadBound();
+        // The notes open at their top, also when they are the ones shown last and not loaded again.
+        DBRichEdit1->showFromTop();
     } catch (const std::exception& e) {
         platform::prompter().error(data::userMessage(e));
     }

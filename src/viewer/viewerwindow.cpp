@@ -404,6 +404,10 @@ void TForm3::FormActivate()
             // The document is the one shown from here on. Its attachments and versions are looked
             // up once for it: a table of theirs that fails is told once, its button stays off,
             // and the document is shown all the same.
+            // A document opens with its panes at their top. A pane whose text is the last
+            // document's (the same note) is not loaded again, and would keep that one's scroll.
+            DBRichEdit1->showFromTop();
+            DBRichEdit2->showFromTop();
             LastTitle = caption;
             if (!showsOpinion() && dokumenti != nullptr) {
                 SpeedButton8->setEnabled(false);

@@ -145,6 +145,7 @@ void clickRow(QTreeWidget* list, QTreeWidgetItem* row)
 }
 
 // Calls `open`, which shows the viewer modally; once it is up, runs `inside`, then closes it.
+// False when it never came up, or a check inside failed.
 bool whileViewerShown(const std::function<void()>& open, const std::function<void(TForm3*)>& inside)
 {
     bool ran = false;
@@ -162,7 +163,7 @@ bool whileViewerShown(const std::function<void()>& open, const std::function<voi
         }
     });
     open();
-    return ran;
+    return ran && !QTest::currentTestFailed();
 }
 
 } // namespace

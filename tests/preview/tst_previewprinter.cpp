@@ -159,6 +159,8 @@ private slots:
     void eachLinePrintsOnce();
     void lastLineAloneOnItsPage();
     void headerFooterAndPageNumberPositions();
+    void linesReadAsTheirFontsDrawThem_data();
+    void linesReadAsTheirFontsDrawThem();
     void lengthsAreInchesWhilePaginating();
     void fontsKeepTheirPointSize();
     void exactPagesEndAtTextLength();
@@ -491,6 +493,67 @@ void TestPreviewPrinter::headerFooterAndPageNumberPositions()
     number = findLine(words, QStringLiteral("Strana 1"));
     QVERIFY(number);
     QVERIFY(qAbs(number->xMax - (612 - 72)) < 1); // right-aligned an inch from the right edge
+    QVERIFY(qAbs(number->yMin - (792 - 54)) < 1);
+}
+
+void TestPreviewPrinter::linesReadAsTheirFontsDrawThem_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<QString>("header"); // as given, then as the page shows it and its text reads
+    QTest::addColumn<QString>("headerRead");
+    QTest::addColumn<QString>("footer");
+    QTest::addColumn<QString>("footerRead");
+    QTest::addColumn<QString>("pageRead");
+    // The Latin fonts draw the ten codes as letters.
+    QTest::newRow("Latin font") << QStringLiteral("YHelvetica") << QStringLiteral("[tampa {ume")
+                                << QStringLiteral("Štampa šume") << QStringLiteral("Ugovor o ra~unu")
+                                << QStringLiteral("Ugovor o računu") << QStringLiteral("Strana 3");
+    // The Cyrillic font draws every ASCII letter as its Cyrillic twin: the caption "Strana %d" shows
+    // as "Страна", and a line already given in Cyrillic letters stays as it is.
+    QTest::newRow("Cyrillic font") << QStringLiteral("CHelvetica") << QStringLiteral("Korvelin, Dremvalo d.o.o.")
+                                   << QStringLiteral("Корвелин, Дремвало д.о.о.") << QStringLiteral("Уговор о рачуну")
+                                   << QStringLiteral("Уговор о рачуну") << QStringLiteral("Страна 3");
+    // Any other font shows the characters themselves.
+    QTest::newRow("other font") << QStringLiteral("DejaVu Sans") << QStringLiteral("[tampa {ume")
+                                << QStringLiteral("[tampa {ume") << QStringLiteral("Ugovor") << QStringLiteral("Ugovor")
+                                << QStringLiteral("Strana 3");
+}
+
+void TestPreviewPrinter::linesReadAsTheirFontsDrawThem()
+{
+    QFETCH(QString, family);
+    QFETCH(QString, header);
+    QFETCH(QString, headerRead);
+    QFETCH(QString, footer);
+    QFETCH(QString, footerRead);
+    QFETCH(QString, pageRead);
+    QTextEdit edit;
+    previewtest::fillPages(edit, 3);
+    TTextOptions options = mainWindowTextOptions();
+    for (TFont* font : {&options.HeaderFont, &options.FooterFont, &options.PageNumFont}) {
+        font->setFamily(family);
+    }
+    options.Header = header;
+    options.Footer = footer;
+    options.FooterAlign = TAlignment::taLeftJustify;
+    TPreviewPrinter printer(nullptr, options);
+    printer.PrintRichEdit(&edit);
+    QCOMPARE(printer.PageCount(), 3);
+    m_env->answerPrint(allPages());
+    QVERIFY(printer.Print());
+
+    // On a Letter sheet of 612 x 792 points; the lines stand where they stood before.
+    const QList<PdfWord> words = pdfPageWords(file(1), 3);
+    const auto headerLine = findLine(words, headerRead);
+    QVERIFY2(headerLine, qPrintable(pdfPageText(file(1), 3)));
+    QVERIFY(qAbs((headerLine->xMin + headerLine->xMax) / 2 - 306) < 1.5);
+    QVERIFY(qAbs(headerLine->yMin - 36) < 1);
+    const auto footerLine = findLine(words, footerRead);
+    QVERIFY2(footerLine, qPrintable(pdfPageText(file(1), 3)));
+    QVERIFY(qAbs(footerLine->xMin - 72) < 1);
+    const auto number = findLine(words, pageRead);
+    QVERIFY2(number, qPrintable(pdfPageText(file(1), 3)));
+    QVERIFY(qAbs(number->xMax - (612 - 72)) < 1);
     QVERIFY(qAbs(number->yMin - (792 - 54)) < 1);
 }
 

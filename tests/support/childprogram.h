@@ -12,6 +12,7 @@
 #include <functional>
 #include <QApplication>
 #include <QTimer>
+#include <QtTest>
 
 namespace testsupport {
 
@@ -24,7 +25,8 @@ inline bool mainWindowStarted(const TForm1* form1)
 
 // Creates the windows, calls `created` (to hook into them), runs the message loop until they
 // close and calls `started` once, when the main window has started. The windows are deleted
-// before it returns. False when the main window never started.
+// before it returns. False when the main window never started, and when a check inside `started`
+// failed; the main window is then closed for it, as the lambda returned before it could.
 inline bool runProgramWindows(const std::function<void()>& started, const std::function<void()>& created = {})
 {
     TForm2* form2 = createWindows();
@@ -41,12 +43,15 @@ inline bool runProgramWindows(const std::function<void()>& started, const std::f
         seen = true;
         poll.stop();
         started();
+        if (QTest::currentTestFailed() && Form1 != nullptr) {
+            Form1->close();
+        }
     });
     poll.start(5);
     QApplication::exec();
     delete Form1;
     delete form2;
-    return seen;
+    return seen && !QTest::currentTestFailed();
 }
 
 } // namespace testsupport

@@ -76,7 +76,9 @@ public:
     }
 
     // Runs the message loop until the main window has shown and finished its first activation,
-    // calls `whileOpen` inside its modal showing, then closes it. False when it never showed.
+    // calls `whileOpen` inside its modal showing, then closes it. False when it never showed, and
+    // when a check inside `whileOpen` failed: a failed check returns from the lambda only, and the
+    // test, told so, must not go on to what the lambda did not leave it.
     bool runMainWindow(const std::function<void()>& whileOpen, int timeoutMs = 15000)
     {
         bool seen = false;
@@ -96,7 +98,7 @@ public:
         while (!seen && !ended && clock.elapsed() < timeoutMs) {
             QTest::qWait(5);
         }
-        return seen;
+        return seen && !QTest::currentTestFailed();
     }
 
     testsupport::ScriptedPrompter prompter;

@@ -53,8 +53,8 @@ QByteArrayList headers(const QTreeWidget* list)
 }
 
 // Opens a document with `open` and, while the viewer shows it, runs `inViewer`; the viewer is
-// closed afterwards unless `inViewer` closed it.
-void whileViewerShows(const std::function<void()>& open, const std::function<void()>& inViewer)
+// closed afterwards unless `inViewer` closed it. False when it never ran, or a check inside failed.
+bool whileViewerShows(const std::function<void()>& open, const std::function<void()>& inViewer)
 {
     bool ran = false;
     QTimer timer; // gone with this function, so it never fires into a later step
@@ -68,11 +68,12 @@ void whileViewerShows(const std::function<void()>& open, const std::function<voi
     });
     timer.start(0);
     open();
-    QVERIFY(ran);
+    return ran && !QTest::currentTestFailed();
 }
 
 // The viewer's relations command; `inWindow` runs while the relations window is shown, which is
-// then closed unless `inWindow` closed it. False when no window was shown.
+// then closed unless `inWindow` closed it. False when no window was shown, or a check inside
+// failed.
 bool showRelations(const std::function<void()>& inWindow = {})
 {
     bool shown = false;
@@ -89,7 +90,7 @@ bool showRelations(const std::function<void()>& inWindow = {})
     });
     timer.start(0);
     relacije->showForViewerDocument();
-    return shown;
+    return shown && !QTest::currentTestFailed();
 }
 
 void openRegulation(TForm1* f, const char* title)
@@ -127,24 +128,24 @@ void TestRelations::regulationAndOpinionRelations()
         const QList<Opinion> opinions = opinionsByNumber();
         QByteArrayList rows;
         QByteArrayList captions;
-        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
-                         [&] {
-                             QVERIFY(showRelations([&] {
-                                 rows = rowsOf(relacije->ListView1);
-                                 captions = headers(relacije->ListView1);
-                             }));
-                         });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                                 [&] {
+                                     QVERIFY(showRelations([&] {
+                                         rows = rowsOf(relacije->ListView1);
+                                         captions = headers(relacije->ListView1);
+                                     }));
+                                 }));
         QCOMPARE(captions, (QByteArrayList{"Naziv slu`benog mi{ljenja", "Datum"}));
         QCOMPARE(rows, (QByteArrayList{opinions[0].title + "|05/03/2004", opinions[1].title + '|' + opinions[1].date,
                                        opinions[2].title + '|' + opinions[2].date}));
 
-        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
-                         [&] {
-                             QVERIFY(showRelations([&] {
-                                 rows = rowsOf(relacije->ListView1);
-                                 captions = headers(relacije->ListView1);
-                             }));
-                         });
+        QVERIFY(whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                                 [&] {
+                                     QVERIFY(showRelations([&] {
+                                         rows = rowsOf(relacije->ListView1);
+                                         captions = headers(relacije->ListView1);
+                                     }));
+                                 }));
         QCOMPARE(captions, (QByteArrayList{"Naziv propisa", "Broj/godina"}));
         QCOMPARE(rows, (QByteArrayList{QByteArray(demo::FirstLawTitle) + "|12/2005",
                                        QByteArray(demo::ApostropheLawTitle) + "|3/2006"}));
@@ -159,10 +160,10 @@ void TestRelations::nothingRelated()
     program.start();
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
-        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); }, [&] { QVERIFY(showRelations()); });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); }, [&] { QVERIFY(showRelations()); }));
         // The forest law is related to no opinion: a message and no window, and the rows of the
         // previous fill are gone.
-        whileViewerShows([&] { openRegulation(f, demo::ForestLawTitle); }, [&] { QVERIFY(!showRelations()); });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::ForestLawTitle); }, [&] { QVERIFY(!showRelations()); }));
         QCOMPARE(program.prompter.texts(), QByteArrayList{kNothingRelated});
         QCOMPARE(relacije->ListView1->topLevelItemCount(), 0);
     }));
@@ -177,15 +178,15 @@ void TestRelations::findOpinionOfARegulation()
         TForm1* f = program.form1;
         const QList<Opinion> opinions = opinionsByNumber();
         bool viewerClosed = false;
-        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
-                         [&] {
-                             showRelations([&] {
-                                 selectRow(relacije->ListView1, 1);
-                                 relacije->SpeedButton1->click();
-                                 QVERIFY(!relacije->isVisible());
-                             });
-                             viewerClosed = !Form3->isVisible();
-                         });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                                 [&] {
+                                     showRelations([&] {
+                                         selectRow(relacije->ListView1, 1);
+                                         relacije->SpeedButton1->click();
+                                         QVERIFY(!relacije->isVisible());
+                                     });
+                                     viewerClosed = !Form3->isVisible();
+                                 }));
         QVERIFY(viewerClosed);
         // The field's own rule: an upper-case field holds the title in capitals.
         QCOMPARE(platform::fromScreen(f->Edit8->text()), yuscii::yupperW(opinions[1].title));
@@ -215,16 +216,17 @@ void TestRelations::findRegulationOfAnOpinion()
         QTest::mouseClick(f->RadioButton5, Qt::LeftButton);
         QSignalSpy searched(f->SpeedButton1, &QPushButton::clicked);
         bool viewerClosed = false;
-        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
-                         [&] {
-                             showRelations([&] {
-                                 selectRow(relacije->ListView1, 1);
-                                 emit relacije->ListView1->itemDoubleClicked(relacije->ListView1->currentItem(), 0);
-                                 QVERIFY(!relacije->isVisible());
-                                 QCOMPARE(searched.count(), 1);
-                             });
-                             viewerClosed = !Form3->isVisible();
-                         });
+        QVERIFY(whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                                 [&] {
+                                     showRelations([&] {
+                                         selectRow(relacije->ListView1, 1);
+                                         emit relacije->ListView1->itemDoubleClicked(relacije->ListView1->currentItem(),
+                                                                                     0);
+                                         QVERIFY(!relacije->isVisible());
+                                         QCOMPARE(searched.count(), 1);
+                                     });
+                                     viewerClosed = !Form3->isVisible();
+                                 }));
         QVERIFY(viewerClosed);
         QCOMPARE(platform::fromScreen(f->Edit2->text()), upperTitle);
         QCOMPARE(f->PageControl1->currentIndex(), 2);
@@ -241,13 +243,13 @@ void TestRelations::findRegulationOfAnOpinion()
         // Come from the opinions tab, the user finds the search tab showing its titles scope, and
         // that is the scope searched.
         f->PageControl1->setCurrentIndex(4);
-        whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
-                         [&] {
-                             showRelations([&] {
-                                 selectRow(relacije->ListView1, 0);
-                                 relacije->SpeedButton1->click();
-                             });
-                         });
+        QVERIFY(whileViewerShows([&] { f->openOpinion(opinions[0].title, "05/03/2004"); },
+                                 [&] {
+                                     showRelations([&] {
+                                         selectRow(relacije->ListView1, 0);
+                                         relacije->SpeedButton1->click();
+                                     });
+                                 }));
         QCOMPARE(f->PageControl1->currentIndex(), 2);
         QVERIFY(f->RadioButton6->isChecked());
         QCOMPARE(testsupport::lines(f->ListBox4).last(),
@@ -263,16 +265,16 @@ void TestRelations::findWithoutAChosenRow()
     QVERIFY(program.runMainWindow([&] {
         TForm1* f = program.form1;
         bool stillShown = false;
-        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
-                         [&] {
-                             showRelations([&] {
-                                 relacije->ListView1->clearSelection();
-                                 relacije->ListView1DblClick();
-                                 QVERIFY(program.prompter.asked().isEmpty());
-                                 relacije->SpeedButton1->click();
-                                 stillShown = relacije->isVisible() && Form3->isVisible();
-                             });
-                         });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                                 [&] {
+                                     showRelations([&] {
+                                         relacije->ListView1->clearSelection();
+                                         relacije->ListView1DblClick();
+                                         QVERIFY(program.prompter.asked().isEmpty());
+                                         relacije->SpeedButton1->click();
+                                         stillShown = relacije->isVisible() && Form3->isVisible();
+                                     });
+                                 }));
         QVERIFY(stillShown);
         QCOMPARE(program.prompter.texts(), QByteArrayList{"Morate izabrati dokument sa liste!"});
         QCOMPARE(f->PageControl1->currentIndex(), 0);
@@ -314,31 +316,31 @@ void TestRelations::longTitlesReadWhole()
         QTreeWidget* list = relacije->ListView1;
         int checked = 0;
         bool longerThanTheColumn = false;
-        whileViewerShows([&] { f->openOpinion(opinions[opinion].title, opinions[opinion].date); },
-                         [&] {
-                             QVERIFY(showRelations([&] {
-                                 QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-                                 QApplication::processEvents();
-                                 const QFontMetrics metrics(list->font());
-                                 QCOMPARE(list->header()->length(), list->viewport()->width());
-                                 for (int row = 0; row < list->topLevelItemCount(); ++row) {
-                                     const QModelIndex title = list->model()->index(row, 0);
-                                     // The text's room: the column less the icon and the
-                                     // margins on either side of each.
-                                     const int margin =
-                                         list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
-                                     const int room = list->columnWidth(0) - list->iconSize().width() - 4 * margin;
-                                     const QRect needed = metrics.boundingRect(
-                                         QRect(0, 0, room, 10000), Qt::TextWordWrap, title.data().toString());
-                                     QVERIFY(list->visualRect(title).height() >= needed.height());
-                                     longerThanTheColumn |=
-                                         metrics.horizontalAdvance(title.data().toString()) > list->columnWidth(0);
-                                     const QModelIndex second = list->model()->index(row, 1);
-                                     QVERIFY(list->sizeHintForIndex(second).width() <= list->columnWidth(1));
-                                     ++checked;
-                                 }
-                             }));
-                         });
+        QVERIFY(whileViewerShows(
+            [&] { f->openOpinion(opinions[opinion].title, opinions[opinion].date); },
+            [&] {
+                QVERIFY(showRelations([&] {
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                    QApplication::processEvents();
+                    const QFontMetrics metrics(list->font());
+                    QCOMPARE(list->header()->length(), list->viewport()->width());
+                    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+                        const QModelIndex title = list->model()->index(row, 0);
+                        // The text's room: the column less the icon and the
+                        // margins on either side of each.
+                        const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+                        const int room = list->columnWidth(0) - list->iconSize().width() - 4 * margin;
+                        const QRect needed =
+                            metrics.boundingRect(QRect(0, 0, room, 10000), Qt::TextWordWrap, title.data().toString());
+                        QVERIFY(list->visualRect(title).height() >= needed.height());
+                        longerThanTheColumn |=
+                            metrics.horizontalAdvance(title.data().toString()) > list->columnWidth(0);
+                        const QModelIndex second = list->model()->index(row, 1);
+                        QVERIFY(list->sizeHintForIndex(second).width() <= list->columnWidth(1));
+                        ++checked;
+                    }
+                }));
+            }));
         QVERIFY(checked > 0);
         QVERIFY(longerThanTheColumn);
     }));
@@ -359,8 +361,8 @@ void TestRelations::ordinalUnchangedByTheOpinionsTab()
         f->SpeedButton14->click();
         f->misljenja.setFilter("GODINA>= '2010'");
         QByteArrayList rows;
-        whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
-                         [&] { showRelations([&] { rows = rowsOf(relacije->ListView1); }); });
+        QVERIFY(whileViewerShows([&] { openRegulation(f, demo::FirstLawTitle); },
+                                 [&] { showRelations([&] { rows = rowsOf(relacije->ListView1); }); }));
         QCOMPARE(rows, (QByteArrayList{opinions[0].title + "|05/03/2004", opinions[1].title + '|' + opinions[1].date,
                                        opinions[2].title + '|' + opinions[2].date}));
         QCOMPARE(f->misljenja.masterFields(), QByteArray("MINISTARSTVO"));

@@ -81,7 +81,7 @@ void clickRow(QTreeWidget* list, int row, Qt::KeyboardModifiers modifiers = {})
 }
 
 // Runs `whileShown` once the selection list is shown with `rows`, and makes sure the window is
-// closed afterwards, even when a check inside failed.
+// closed afterwards, even when a check inside failed. False when it never ran, or a check failed.
 bool showWith(const QList<SelectionRow>& rows, const std::function<void()>& whileShown)
 {
     bool ran = false;
@@ -95,7 +95,7 @@ bool showWith(const QList<SelectionRow>& rows, const std::function<void()>& whil
         whileShown();
     });
     selekt->showRows(rows);
-    return ran;
+    return ran && !QTest::currentTestFailed();
 }
 
 } // namespace

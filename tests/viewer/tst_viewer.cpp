@@ -8,6 +8,7 @@
 #include "appvalues.h"
 #include "clipboard.h"
 #include "findfield.h"
+#include "noteswindow.h"
 #include "richedit.h"
 #include "screentext.h"
 #include "yuscii.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 
 using platform::Answer;
@@ -51,6 +53,51 @@ QList<int> hitsOf(TForm3* v, const QByteArray& term)
         hits << int(at);
     }
     return hits;
+}
+
+// Gives regulation `id` texts and a note far longer than their panes: lines "Red 1", "Red 2", ...
+void lengthenTexts(int id)
+{
+    const auto rtf = [](const QByteArray& font, const QByteArray& word, int lines) {
+        QByteArray out = "{\\rtf1\\ansi{\\fonttbl{\\f0 " + font + ";}}\\pard\\f0\\fs20 ";
+        for (int i = 1; i <= lines; ++i) {
+            out += word + ' ' + QByteArray::number(i) + "\\par\r\n";
+        }
+        return out + "}";
+    };
+    engine::Table t;
+    t.setDatabaseName("ZAKONI");
+    t.setTableName(QStringLiteral("TB_Zakoni.db"));
+    t.setFilter("ID_ZAKONA='" + QByteArray::number(id) + "'");
+    t.setFiltered(true);
+    t.open();
+    t.edit();
+    t.fieldByName("Latinica").setAsString(rtf("YHelvetica", "Red", 400));
+    t.fieldByName("Cirilica").setAsString(rtf("CHelvetica", "Red", 400));
+    t.fieldByName("Napomena").setAsString(rtf("YHelvetica", "Napomena", 120));
+    t.post();
+}
+
+// What keeps the given text panes from being shown from their top, as "name value/maximum"; empty
+// when each is. A pane that does not scroll counts too, so a text too short to tell fails.
+QByteArray notAtTop(const QList<std::pair<const char*, QAbstractScrollArea*>>& panes)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCoreApplication::processEvents();
+    QByteArrayList out;
+    for (const auto& [name, pane] : panes) {
+        const QScrollBar* bar = pane->verticalScrollBar();
+        if (bar->value() != bar->minimum() || bar->maximum() <= bar->minimum() || !pane->isVisible()) {
+            out << name + QByteArray(" ") + QByteArray::number(bar->value()) + '/' + QByteArray::number(bar->maximum());
+        }
+    }
+    return out.join(", ");
+}
+
+void scrollToEnd(richtext::RichEdit* pane)
+{
+    pane->moveCursor(QTextCursor::End);
+    pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
 }
 
 void find(TForm3* v, const QString& typed)
@@ -102,6 +149,7 @@ private slots:
     void keysThatCloseAndKeysThatDoNot();
     void brokenSideTableToldOncePerDocument_data();
     void brokenSideTableToldOncePerDocument();
+    void panesOpenAtTheirTop();
 };
 
 void TestViewer::opensByTitleAndRestoresTheTables()
@@ -600,4 +648,39 @@ void TestViewer::brokenSideTableToldOncePerDocument()
 }
 
 QTEST_MAIN(TestViewer)
+void TestViewer::panesOpenAtTheirTop()
+{
+    ProgramFixture program;
+    program.start();
+    QVERIFY(program.runMainWindow([&] {
+        lengthenTexts(demo::landmark::Note201);
+        // Opened, read to the end of each pane, and opened again, after a document without notes
+        // and right after itself: each time every pane starts at its top.
+        for (const int id :
+             {demo::landmark::Note201, demo::landmark::Note200, demo::landmark::Note201, demo::landmark::Note201}) {
+            QVERIFY(withRegulation(id, [&](TForm3* v) {
+                if (id == demo::landmark::Note200) {
+                    QCOMPARE(v->DBRichEdit1->verticalScrollBar()->value(), 0);
+                    return;
+                }
+                QByteArray wrong = notAtTop({{"text", v->DBRichEdit1}, {"notes", v->DBRichEdit2}});
+                QVERIFY2(wrong.isEmpty(), wrong.constData());
+                QVERIFY(whileModal<TForm5>([&] { v->SpeedButton4->click(); },
+                                           [&](TForm5* notes) {
+                                               wrong = notAtTop({{"notes window", notes->DBRichEdit1}});
+                                               QVERIFY2(wrong.isEmpty(), wrong.constData());
+                                               scrollToEnd(notes->DBRichEdit1);
+                                           }));
+                scrollToEnd(v->DBRichEdit1);
+                scrollToEnd(v->DBRichEdit2);
+                // The other script's text starts at its top as well.
+                v->SpeedButton5->click();
+                wrong = notAtTop({{"text", v->DBRichEdit1}});
+                QVERIFY2(wrong.isEmpty(), wrong.constData());
+            }));
+        }
+    }));
+    QVERIFY(program.prompter.asked().isEmpty());
+}
+
 #include "tst_viewer.moc"

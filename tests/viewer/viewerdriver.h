@@ -15,7 +15,8 @@
 namespace viewertest {
 
 // Calls `open`, which shows a window of type T modally; once it is up, runs `inside` with it, then
-// closes it. False when no such window came up.
+// closes it. False when no such window came up, and when a check inside `inside` failed (it
+// returned from the lambda only: the caller must stop too).
 template <typename T> bool whileModal(const std::function<void()>& open, const std::function<void(T*)>& inside)
 {
     bool ran = false;
@@ -41,7 +42,7 @@ template <typename T> bool whileModal(const std::function<void()>& open, const s
     open();
     // A call that showed nothing must not leave the timer to fire inside the next one.
     timer.stop();
-    return ran;
+    return ran && !QTest::currentTestFailed();
 }
 
 // A field of regulation `id`, read from its table.
