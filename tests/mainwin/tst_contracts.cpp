@@ -181,7 +181,7 @@ private:
     std::unique_ptr<ProgramFixture> m_program;
     // Runs `check` in the started program, on the contracts tab.
     // False when the window never started or a check failed: the test stops there.
-    bool run(const std::function<void(TForm1*)>& check);
+    [[nodiscard]] bool run(const std::function<void(TForm1*)>& check);
 };
 
 void TestContracts::init()

@@ -27,7 +27,7 @@ inline bool mainWindowStarted(const TForm1* form1)
 // close and calls `started` once, when the main window has started. The windows are deleted
 // before it returns. False when the main window never started, and when a check inside `started`
 // failed; the main window is then closed for it, as the lambda returned before it could.
-inline bool runProgramWindows(const std::function<void()>& started, const std::function<void()>& created = {})
+[[nodiscard]] inline bool runProgramWindows(const std::function<void()>& started, const std::function<void()>& created = {})
 {
     TForm2* form2 = createWindows();
     QObject::connect(form2, &TForm2::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

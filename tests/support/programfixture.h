@@ -79,7 +79,7 @@ public:
     // calls `whileOpen` inside its modal showing, then closes it. False when it never showed, and
     // when a check inside `whileOpen` failed: a failed check returns from the lambda only, and the
     // test, told so, must not go on to what the lambda did not leave it.
-    bool runMainWindow(const std::function<void()>& whileOpen, int timeoutMs = 15000)
+    [[nodiscard]] bool runMainWindow(const std::function<void()>& whileOpen, int timeoutMs = 15000)
     {
         bool seen = false;
         QTimer poll;

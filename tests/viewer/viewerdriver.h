@@ -17,7 +17,7 @@ namespace viewertest {
 // Calls `open`, which shows a window of type T modally; once it is up, runs `inside` with it, then
 // closes it. False when no such window came up, and when a check inside `inside` failed (it
 // returned from the lambda only: the caller must stop too).
-template <typename T> bool whileModal(const std::function<void()>& open, const std::function<void(T*)>& inside)
+template <typename T> [[nodiscard]] bool whileModal(const std::function<void()>& open, const std::function<void(T*)>& inside)
 {
     bool ran = false;
     QTimer timer;
