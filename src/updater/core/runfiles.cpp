@@ -245,6 +245,12 @@ int RunFolders::extractionFd(QString* why)
     return m_extractionFd;
 }
 
+QString RunFolders::openedExtractionFolder(QString* why)
+{
+    const int fd = extractionFd(why);
+    return fd < 0 ? QString() : QStringLiteral("/proc/self/fd/%1").arg(fd);
+}
+
 QStringList RunFolders::clearLeftovers(const QString& dataFolder)
 {
     QStringList removed;

@@ -79,6 +79,10 @@ public:
 
     // Removes every file and link of the extraction folder, as clearFolder does.
     void clearExtractionFolder();
+    // The extraction folder the run opened, named through its open handle: the archive's tables
+    // are read from there, never from what another program renames or links in at its name
+    // meanwhile. Empty, with the system's reason in `why` when given, when it cannot be opened.
+    QString openedExtractionFolder(QString* why = nullptr);
 
     // Opens the waiting file `name` for reading, as it stands: a link in its place is not
     // followed. -1 with errno set when it cannot be opened.

@@ -77,7 +77,10 @@ bool Tupdater::azur(const QByteArray& archive)
         logBare("Instalacija " + QFile::encodeName(QFileInfo(file).fileName()));
         QCoreApplication::processEvents();
     };
-    const updates::InstallResult result = updates::installTables(updates::extractionFolder(), steps);
+    // The tables are read from the folder the archive was extracted into, as the run opened it.
+    const QString opened = m_folders != nullptr ? m_folders->openedExtractionFolder() : QString();
+    const updates::InstallResult result =
+        updates::installTables(opened.isEmpty() ? updates::extractionFolder() : opened, steps);
     if (!result.ok()) {
         logLine(" " + result.failure.toUtf8());
     }

@@ -171,6 +171,48 @@ private slots:
         QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
     }
 
+    // Once an archive is extracted, another program renames the extraction folder away and puts a
+    // link to an outside folder in its place, holding tables of another archive. The install reads
+    // the tables it extracted, from the folder it opened: every archive installs its own records,
+    // and the outside folder keeps every file byte for byte.
+    void extractionFolderSwappedBeforeTheInstall()
+    {
+        Setup s;
+        QTemporaryDir outside;
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-q"), s.served("003.zip"), "-d", outside.path()});
+        QVERIFY(unzip.waitForFinished() && unzip.exitCode() == 0);
+        const QMap<QString, QByteArray> outsideBefore = filesUnder(outside.path());
+        QVERIFY(outsideBefore.size() > 1);
+        const QString extraction = s.program.path("update");
+        bool swapped = false;
+        TLogger::lineWritten() = [&](const QByteArray& line) {
+            if (line.endsWith("Zip fajl - inatalacija") && !swapped) {
+                swapped = true;
+                QVERIFY(QFile::rename(extraction, s.program.path("update.elsewhere")));
+                QVERIFY(QFile::link(outside.path(), extraction));
+            }
+        };
+        FtpServer server(s.server.path());
+        QVERIFY(server.running());
+        server.registerAccount();
+        s.program.start();
+        QVERIFY(s.program.runMainWindow([&] {
+            click();
+            click();
+            TLogger::lineWritten() = nullptr;
+            QVERIFY(swapped);
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(statusOf(i), QByteArray("preuzeto"));
+            }
+            QCOMPARE(filesUnder(outside.path()), outsideBefore);
+        }));
+        TLogger::lineWritten() = nullptr;
+        QCOMPARE(s.program.prompter.texts(), QList<QByteArray>());
+        QCOMPARE(filesUnder(outside.path()), outsideBefore);
+        QCOMPARE(tabletest::countRecords(s.table("TB_Zakoni.db")), 72);
+    }
+
     // Archives whose entries keep their sizes in ZIP64 extra fields (and end with a ZIP64 end
     // record) are counted by their real sizes, extracted and installed; none is refused as too
     // large for the disk.
