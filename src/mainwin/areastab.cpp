@@ -142,47 +142,50 @@ void TForm1::ubacipooblastima()
     oblastcuvaj.clear();
     // Also when a record cannot be read: the bar is emptied and the regulations are left
     // unfiltered, as after every listing.
-    const auto finish = qScopeGuard([this] {
-        ProgressBar1->setValue(0);
-        controls::reported([this] { Zakoni.setFilter({}); });
-    });
-    const int count = Zakoni.recordCount();
-    if (count == 0) {
-        platform::prompter().message("Nije pronadjen nijedan propis po ovom kriterijumu pretrage");
-    } else {
-        Zakoni.first();
-        ProgressBar1->setRange(0, count);
-        ProgressBar1->setValue(0);
-        // The list shows the listing grow, a batch at a time.
-        controls::PendingRows pending(ListBox3);
-        QByteArray lastKey;
-        for (int i = 0; i < count; ++i) {
-            if (takeStopRequest()) {
-                break;
-            }
-            if (pending.size() >= 256) {
+    controls::thenRestore(
+        [&] {
+            const int count = Zakoni.recordCount();
+            if (count == 0) {
+                platform::prompter().message("Nije pronadjen nijedan propis po ovom kriterijumu pretrage");
+            } else {
+                Zakoni.first();
+                ProgressBar1->setRange(0, count);
+                ProgressBar1->setValue(0);
+                // The list shows the listing grow, a batch at a time.
+                controls::PendingRows pending(ListBox3);
+                QByteArray lastKey;
+                for (int i = 0; i < count; ++i) {
+                    if (takeStopRequest()) {
+                        break;
+                    }
+                    if (pending.size() >= 256) {
+                        pending.flush();
+                    }
+                    pumpMessages();
+                    ProgressBar1->setValue(i + 1);
+                    if (const QByteArray key = Zakoni.field(0).asString(); !key.isEmpty()) {
+                        lastKey = key;
+                    }
+                    if (const auto entry = arealisting::currentEntry(Zakoni, arhiva)) {
+                        pending.add(listRow(entry->moreInfo ? images::MoreInfo : images::Document, entry->title,
+                                            entry->numberYear));
+                        oblastcuvaj.append({entry->title, entry->numberYear});
+                    }
+                    Zakoni.next();
+                }
                 pending.flush();
+                // The publication of the last regulation walked stays current, as its row was read last.
+                if (!lastKey.isEmpty() && Glavna.isActive()) {
+                    Glavna.setFilter("ID_BROJA=" + engine::quoted(lastKey));
+                    Glavna.first();
+                }
+                ComboBox3->setEnabled(true);
             }
-            pumpMessages();
-            ProgressBar1->setValue(i + 1);
-            if (const QByteArray key = Zakoni.field(0).asString(); !key.isEmpty()) {
-                lastKey = key;
-            }
-            if (const auto entry = arealisting::currentEntry(Zakoni, arhiva)) {
-                pending.add(
-                    listRow(entry->moreInfo ? images::MoreInfo : images::Document, entry->title, entry->numberYear));
-                oblastcuvaj.append({entry->title, entry->numberYear});
-            }
-            Zakoni.next();
-        }
-        pending.flush();
-        // The publication of the last regulation walked stays current, as its row was read last.
-        if (!lastKey.isEmpty() && Glavna.isActive()) {
-            Glavna.setFilter("ID_BROJA=" + engine::quoted(lastKey));
-            Glavna.first();
-        }
-        ComboBox3->setEnabled(true);
-    }
+        },
+        [this] {
+            ProgressBar1->setValue(0);
+            Zakoni.setFilter({});
+        });
 }
 
 void TForm1::ComboBox3Change()

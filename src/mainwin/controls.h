@@ -8,6 +8,7 @@
 #include "screentext.h"
 #include "sortrules.h"
 
+#include <exception>
 #include <functional>
 #include <QByteArray>
 #include <QColor>
@@ -80,6 +81,29 @@ template <typename Step> bool reported(Step&& step)
     } catch (const engine::Error& e) {
         reportFailure(e);
         return false;
+    }
+}
+
+// Runs `step`, then `restore` also when the step failed; ordinary code, never a destructor, so
+// that a failing restore is a failure like any other. The first failure goes on to the caller,
+// alone: a restore that fails after the step did adds no second message.
+template <typename Step, typename Restore> void thenRestore(Step&& step, Restore&& restore)
+{
+    std::exception_ptr failure;
+    try {
+        step();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        restore();
+    } catch (...) {
+        if (!failure) {
+            failure = std::current_exception();
+        }
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
     }
 }
 

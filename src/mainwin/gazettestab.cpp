@@ -260,20 +260,21 @@ void TForm1::TreeView2Change(QTreeWidgetItem* node)
         }
         ListView1->addTopLevelItems(entries);
     } catch (const engine::Error& e) {
+        m_gazetteListRefused = true;
         reportFailure(e);
     }
 }
 
 void TForm1::TreeView2Click()
 {
-    try {
-        Zakoni.setFilter({});
-    } catch (const engine::Error& e) {
-        reportFailure(e);
+    // A listing that failed for this click has told its table already: the click does not try it,
+    // nor tell it, again.
+    bool refused = std::exchange(m_gazetteListRefused, false);
+    if (!refused) {
+        refused = !controls::reported([this] { Zakoni.setFilter({}); });
     }
     // Clicking the node that is already selected fills a list left empty, as after start-up.
     QTreeWidgetItem* node = TreeView2->currentItem();
-    const bool refused = std::exchange(m_gazetteListRefused, false);
     if (node != nullptr && ListView1->topLevelItemCount() == 0 && m_treeView2Attached && !refused) {
         TreeView2Change(node);
     }

@@ -4,12 +4,8 @@
 #include "mainwindow.h"
 #include "upperwindows.h"
 
+#include "controls.h"
 #include "filter.h"
-#include "prompter.h"
-#include "usermessages.h"
-
-#include <exception>
-#include <utility>
 
 namespace mainwin {
 namespace {
@@ -39,62 +35,39 @@ void setUpdateWindow(UpdateWindow* window)
 
 } // namespace mainwin
 
-namespace {
-
-// Runs `restore` when it goes out of scope, also when a step before it threw; a failure while
-// restoring is reported, as nothing may leave a destructor.
-template <typename F> class Restore final {
-public:
-    explicit Restore(F restore) : m_restore(std::move(restore)) {}
-    ~Restore()
-    {
-        try {
-            m_restore();
-        } catch (const std::exception& e) {
-            platform::prompter().error(data::userMessage(e));
-        }
-    }
-    Restore(const Restore&) = delete;
-    Restore& operator=(const Restore&) = delete;
-
-private:
-    F m_restore;
-};
-
-} // namespace
-
 bool TForm1::openRegulation(const RegulationToOpen& what)
 {
     if (!tablesReady({&Zakoni})) {
         return false;
     }
     bool shown = false;
-    {
-        const QByteArray savedFilter = Glavna.filter();
-        // Whatever happens while the viewer is open, the regulations follow the publications again
-        // afterwards, unfiltered (the viewer's closing empties the filter; a regulation that was
-        // not found or a step that threw leaves it to this), in their order, and the publications
-        // get their filter back.
-        const Restore restore([this, savedFilter] {
+    const QByteArray savedFilter = Glavna.filter();
+    // Whatever happens while the viewer is open, the regulations follow the publications again
+    // afterwards, unfiltered (the viewer's closing empties the filter; a regulation that was not
+    // found or a step that threw leaves it to this), in their order, and the publications get
+    // their filter back.
+    controls::thenRestore(
+        [&] {
+            Zakoni.setMasterFields({});
+            QByteArray filter = "Naziv_zakona= " + engine::quoted(what.title);
+            if (!what.numberYear.isEmpty()) {
+                filter += " AND BG= " + engine::quoted(what.numberYear);
+            }
+            Zakoni.setFilter(filter);
+            Zakoni.first();
+            shown = !what.onlyWhenFound || !Zakoni.isEmpty();
+            if (shown) {
+                if (auto* windows = mainwin::documentWindows()) {
+                    windows->showRegulation(what.title);
+                }
+            }
+        },
+        [&] {
             Zakoni.setFilter({});
             Zakoni.setMasterFields("ID_BROJA");
             Glavna.setFilter(savedFilter);
             Zakoni.setIndexFieldNames("ID_ZAKONA");
         });
-        Zakoni.setMasterFields({});
-        QByteArray filter = "Naziv_zakona= " + engine::quoted(what.title);
-        if (!what.numberYear.isEmpty()) {
-            filter += " AND BG= " + engine::quoted(what.numberYear);
-        }
-        Zakoni.setFilter(filter);
-        Zakoni.first();
-        shown = !what.onlyWhenFound || !Zakoni.isEmpty();
-        if (shown) {
-            if (auto* windows = mainwin::documentWindows()) {
-                windows->showRegulation(what.title);
-            }
-        }
-    }
     if (what.refreshAfter) {
         osvezi();
     }
@@ -109,13 +82,16 @@ void TForm1::openOpinion(const QByteArray& title, const QByteArray& date)
     if (!tablesReady({&misljenja})) {
         return;
     }
-    const Restore restore([this] { misljenja.setFilter({}); });
-    misljenja.setFilter("NAZIV_MISLJENJA= " + engine::quoted(title) + " AND DAN=" + engine::quoted(date.mid(0, 2)) +
-                        " AND MESEC=" + engine::quoted(date.mid(3, 2)) +
-                        " AND GODINA=" + engine::quoted(date.mid(6, 4)));
-    misljenja.setFiltered(true);
-    misljenja.first();
-    if (auto* windows = mainwin::documentWindows()) {
-        windows->showOpinion(title);
-    }
+    controls::thenRestore(
+        [&] {
+            misljenja.setFilter(
+                "NAZIV_MISLJENJA= " + engine::quoted(title) + " AND DAN=" + engine::quoted(date.mid(0, 2)) +
+                " AND MESEC=" + engine::quoted(date.mid(3, 2)) + " AND GODINA=" + engine::quoted(date.mid(6, 4)));
+            misljenja.setFiltered(true);
+            misljenja.first();
+            if (auto* windows = mainwin::documentWindows()) {
+                windows->showOpinion(title);
+            }
+        },
+        [&] { misljenja.setFilter({}); });
 }

@@ -5,180 +5,26 @@
 // real window: the program survives each, tells the table's message naming its file, writes
 // nothing into either file, stays usable and closes.
 
-#include "failingreads.h"
-#include "programfixture.h"
-#include "replacedfile.h"
+#include "tablefaults.h"
 
-#include "printerenv.h"
 #include "richedit.h"
-#include "schema.h"
 #include "screentext.h"
-#include "tablefile.h"
 
-#include <memory>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPrinter>
 #include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
-#include <sqlite3.h>
 
-using testsupport::Prompt;
+using namespace testsupport;
 
 namespace {
 
 constexpr int kGazettesTab = 0;
 constexpr int kContractsTab = 6;
 
-// No default printer: a print command says so and shows nothing modal.
-class NoPrinter final : public platform::PrinterEnvironment {
-public:
-    NoPrinter() { platform::setPrinterEnvironment(this); }
-    ~NoPrinter() override { platform::setPrinterEnvironment(nullptr); }
-    QString defaultPrinterName() const override { return {}; }
-    bool printersInstalled() const override { return false; }
-    QPrinter& printer() override { return m_printer; }
-    bool printerSetup(QWidget*) override { return false; }
-    std::optional<platform::PrintRequest> printDialog(QWidget*, int, int) override { return std::nullopt; }
-    std::unique_ptr<QPainter> beginJob(const QString&) override { return nullptr; }
-
-private:
-    QPrinter m_printer;
-};
-
-// Another program's connection holding the table in a write (BEGIN EXCLUSIVE) while it lives.
-class HeldByAnotherProgram final {
-public:
-    explicit HeldByAnotherProgram(const QString& path)
-    {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
-        m_held = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    ~HeldByAnotherProgram()
-    {
-        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(m_db);
-    }
-    HeldByAnotherProgram(const HeldByAnotherProgram&) = delete;
-    HeldByAnotherProgram& operator=(const HeldByAnotherProgram&) = delete;
-    bool held() const { return m_held; }
-
-private:
-    sqlite3* m_db = nullptr;
-    bool m_held = false;
-};
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// What breaks a table while the program runs. Lives as long as the fault does (a lock, failing
-// reads); `end()` takes a passing fault away.
-class Fault final {
-public:
-    Fault(const QString& kind, const QString& folder, const QString& fileName, testsupport::FailingReads& reads)
-        : m_kind(kind), m_path(QDir(folder).filePath(fileName)), m_reads(reads)
-    {
-        m_keep = m_path + QStringLiteral(".stari");
-        m_replacement = m_path + QStringLiteral(".nova");
-        QString failed;
-        if (kind == "cut short" || kind == "not a table" || kind == "other fields" || kind == "other password") {
-            QFile::remove(m_replacement);
-            if (kind == "cut short") {
-                QVERIFY(QFile::copy(m_path, m_replacement));
-                QFile cut(m_replacement);
-                QVERIFY(cut.resize(cut.size() / 2));
-            } else if (kind == "not a table") {
-                QFile junk(m_replacement);
-                QVERIFY(junk.open(QIODevice::WriteOnly));
-                junk.write(QByteArray(20000, 'k'));
-            } else if (kind == "other fields") {
-                QVERIFY(QFile::copy(m_path, m_replacement));
-                failed = testsupport::runSqliteTool(m_replacement, "ALTER TABLE records ADD COLUMN Dodatak TEXT;");
-                QVERIFY2(failed.isEmpty(), qPrintable(failed));
-            } else {
-                engine::createTableFile(m_replacement, data::tableFile(fileName).structure, "drugaa");
-            }
-            m_replaced = fileBytes(m_replacement);
-            m_old = fileBytes(m_path);
-            failed = testsupport::renameOver(m_replacement, m_path, m_keep);
-            QVERIFY2(failed.isEmpty(), qPrintable(failed));
-        } else if (kind == "cut short in place") {
-            QFile cut(m_path);
-            QVERIFY(cut.resize(cut.size() / 2));
-        } else if (kind == "folder removed") {
-            QVERIFY(QDir(folder).removeRecursively());
-        } else if (kind == "locked") {
-            m_lock = std::make_unique<HeldByAnotherProgram>(m_path);
-            QVERIFY(m_lock->held());
-        } else if (kind == "read error") {
-            m_reads.arm(QFile::encodeName(fileName));
-        } else {
-            QFAIL(qPrintable(kind));
-        }
-    }
-    ~Fault() { end(); }
-
-    // A lock released, the disk reading again; the other faults stay.
-    bool passes() const { return m_kind == "locked" || m_kind == "read error"; }
-    void end()
-    {
-        m_lock.reset();
-        m_reads.disarm();
-    }
-    // Nothing was written into the file put in place, nor into the one it replaced.
-    void checkUnwritten() const
-    {
-        if (m_replaced.isEmpty()) {
-            return;
-        }
-        QCOMPARE(fileBytes(m_path), m_replaced);
-        QCOMPARE(fileBytes(m_keep), m_old);
-    }
-
-private:
-    QString m_kind;
-    QString m_path;
-    QString m_keep;
-    QString m_replacement;
-    QByteArray m_replaced;
-    QByteArray m_old;
-    testsupport::FailingReads& m_reads;
-    std::unique_ptr<HeldByAnotherProgram> m_lock;
-};
-
-void clickTab(QTabWidget* tabs, int index)
-{
-    QTabBar* bar = tabs->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    QCOMPARE(tabs->currentIndex(), index);
-}
-
-void clickRow(QTreeWidget* list, int row)
-{
-    if (QTreeWidgetItem* item = list->topLevelItem(row)) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-    }
-}
-
 QToolButton* navigatorButton(TForm1* f, const char* name)
 {
     return f->DBNavigator1->findChild<QToolButton*>(QLatin1String(name));
-}
-
-const QStringList kFaults = {"cut short",          "not a table",    "other fields", "other password",
-                             "cut short in place", "folder removed", "locked",       "read error"};
-
-// A fault that another program's copy or the disk makes, which the first read finds.
-bool foundAtOnce(const QString& fault)
-{
-    return fault != "cut short in place";
 }
 
 } // namespace
@@ -219,22 +65,8 @@ void TestTableFaults::cleanup()
 
 int TestTableFaults::step(const char* what, const QByteArray& named, const std::function<void()>& action)
 {
-    auto& prompter = m_program->prompter;
-    prompter.clear();
-    action();
-    // What the action left queued runs, and its reads end, before the next action.
-    QTest::qWait(0);
-    int errors = 0;
-    for (const Prompt& p : prompter.asked()) {
-        if (p.kind == Prompt::Error) {
-            ++errors;
-            [&] { QVERIFY2(p.text.contains(named), (QByteArray(what) + ": " + p.text).constData()); }();
-        }
-    }
-    [&] { QVERIFY2(!m_program->form1->isBusy(), what); }();
-    [&] { QVERIFY2(m_program->form1->PageControl1->isEnabled(), what); }();
-    prompter.clear();
-    return errors;
+    // With the data folder gone, a step that reads both of the tab's tables tells each.
+    return faultStep(*m_program, what, named, action, false, named == "TB_" ? 2 : 1);
 }
 
 void TestTableFaults::contractsTab_data()
@@ -242,7 +74,7 @@ void TestTableFaults::contractsTab_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("fault");
     for (const char* table : {"TB_Ugovori.db", "TB_Korisnicki.db"}) {
-        for (const QString& fault : kFaults) {
+        for (const QString& fault : kTableFaults) {
             QTest::addRow("%s %s", table, qPrintable(fault)) << QString::fromLatin1(table) << fault;
         }
     }
@@ -258,7 +90,7 @@ void TestTableFaults::contractsTab()
     QVERIFY(m_program->runMainWindow([&] {
         TForm1* f = m_program->form1;
         auto& prompter = m_program->prompter;
-        Fault broken(fault, dataFolder(), table, *m_reads);
+        TableFault broken(fault, dataFolder(), table, *m_reads);
         if (QTest::currentTestFailed()) {
             return;
         }
@@ -330,7 +162,7 @@ void TestTableFaults::contractsTab()
 void TestTableFaults::copyFailsAfterTheNameQuestion_data()
 {
     QTest::addColumn<QString>("fault");
-    for (const QString& fault : kFaults) {
+    for (const QString& fault : kTableFaults) {
         if (fault != "cut short in place") {
             QTest::newRow(qPrintable(fault)) << fault;
         }
@@ -346,7 +178,7 @@ void TestTableFaults::copyFailsAfterTheNameQuestion()
     m_program->start();
     const QString table = QStringLiteral("TB_Korisnicki.db");
     const QByteArray named = fault == "folder removed" ? QByteArray("TB_") : table.toLatin1();
-    std::unique_ptr<Fault> broken;
+    std::unique_ptr<TableFault> broken;
     QVERIFY(m_program->runMainWindow([&] {
         TForm1* f = m_program->form1;
         auto& prompter = m_program->prompter;
@@ -362,7 +194,7 @@ void TestTableFaults::copyFailsAfterTheNameQuestion()
             if (p.kind == Prompt::Input) {
                 // The question's own loop runs meanwhile: the program's read of the table ends.
                 QCoreApplication::processEvents();
-                broken = std::make_unique<Fault>(fault, dataFolder(), table, *m_reads);
+                broken = std::make_unique<TableFault>(fault, dataFolder(), table, *m_reads);
             }
         };
         const int told = step("second copy", named, [&] {
@@ -398,7 +230,7 @@ void TestTableFaults::closingWithAnEditThatCannotBeSaved()
     m_program = std::make_unique<ProgramFixture>(5);
     m_program->start();
     const QString table = QStringLiteral("TB_Korisnicki.db");
-    std::unique_ptr<Fault> broken;
+    std::unique_ptr<TableFault> broken;
     QVERIFY(m_program->runMainWindow([&] {
         TForm1* f = m_program->form1;
         clickTab(f->PageControl1, kContractsTab);
@@ -407,7 +239,7 @@ void TestTableFaults::closingWithAnEditThatCannotBeSaved()
         f->DBRichEdit4->select(0, 0);
         QTest::keyClicks(f->DBRichEdit4, "Izgubljena izmena ");
         QTest::qWait(0);
-        broken = std::make_unique<Fault>(fault, dataFolder(), table, *m_reads);
+        broken = std::make_unique<TableFault>(fault, dataFolder(), table, *m_reads);
         m_program->prompter.clear();
     }));
     QVERIFY2(m_program->ended, "the program did not close");
@@ -421,5 +253,5 @@ void TestTableFaults::closingWithAnEditThatCannotBeSaved()
     broken.reset();
 }
 
-QTEST_MAIN(TestTableFaults)
+TABLEFAULTS_MAIN(TestTableFaults)
 #include "tst_tablefaults.moc"
