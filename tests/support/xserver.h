@@ -3,8 +3,8 @@
 // An X server of the test's own (Xvfb at 1366x768), for what only a real display does: the
 // window manager's messages and their handling by the toolkit. Made before the application, it
 // points DISPLAY and the toolkit's platform at itself, so the test never uses the session's
-// display. Xvfb picks a free display number itself, and ends with the test: when this object goes,
-// and when the test process dies without a word.
+// display (nor its message bus). Xvfb picks a free display number itself, and ends with the
+// test: when this object goes, and when the test process dies without a word.
 
 #include <QByteArray>
 
@@ -51,6 +51,9 @@ public:
         m_display = ':' + number;
         qputenv("DISPLAY", m_display);
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // Nor the session's message bus: without an address the toolkit's look-ups would find
+        // one through the display, or start one that outlives the test.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/korvelin-test-bus");
     }
     ~XServer() { stop(); }
     XServer(const XServer&) = delete;
