@@ -2,6 +2,7 @@
 
 #include "appvalues.h"
 #include "clipboard.h"
+#include "closerequests.h"
 #include "files.h"
 #include "hints.h"
 #include "listfiles.h"
@@ -91,6 +92,12 @@ void TForm1::showModal()
         setGeometry(screen->availableGeometry());
     }
     showMaximized();
+    // Behind the updater's modal window the close box would do nothing and say nothing; the
+    // user is told to wait instead. A request let through reaches closeEvent as before.
+    const platform::CloseRequestFilter closeRequests(winId(), [] {
+        mainwin::UpdateWindow* update = mainwin::updateWindow();
+        return update != nullptr && update->refuseClosing();
+    });
     QEventLoop loop;
     m_modalLoop = &loop;
     loop.exec();
