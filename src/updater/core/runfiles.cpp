@@ -323,8 +323,33 @@ PendingDownload::~PendingDownload()
     discard();
 }
 
+qint64 PendingDownload::Device::writeData(const char* data, qint64 size)
+{
+    qint64 written = 0;
+    while (written < size) {
+        const ssize_t n = ::write(fd, data + written, size_t(size - written));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            failure = n < 0 ? errno : ENOSPC;
+            setErrorString(systemReason(failure));
+            return -1;
+        }
+        written += n;
+    }
+    return written;
+}
+
+bool PendingDownload::noRoom() const
+{
+    const int failure = m_failure != 0 ? m_failure : m_device.failure;
+    return failure == ENOSPC || failure == EDQUOT;
+}
+
 bool PendingDownload::fail(int error)
 {
+    m_failure = error;
     m_error = systemReason(error);
     discard();
     return false;
@@ -359,22 +384,15 @@ bool PendingDownload::open()
             }
         }
     }
-    if (!m_device.open(m_fd, QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
-        m_error = m_device.errorString();
-        discard();
-        return false;
-    }
+    m_device.fd = m_fd;
+    m_device.failure = 0;
+    m_device.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     return true;
 }
 
 bool PendingDownload::commit()
 {
     if (m_fd < 0) {
-        return false;
-    }
-    if (!m_device.flush()) {
-        m_error = m_device.errorString();
-        discard();
         return false;
     }
     m_device.close();

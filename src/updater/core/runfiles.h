@@ -119,8 +119,22 @@ public:
     QIODevice& device() { return m_device; }
     bool commit();
     QString error() const { return m_error; }
+    // Whether the last failure, in a write too, was the disk having no room.
+    bool noRoom() const;
 
 private:
+    // Writes straight to the file, keeping the system's reason when a write fails: a full disk
+    // is told as such, not as a file that cannot be written.
+    class Device final : public QIODevice {
+    public:
+        int fd = -1;
+        int failure = 0;
+
+    protected:
+        qint64 readData(char*, qint64) override { return -1; }
+        qint64 writeData(const char* data, qint64 size) override;
+    };
+
     bool fail(int error);
     void discard();
 
@@ -128,8 +142,9 @@ private:
     QByteArray m_name;
     QByteArray m_partName; // the temporary file's, while it exists
     int m_fd = -1;
-    QFile m_device;
+    Device m_device;
     QString m_error;
+    int m_failure = 0;
 };
 
 // Whether the disks an archive's entries go to have room for them, whose declared sizes add up

@@ -257,18 +257,19 @@ QString Tupdater::pendingPath(const QByteArray& name) const
 bool Tupdater::downloadFile(const QByteArray& name)
 {
     updates::PendingDownload file(*m_folders, name);
+    const auto noRoom = [&] { return file.noRoom() ? name : QByteArray(); };
     if (!file.open()) {
-        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading);
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading, noRoom());
         return false;
     }
     try {
         m_ftp->download(name, file.device());
     } catch (const updates::FtpError& e) {
-        ftpFailed(e, Stage::Downloading);
+        ftpFailed(e, Stage::Downloading, e.kind() == updates::FtpError::Kind::LocalFile ? noRoom() : QByteArray());
         return false;
     }
     if (!file.commit()) {
-        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading);
+        ftpFailed(updates::FtpError(updates::FtpError::Kind::LocalFile, file.error()), Stage::Downloading, noRoom());
         return false;
     }
     return true;
@@ -314,7 +315,7 @@ void Tupdater::showNews(const QByteArray& name)
     }
 }
 
-void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage)
+void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage, const QByteArray& noRoomFor)
 {
     using Kind = updates::FtpError::Kind;
     const QByteArray transfer = stage == Stage::Listing ? ListingFailed : DownloadFailed;
@@ -346,7 +347,9 @@ void Tupdater::ftpFailed(const updates::FtpError& error, Stage stage)
         break;
     case Kind::LocalFile:
         status = transfer;
-        why = "Preuzeta datoteka ne mo`e da se snimi.";
+        why = noRoomFor.isEmpty() ? QByteArray("Preuzeta datoteka ne mo`e da se snimi.")
+                                  : "Na disku nema mesta za datoteku " + noRoomFor +
+                                        ".\r\nOslobodite prostor na disku i poku{ajte ponovo.";
         break;
     case Kind::Other:
         status = "Gre{ka u konektovanju";

@@ -133,7 +133,8 @@ private:
     void clearLeftovers();
     void discardDownload(const QByteArray& name);
     void showNews(const QByteArray& name);
-    void ftpFailed(const updates::FtpError& error, Stage stage);
+    // `noRoomFor`: the downloaded file, named when the disk had no room for it.
+    void ftpFailed(const updates::FtpError& error, Stage stage, const QByteArray& noRoomFor = {});
     void setRowStatus(int row, const QByteArray& status);
     void setButtonState(int tag, const QColor& colour);
     void logLine(const QByteArray& text); // stamped
