@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -311,19 +312,42 @@ struct Salvage {
     std::unique_ptr<SideFile> problems;
 };
 
-// Copies every row of `table` that `read` gives into the same table of `write`.
-void copyRows(sqlite3* read, sqlite3* write, const QByteArray& table)
+// Steps `rows` on. A read that fails (a damaged page) ends the walk and its reason is returned;
+// whatever the caller then does with the row, a failure to write it (a full disk) is no read's and
+// goes on to the caller's caller with its own cause.
+std::optional<Error> stepRead(sql::Statement& rows, bool* more)
 {
-    sql::Statement from(read, "SELECT * FROM " + sql::quotedName(table));
-    const int columns = sqlite3_column_count(from.handle());
+    try {
+        *more = rows.step();
+        return std::nullopt;
+    } catch (const Error& e) {
+        *more = false;
+        return e;
+    }
+}
+
+// Copies every row of `table` that `read` gives into the same table of `write`; the reason a read
+// failed, when one did.
+std::optional<Error> copyRows(sqlite3* read, sqlite3* write, const QByteArray& table)
+{
+    std::optional<sql::Statement> from;
+    try {
+        from.emplace(read, "SELECT * FROM " + sql::quotedName(table));
+    } catch (const Error& e) {
+        return e;
+    }
+    const int columns = sqlite3_column_count(from->handle());
     QByteArray marks;
     for (int i = 1; i <= columns; ++i) {
         marks += (i > 1 ? ",?" : "?") + QByteArray::number(i);
     }
     sql::Statement to(write, "INSERT OR REPLACE INTO " + sql::quotedName(table) + " VALUES (" + marks + ')');
-    while (from.step()) {
+    for (bool more = true;;) {
+        if (std::optional<Error> failed = stepRead(*from, &more); failed || !more) {
+            return failed;
+        }
         for (int i = 0; i < columns; ++i) {
-            sqlite3_bind_value(to.handle(), i + 1, sqlite3_column_value(from.handle(), i));
+            sqlite3_bind_value(to.handle(), i + 1, sqlite3_column_value(from->handle(), i));
         }
         to.step();
         to.reset();
@@ -369,15 +393,13 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
     }
     for (const Object& o : objects) {
         if (o.type == "table" && o.name != "records" && !o.sql.toUpper().startsWith("CREATE VIRTUAL")) {
-            if (!o.name.startsWith("korvelin_copy_")) {
-                copyRows(live, db, o.name);
-                continue;
+            const std::optional<Error> unread = copyRows(live, db, o.name);
+            if (unread && !o.name.startsWith("korvelin_copy_")) {
+                throw *unread;
             }
             // Search copies only save time: those that cannot be read are made again when needed.
-            try {
-                copyRows(live, db, o.name);
-            } catch (const Error& e) {
-                result.findings << QStringLiteral("Search copies could not all be read: %1").arg(e.message());
+            if (unread) {
+                result.findings << QStringLiteral("Search copies could not all be read: %1").arg(unread->message());
             }
         }
     }
@@ -426,30 +448,42 @@ Salvage salvageInto(const QString& livePath, const RebuildFiles& files)
     };
     // Forwards until the end or a page that cannot be read, then backwards from the end down to
     // the last record read, which saves the records behind a damaged stretch.
+    // Only the reads are the damaged table's: a record that cannot be written into the copy (the
+    // disk is full or fails) ends the salvage with that cause, not with the next read's.
     qint64 last = std::numeric_limits<qint64>::min();
     bool broken = false;
     {
         sql::Statement forward(live, "SELECT rowid" + names + flags + " FROM records ORDER BY rowid");
-        try {
-            while (forward.step()) {
-                last = forward.columnInteger(0);
-                take(forward);
+        for (bool more = true;;) {
+            if (const std::optional<Error> failed = stepRead(forward, &more)) {
+                broken = true;
+                result.findings
+                    << QStringLiteral("Records after row %1 could not be read: %2").arg(last).arg(failed->message());
             }
-        } catch (const Error& e) {
-            broken = true;
-            result.findings << QStringLiteral("Records after row %1 could not be read: %2").arg(last).arg(e.message());
+            if (!more) {
+                break;
+            }
+            last = forward.columnInteger(0);
+            take(forward);
         }
     }
     if (broken) {
+        std::optional<sql::Statement> backward;
+        std::optional<Error> failed;
         try {
-            sql::Statement backward(live, "SELECT rowid" + names + flags +
-                                              " FROM records WHERE rowid > ?1 ORDER BY rowid DESC");
-            backward.bind(1, Value(last));
-            while (backward.step()) {
-                take(backward);
-            }
+            backward.emplace(live, "SELECT rowid" + names + flags + " FROM records WHERE rowid > ?1 ORDER BY rowid DESC");
+            backward->bind(1, Value(last));
         } catch (const Error& e) {
-            result.findings << QStringLiteral("Some records could not be read: %1").arg(e.message());
+            failed = e;
+        }
+        for (bool more = backward.has_value(); more;) {
+            failed = stepRead(*backward, &more);
+            if (more) {
+                take(*backward);
+            }
+        }
+        if (failed) {
+            result.findings << QStringLiteral("Some records could not be read: %1").arg(failed->message());
         }
     }
     for (const Object& o : objects) {

@@ -3,6 +3,7 @@
 // leaves the table as it was. Also the import of an update table by key.
 
 #include "batchmove.h"
+#include "diskfiles.h"
 #include "demo.h"
 #include "error.h"
 #include "filesizelimit.h"
@@ -247,6 +248,35 @@ private slots:
             }
         }
         QVERIFY(engine::rebuildTableFile(path).rebuilt); // with room again
+    }
+
+    // A damaged table is saved record by record; a disk that fills meanwhile is told as such, never
+    // as the next read's or the half-written copy's failure, and the table stays as it was.
+    void salvageOnAFullDiskToldAsSuch()
+    {
+        freshCollection();
+        const QString path = file("TB_Zakoni.db");
+        const QList<int> leaves = tabletest::leafPages(path, "records");
+        QVERIFY(leaves.size() >= 3);
+        tabletest::zeroPage(path, leaves[1]);
+        const QByteArray before = testsupport::bytesOf(path);
+        const engine::RebuildFiles files = engine::rebuildFiles(path);
+        const qint64 size = QFileInfo(path).size();
+        for (const qint64 room : {qint64(0), qint64(4096), size / 3, size * 2 / 3}) {
+            engine::RebuildResult r;
+            {
+                const testsupport::FileSizeLimit full{rlim_t(room)};
+                r = engine::rebuildTableFile(path);
+            }
+            QVERIFY2(!r.rebuilt, qPrintable(QString::number(room)));
+            QVERIFY2(r.errorKind == engine::Error::Kind::DiskFull, qPrintable(QString::number(room) + ": " + r.error));
+            QCOMPARE(testsupport::bytesOf(path), before);
+            for (const QString& left : {files.copy, files.backup, files.keyViolations, files.problems}) {
+                QVERIFY2(!QFileInfo::exists(left), qPrintable(left));
+            }
+        }
+        const engine::RebuildResult r = engine::rebuildTableFile(path); // with room again
+        QVERIFY2(r.rebuilt && r.salvaged, qPrintable(r.error));
     }
 
     // What a cut rebuild leaves is removed as a name: a symbolic link goes itself, also when it

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDate>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeWidget>
 #include <cerrno>
 #include <cstring>
@@ -312,6 +313,57 @@ private slots:
         QCOMPARE(unsoundTable(s.data()), QString());
         QCOMPARE(changedTables(s.data(), {m_states[3]}).join(", "), QString());
         QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), QDate::currentDate().toString("dd/MM/yyyy"));
+    }
+
+    void fullDiskDuringARepair_data()
+    {
+        QTest::addColumn<qint64>("room");
+        // From no room at all, through the salvage's copy of the damaged regulations, to room for
+        // the whole repair.
+        for (qint64 room : {0, 512, 2048, 6144, 10240, 13312, 65536}) {
+            QTest::addRow("%lld KiB left", room) << room * 1024;
+        }
+    }
+
+    // The repair of a damaged regulations table saves it record by record into a copy. When the
+    // disk fills meanwhile (or at a table before it), the user reads that the disk has no room,
+    // naming the table, never that the table is not one; the table stays as it was, and the next repair, once the room is back,
+    // saves what can be saved.
+    void fullDiskDuringARepair()
+    {
+        QFETCH(qint64, room);
+        Setup s;
+        QVERIFY2(s.disk.refusal().isEmpty(), qPrintable(s.disk.refusal()));
+        const QString zakoni = QDir(s.data()).filePath("TB_Zakoni.db");
+        const QList<int> leaves = tabletest::leafPages(zakoni, "records");
+        QVERIFY(leaves.size() > 20);
+        tabletest::damagePages(zakoni, leaves.mid(leaves.size() / 2 - 2, 4));
+        const QByteArray damaged = testsupport::bytesOf(zakoni);
+        s.program->start();
+        QVERIFY(s.program->runMainWindow([&] {
+            s.program->prompter.clear(); // whatever the start said of the damaged table
+            // Room comes back however the checks end, so the program can save its files and close.
+            const auto roomAgain = qScopeGuard([&] { s.disk.makeRoom(); });
+            QVERIFY(s.disk.fill(room));
+            s.program->form1->SpeedButton27->click();
+            const QList<QByteArray> texts = s.program->prompter.texts();
+            QCOMPARE(texts.size(), 1);
+            if (room < 64 * 1024 * 1024) {
+                // The repair goes table by table: the disk may be full at an earlier one.
+                QVERIFY2(texts[0].contains("Na disku nema mesta za upis u tabelu TB_") &&
+                             !texts[0].contains("nije tabela") && !texts[0].contains("dozvolu"),
+                         texts[0].constData());
+                QVERIFY(testsupport::bytesOf(zakoni) == damaged);
+            }
+            s.disk.makeRoom(); // the user's next step, with room on the disk
+            s.program->prompter.clear();
+            s.program->form1->SpeedButton27->click();
+            QCOMPARE(s.program->prompter.texts().size(), 1);
+            QVERIFY2(s.program->prompter.texts()[0].contains("nije sa~uvano") ||
+                         s.program->prompter.texts()[0].startsWith("Popravka uspesno"),
+                     s.program->prompter.texts()[0].constData());
+        }));
+        QCOMPARE(unsoundTable(s.data()), QString());
     }
 };
 
