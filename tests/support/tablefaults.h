@@ -21,11 +21,11 @@
 #include <functional>
 #include <memory>
 #include <QApplication>
+#include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QListWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <sqlite3.h>
