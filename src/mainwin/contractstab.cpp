@@ -702,6 +702,7 @@ bool TForm1::showUserContracts(Told told)
         const QSignalBlocker quiet(DBGrid13);
         DBGrid13->clear();
     }
+    m_userContractRow = -1;
     m_userContractsListed = engine::FileVersion();
     platform::setFieldText(DBEdit1, {});
     DBRichEdit4->setRtf({});
@@ -727,13 +728,13 @@ void TForm1::highlightUserContract()
     if (!KorisnickiUgovori.isActive()) {
         return;
     }
-    int current = -1;
+    int current = m_userContractRow;
     try {
         current = KorisnickiUgovori.recNo();
+        m_userContractRow = current;
     } catch (const engine::Error&) {
-        // Only the highlight follows the table here; the step that reads the table for the user
-        // tells why it cannot.
-        return;
+        // The step that reads the table for the user tells why it cannot; the list shows the
+        // contract the fields hold, whose position was read when it was shown.
     }
     if (QTreeWidgetItem* row = DBGrid13->topLevelItem(current)) {
         // Made current, the row is also the only one selected.
@@ -746,6 +747,7 @@ void TForm1::fillUserContractsGrid()
 {
     const QSignalBlocker quietGrid(DBGrid13);
     DBGrid13->clear();
+    m_userContractRow = -1;
     if (!KorisnickiUgovori.isActive()) {
         return;
     }
@@ -761,7 +763,8 @@ void TForm1::fillUserContractsGrid()
     DBGrid13->addTopLevelItems(rows);
     KorisnickiUgovori.first();
     KorisnickiUgovori.moveBy(std::max(current, 0));
-    DBGrid13->setCurrentItem(DBGrid13->topLevelItem(KorisnickiUgovori.recNo()));
+    m_userContractRow = KorisnickiUgovori.recNo();
+    DBGrid13->setCurrentItem(DBGrid13->topLevelItem(m_userContractRow));
     m_userContractsListed = KorisnickiUgovori.fileVersion();
 }
 

@@ -390,6 +390,9 @@ private:
     bool m_savingUserContract = false;
     // The file the user contracts' list was filled from, as it was then.
     engine::FileVersion m_userContractsListed;
+    // The row of the contract the edit fields show, as last read from the table: the list goes
+    // back to it after a failed move, also when the table cannot even tell its position then.
+    int m_userContractRow = -1;
 
 public:
     // ---- Tab 7: settings (settingstab.cpp) -----------------------------------------------------

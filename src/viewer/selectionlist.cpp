@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -286,7 +287,14 @@ void Tselekt::change()
             m_tested = true;
         } catch (const engine::Error& e) {
             m_tested = false;
-            reportFailure(e);
+            SpeedButton3->setEnabled(false);
+            // The pane runs for every change of the selection, several times in one click or find:
+            // the failure is told once for the user's action.
+            if (!m_failureTold) {
+                m_failureTold = true;
+                QTimer::singleShot(0, this, [this] { m_failureTold = false; });
+                reportFailure(e);
+            }
             return;
         }
     }

@@ -70,6 +70,8 @@ private:
     QByteArray m_testedTitle;
     bool m_testedAnswer = false;
     bool m_tested = false;
+    // A failed test was told during the action under way.
+    bool m_failureTold = false;
 };
 
 extern Tselekt* selekt;

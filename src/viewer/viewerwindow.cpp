@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -386,7 +387,25 @@ void TForm3::FormActivate()
     if (Form1 == nullptr || !isVisible()) {
         return;
     }
-    guarded([this] {
+    const bool sameDocument = platform::caption(this) == LastTitle;
+    try {
+        activate();
+        m_refreshFailed = false;
+    } catch (const std::exception& e) {
+        // A document that cannot be shown is told as it opens. Read again for the same document
+        // (after a window shown over this one, a print, a return to the program) the failure is
+        // told once, and not after a window over this one that has told its own: the window
+        // keeps what it shows, and the next action that needs the table tells it.
+        if (!sameDocument || (!m_quietRefresh && !m_refreshFailed)) {
+            platform::prompter().error(data::userMessage(e));
+        }
+        m_refreshFailed = true;
+    }
+}
+
+void TForm3::activate()
+{
+    {
         const QByteArray caption = platform::caption(this);
         if (caption != LastTitle) {
             Edit1->setYuscii({});
@@ -432,12 +451,13 @@ void TForm3::FormActivate()
             SpeedButton4->setEnabled(false);
             setNotesHeight(0);
         }
-    });
+    }
 }
 
 void TForm3::FormClose()
 {
     LastTitle.clear();
+    m_refreshFailed = false;
     Edit1->setFont(QFont(appvalues::LatinFontName));
     Edit1->setScript(display::Script::Latin);
     SpeedButton8->setEnabled(false);
@@ -459,6 +479,7 @@ void TForm3::showOver(const std::function<void()>& show)
     show();
     // The window shown over this one may have closed it (the relations window's find does).
     if (isVisible()) {
+        const QScopedValueRollback quiet(m_quietRefresh, true);
         FormActivate();
     }
 }

@@ -130,6 +130,8 @@ protected:
 
 private:
     void buildControls();
+    // The document loaded into the controls, its buttons set (FormActivate's work); throws.
+    void activate();
     QPushButton* button(const char* name, const QByteArray& caption, const QByteArray& hint);
     void bindText();
     // The text control's field: loaded only when asked.
@@ -157,6 +159,10 @@ private:
     int m_notesHeight = 0;
     QByteArray m_upperText;
     bool m_upperTextValid = false;
+    // A read of the shown document again failed, and was told.
+    bool m_refreshFailed = false;
+    // The read again after a window shown over this one, which told what it met.
+    bool m_quietRefresh = false;
 };
 
 extern TForm3* Form3;

@@ -40,6 +40,8 @@ private slots:
     void copyFailsAfterTheNameQuestion();
     void closingWithAnEditThatCannotBeSaved_data();
     void closingWithAnEditThatCannotBeSaved();
+    void failedMoveKeepsTheEditedContractChosen_data();
+    void failedMoveKeepsTheEditedContractChosen();
 
 private:
     // Every table fault of this process's tables goes through it; made before any table opens.
@@ -66,7 +68,14 @@ void TestTableFaults::cleanup()
 int TestTableFaults::step(const char* what, const QByteArray& named, const std::function<void()>& action)
 {
     // With the data folder gone, a step that reads both of the tab's tables tells each.
-    return faultStep(*m_program, what, named, action, false, named == "TB_" ? 2 : 1);
+    const int told = faultStep(*m_program, what, named, action, false, named == "TB_" ? 2 : 1);
+    // The list shows the contract whose fields are shown, so that a save or a delete cannot be
+    // taken for another one.
+    TForm1* f = m_program->form1;
+    if (f->DBEdit1->isEnabled() && !f->DBEdit1->isModified() && f->DBGrid13->currentItem() != nullptr) {
+        [&] { QCOMPARE(f->DBGrid13->currentItem()->text(0), f->DBEdit1->text()); }();
+    }
+    return told;
 }
 
 void TestTableFaults::contractsTab_data()
@@ -251,6 +260,95 @@ void TestTableFaults::closingWithAnEditThatCannotBeSaved()
     QVERIFY2(asked.first().text.endsWith("Izmena korisni~kog ugovora nije sa~uvana."), asked.first().text.constData());
     broken->checkUnwritten();
     broken.reset();
+}
+
+void TestTableFaults::failedMoveKeepsTheEditedContractChosen_data()
+{
+    copyFailsAfterTheNameQuestion_data();
+    QTest::newRow("cut short in place") << QStringLiteral("cut short in place");
+}
+
+// A user contract's name is edited and the table then fails: a click on another contract of the
+// list tells the table's message, and the list stays on the edited contract, whose fields are still
+// shown and whose edit still waits. Once the table is whole again the next click saves the edit
+// into that contract, and no other.
+void TestTableFaults::failedMoveKeepsTheEditedContractChosen()
+{
+    QFETCH(QString, fault);
+    m_program = std::make_unique<ProgramFixture>(5);
+    m_program->start();
+    const QString table = QStringLiteral("TB_Korisnicki.db");
+    const QByteArray named = fault == "folder removed" ? QByteArray("TB_") : table.toLatin1();
+    const auto storedNames = [] {
+        engine::Table t;
+        t.setDatabaseName("ZAKONI");
+        t.setTableName(QStringLiteral("TB_Korisnicki.db"));
+        t.open();
+        QByteArrayList names;
+        for (t.first(); !t.eof(); t.next()) {
+            names << t.field(0).asString();
+        }
+        return names;
+    };
+    QVERIFY(m_program->runMainWindow([&] {
+        TForm1* f = m_program->form1;
+        clickTab(f->PageControl1, kContractsTab);
+        // Two user contracts at least.
+        for (const char* model : {"Ugovor o poklonu", "Ugovor o posredovanju"}) {
+            f->ComboBox5->setCurrentIndex(f->ComboBox5->findText(platform::toScreen(model)));
+            f->ComboBox5Change();
+            m_program->prompter.answerInput(QByteArray(model) + " 2");
+            QTest::mouseClick(f->SpeedButton18, Qt::LeftButton);
+        }
+        clickTab(f->PageControl3, 1);
+        QVERIFY(f->DBGrid13->topLevelItemCount() >= 2);
+        m_program->prompter.clear();
+        const QByteArrayList before = storedNames();
+        clickRow(f->DBGrid13, 0);
+        const QString edited = f->DBGrid13->topLevelItem(0)->text(0);
+        QCOMPARE(f->DBEdit1->text(), edited);
+        f->DBEdit1->setFocus();
+        f->DBEdit1->end(false);
+        QTest::keyClicks(f->DBEdit1, " novi");
+        const QString editedName = edited + QStringLiteral(" novi");
+
+        TableFault broken(fault, dataFolder(), table, *m_reads);
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        const auto stillOnTheEdited = [&](const char* what) {
+            QVERIFY2(f->DBGrid13->currentItem() == f->DBGrid13->topLevelItem(0), what);
+            QVERIFY2(f->DBGrid13->selectedItems() == QList<QTreeWidgetItem*>{f->DBGrid13->topLevelItem(0)}, what);
+            QCOMPARE(f->DBEdit1->text(), editedName);
+            QVERIFY2(f->DBEdit1->isModified(), what);
+        };
+        int told = faultStep(*m_program, "another contract clicked", named, [&] { clickRow(f->DBGrid13, 1); });
+        stillOnTheEdited("another contract clicked");
+        told += faultStep(*m_program, "clicked again", named, [&] { clickRow(f->DBGrid13, 1); });
+        stillOnTheEdited("clicked again");
+        told += faultStep(*m_program, "moved by the keyboard", named, [&] {
+            f->DBGrid13->setFocus();
+            QTest::keyClick(f->DBGrid13, Qt::Key_Down);
+        });
+        stillOnTheEdited("moved by the keyboard");
+        if (foundAtOnce(fault)) {
+            QVERIFY2(told > 0, "the failing table was never told of");
+        }
+        broken.checkUnwritten();
+        if (!broken.clear()) {
+            return;
+        }
+        QCOMPARE(faultStep(*m_program, "clicked with the table back", named, [&] { clickRow(f->DBGrid13, 1); }), 0);
+        QVERIFY(f->DBGrid13->currentItem() == f->DBGrid13->topLevelItem(1));
+        QByteArrayList expected = before;
+        QVERIFY(expected.contains(platform::fromScreen(edited)));
+        expected[expected.indexOf(platform::fromScreen(edited))] = platform::fromScreen(editedName);
+        QByteArrayList stored = storedNames();
+        std::sort(expected.begin(), expected.end());
+        std::sort(stored.begin(), stored.end());
+        QCOMPARE(stored, expected);
+    }));
+    QVERIFY2(m_program->ended, "the program did not close");
 }
 
 TABLEFAULTS_MAIN(TestTableFaults)

@@ -26,24 +26,6 @@ struct Action {
     std::function<void()> run;
 };
 
-void doubleClickRow(QTreeWidget* list, int row)
-{
-    if (QTreeWidgetItem* item = list->topLevelItem(row)) {
-        const QPoint at = list->visualItemRect(item).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-}
-
-void doubleClickRow(QListWidget* list, int row)
-{
-    if (QListWidgetItem* item = list->item(row)) {
-        const QPoint at = list->visualItemRect(item).center();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-}
-
 void clickListRow(QListWidget* list, int row)
 {
     if (QListWidgetItem* item = list->item(row)) {
@@ -58,14 +40,6 @@ void typeInto(QLineEdit* field, const char* text)
     field->selectAll();
     QTest::keyClick(field, Qt::Key_Delete);
     QTest::keyClicks(field, text);
-}
-
-// A command the window runs without an event of its own (a menu's item): it is delivered by the
-// event loop, as the menu's click would deliver it.
-void throughTheEventLoop(const std::function<void()>& command)
-{
-    QTimer::singleShot(0, qApp, command);
-    QTest::qWait(0);
 }
 
 QList<Action> actionsOf(int tab, TForm1* f, ScriptedPrompter& prompter)

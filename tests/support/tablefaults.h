@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <QApplication>
+#include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QTabBar>
@@ -151,6 +152,20 @@ public:
         m_lock.reset();
         m_reads.disarm();
     }
+    // The table whole at its place again: a passing fault ends, a replaced file's original is
+    // renamed back over the replacement (as the backup tool would put it right). False when the
+    // fault cannot be undone (a file cut short in place, the folder removed).
+    bool clear()
+    {
+        end();
+        if (m_replaced.isEmpty()) {
+            return passes();
+        }
+        const QString failed = renameOver(m_keep, m_path);
+        [&] { QVERIFY2(failed.isEmpty(), qPrintable(failed)); }();
+        m_replaced.clear();
+        return failed.isEmpty();
+    }
     // Nothing was written into the file put in place, nor into the one it replaced.
     void checkUnwritten() const
     {
@@ -200,31 +215,13 @@ struct StepResult {
     int errors = 0;
 };
 
-// Runs a user's step on the main window (and on any window it shows modally, which is closed as
-// soon as it is up unless `keepModal`); every error it showed names the table (`named`), it showed
-// no more than `atMost` (no bound when negative), no failure reached the event loop, and the
-// window is not left busy. The number of errors shown.
-inline int faultStep(ProgramFixture& program, const char* what, const QByteArray& named,
-                     const std::function<void()>& action, bool keepModal = false, int atMost = 1)
+// What a user's step told, checked once it has run: every error it showed names the table
+// (`named`), it showed no more than `atMost` (no bound when negative), no failure reached the event
+// loop, and the main window is not left busy. The record is emptied for the next step. The number
+// of errors shown.
+inline int checkStep(ProgramFixture& program, const char* what, const QByteArray& named, int atMost = 1)
 {
     auto& prompter = program.prompter;
-    prompter.clear();
-    WatchedApplication::escaped.clear();
-    QTimer closer;
-    closer.setInterval(10);
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal != program.form1 && modal->isVisible()) {
-            modal->close();
-        }
-    });
-    if (!keepModal) {
-        closer.start();
-    }
-    action();
-    // What the action left queued runs, and its reads end, before the next action.
-    QTest::qWait(0);
-    closer.stop();
     int errors = 0;
     for (const Prompt& p : prompter.asked()) {
         if (p.kind == Prompt::Error) {
@@ -245,7 +242,61 @@ inline int faultStep(ProgramFixture& program, const char* what, const QByteArray
     [&] { QVERIFY2(!program.form1->isBusy(), what); }();
     [&] { QVERIFY2(program.form1->PageControl1->isEnabled(), what); }();
     prompter.clear();
+    WatchedApplication::escaped.clear();
     return errors;
+}
+
+// Runs a user's step on the main window (and on any window it shows modally, which is closed as
+// soon as it is up unless `keepModal`, or unless it is one of `kept`: the windows the step is
+// taken on), and checks it (checkStep). The number of errors shown.
+inline int faultStep(ProgramFixture& program, const char* what, const QByteArray& named,
+                     const std::function<void()>& action, bool keepModal = false, int atMost = 1,
+                     const QWidgetList& kept = {})
+{
+    program.prompter.clear();
+    WatchedApplication::escaped.clear();
+    QTimer closer;
+    closer.setInterval(10);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != program.form1 && !kept.contains(modal) && modal->isVisible()) {
+            modal->close();
+        }
+    });
+    if (!keepModal) {
+        closer.start();
+    }
+    action();
+    // What the action left queued runs, and its reads end, before the next action.
+    QTest::qWait(0);
+    closer.stop();
+    return checkStep(program, what, named, atMost);
+}
+
+inline void doubleClickRow(QTreeWidget* list, int row)
+{
+    if (QTreeWidgetItem* item = list->topLevelItem(row)) {
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+}
+
+inline void doubleClickRow(QListWidget* list, int row)
+{
+    if (QListWidgetItem* item = list->item(row)) {
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+}
+
+// A command the window runs without an event of its own (a menu's item): it is delivered by the
+// event loop, as the menu's click would deliver it.
+inline void throughTheEventLoop(const std::function<void()>& command)
+{
+    QTimer::singleShot(0, qApp, command);
+    QTest::qWait(0);
 }
 
 } // namespace testsupport
