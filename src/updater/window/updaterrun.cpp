@@ -219,10 +219,11 @@ void Tupdater::phase1()
                     logLine(" instalacija izmena...");
                     ok = azur(name) && saveNewest() && finishFile(name);
                 }
+                // An archive's extracted tables go once it is installed or refused: nothing of it
+                // stays behind, also when the run ends at the next download.
+                ispraznidir();
                 if (!ok) {
                     discardDownload(name);
-                    // Nothing of a refused archive stays behind, its extracted tables included.
-                    ispraznidir();
                     setRowStatus(i, Failed);
                     break;
                 }

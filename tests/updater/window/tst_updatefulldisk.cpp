@@ -296,9 +296,7 @@ private slots:
             QCOMPARE(statusOf(installed), QByteArray("neuspe{no"));
             QCOMPARE(unsoundTable(s.data()), QString());
             QCOMPARE(changedTables(s.data(), {m_states[installed], m_states[installed + 1]}).join(", "), QString());
-            if (!texts[0].contains("Na disku nema mesta za datoteku ")) {
-                QCOMPARE(filesUnder(s.program->path("update")), (QMap<QString, QByteArray>()));
-            }
+            QCOMPARE(filesUnder(s.program->path("update")), (QMap<QString, QByteArray>()));
 
             s.disk.makeRoom(); // the user's next step, with room on the disk
             click();

@@ -300,6 +300,8 @@ private slots:
             QVERIFY(QFile::exists(s.downloaded("001.zip")));
             QVERIFY(!QFile::exists(s.downloaded("002.zip")));
             QVERIFY(!QFile::exists(s.downloaded("003.zip")));
+            // Nothing of the installed archive stays behind when the run ends at the next download.
+            QCOMPARE(filesUnder(s.program.path("update")), (QMap<QString, QByteArray>()));
             QCOMPARE(QString::fromLatin1(appvalues::LastUpdateDate), today());
             QVERIFY(s.logHas("] Gre{ka u preuzimanju datoteka (Remote file not found"));
 
