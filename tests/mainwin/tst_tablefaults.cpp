@@ -45,7 +45,7 @@ private slots:
 
 private:
     // Every table fault of this process's tables goes through it; made before any table opens.
-    std::unique_ptr<testsupport::FailingReads> m_reads;
+    std::unique_ptr<testsupport::FaultyDisk> m_reads;
     std::unique_ptr<ProgramFixture> m_program;
     NoPrinter m_printer;
 
@@ -57,7 +57,7 @@ private:
 
 void TestTableFaults::initTestCase()
 {
-    m_reads = std::make_unique<testsupport::FailingReads>();
+    m_reads = std::make_unique<testsupport::FaultyDisk>(QByteArray(), testsupport::FaultyDisk::Fault::ReadsFail);
 }
 
 void TestTableFaults::cleanup()

@@ -285,14 +285,14 @@ private slots:
     void tab();
 
 private:
-    std::unique_ptr<FailingReads> m_reads;
+    std::unique_ptr<FaultyDisk> m_reads;
     std::unique_ptr<ProgramFixture> m_program;
     NoPrinter m_printer;
 };
 
 void TestTableFaultsTabs::initTestCase()
 {
-    m_reads = std::make_unique<FailingReads>();
+    m_reads = std::make_unique<FaultyDisk>(QByteArray(), FaultyDisk::Fault::ReadsFail);
 }
 
 void TestTableFaultsTabs::cleanup()

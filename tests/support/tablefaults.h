@@ -7,7 +7,7 @@
 // checked to have told only the table's message, to have let no failure reach the event loop, and
 // to have left the window usable.
 
-#include "failingreads.h"
+#include "faultydisk.h"
 #include "programfixture.h"
 #include "replacedfile.h"
 
@@ -98,7 +98,7 @@ inline QByteArray fileBytes(const QString& path)
 // reads); `end()` takes a passing fault away.
 class TableFault final {
 public:
-    TableFault(const QString& kind, const QString& folder, const QString& fileName, FailingReads& reads)
+    TableFault(const QString& kind, const QString& folder, const QString& fileName, FaultyDisk& reads)
         : m_kind(kind), m_path(QDir(folder).filePath(fileName)), m_reads(reads)
     {
         m_keep = m_path + QStringLiteral(".stari");
@@ -183,7 +183,7 @@ private:
     QString m_replacement;
     QByteArray m_replaced;
     QByteArray m_old;
-    FailingReads& m_reads;
+    FaultyDisk& m_reads;
     std::unique_ptr<HeldByAnotherProgram> m_lock;
 };
 

@@ -47,7 +47,7 @@ private slots:
     void window();
 
 private:
-    std::unique_ptr<FailingReads> m_reads;
+    std::unique_ptr<FaultyDisk> m_reads;
     std::unique_ptr<ProgramFixture> m_program;
     NoPrinter m_printer;
     // What a step may tell: with the table failing one message naming it (two when the whole
@@ -86,7 +86,7 @@ private:
 
 void TestViewerTableFaults::initTestCase()
 {
-    m_reads = std::make_unique<FailingReads>();
+    m_reads = std::make_unique<FaultyDisk>(QByteArray(), FaultyDisk::Fault::ReadsFail);
 }
 
 void TestViewerTableFaults::cleanup()

@@ -3,8 +3,8 @@
 // A disk that fails for the table files of one name, for tests that run as root (whom file modes
 // do not stop): a SQLite file layer over the system's that, while it lives, either finds no room
 // for a write past the first pages of such a file, as a full disk does, or fills up once the files
-// have grown by a given number of bytes, or fails to open such a file with the system's
-// input/output error, as a failing disk or a lost network share does.
+// have grown by a given number of bytes, or fails to open such a file, or to read it, with the
+// system's input/output error, as a failing disk or a lost network share does.
 // Installed as the default layer, so the engine's connections opened meanwhile go through it;
 // those opened before keep the system's. The layer itself stays for the process (connections
 // opened through it may outlive the fault) and passes everything on once the fault is gone.
@@ -29,6 +29,8 @@ public:
         OpensReadOnly, // opening the file for writing fails with EIO, and the file is opened for
                        // reading only, without a word, as SQLite's own layer does then
         FillsUp,       // the files find no room once they have grown by setRoom()'s bytes
+        ReadsFail,     // while armed, reads of the file fail with EIO; the layer is made before
+                       // the program opens its tables, and the file named when it is armed
     };
 
     // `nameEnd`: how the names of the files concerned end ("TB_Zakoni.Rebuild.db"; empty for
@@ -48,9 +50,7 @@ public:
             s_methods = {
                 1,
                 [](sqlite3_file* f) { return real(f)->pMethods->xClose(real(f)); },
-                [](sqlite3_file* f, void* b, int n, sqlite3_int64 at) {
-                    return real(f)->pMethods->xRead(real(f), b, n, at);
-                },
+                &FaultyDisk::read,
                 &FaultyDisk::write,
                 [](sqlite3_file* f, sqlite3_int64 size) { return real(f)->pMethods->xTruncate(real(f), size); },
                 [](sqlite3_file* f, int flags) { return real(f)->pMethods->xSync(real(f), flags); },
@@ -83,6 +83,15 @@ public:
     // How often a file concerned failed.
     int failures() const { return m_failures; }
 
+    // ReadsFail: reads of the files whose names end with `nameEnd` fail from now on, whenever
+    // they were opened; disarm() lets them through again.
+    void arm(const QByteArray& nameEnd)
+    {
+        m_nameEnd = nameEnd;
+        m_armed = true;
+    }
+    void disarm() { m_armed = false; }
+
     // FillsUp: the bytes the files may grow by from now on, together; -1 for no limit. A file
     // that shrinks or goes gives its room back, as on a real disk.
     void setRoom(sqlite3_int64 bytes)
@@ -101,6 +110,7 @@ private:
         sqlite3_file base;
         sqlite3_file* real;
         bool concerned;
+        char name[512]; // for the faults that strike by the name when they are armed
     };
 
     static constexpr sqlite3_int64 Room = 8192;
@@ -113,6 +123,10 @@ private:
         auto* f = reinterpret_cast<File*>(file);
         f->real = reinterpret_cast<sqlite3_file*>(f + 1);
         f->concerned = self != nullptr && name != nullptr && QByteArray(name).endsWith(self->m_nameEnd);
+        f->name[0] = '\0';
+        if (name != nullptr) {
+            qstrncpy(f->name, name, sizeof f->name);
+        }
         const bool forWriting = (flags & SQLITE_OPEN_MAIN_DB) != 0 && (flags & SQLITE_OPEN_READWRITE) != 0;
         if (f->concerned && (self->m_fault == Fault::OpenFails || (self->m_fault == Fault::OpensReadOnly && forWriting)) &&
             self->strikes()) {
@@ -186,6 +200,19 @@ private:
         return real(file)->pMethods->xWrite(real(file), bytes, amount, offset);
     }
 
+    static int read(sqlite3_file* file, void* bytes, int amount, sqlite3_int64 offset)
+    {
+        auto* f = reinterpret_cast<File*>(file);
+        FaultyDisk* self = s_self;
+        if (self != nullptr && self->m_fault == Fault::ReadsFail && self->m_armed &&
+            QByteArray(f->name).endsWith(self->m_nameEnd)) {
+            ++self->m_failures;
+            s_lastError = EIO;
+            return SQLITE_IOERR_READ;
+        }
+        return real(file)->pMethods->xRead(real(file), bytes, amount, offset);
+    }
+
     static int lastError(sqlite3_vfs*, int size, char* text)
     {
         if (const int error = std::exchange(s_lastError, 0); error != 0) {
@@ -216,6 +243,7 @@ private:
     inline static int s_lastError = 0;
     QByteArray m_nameEnd;
     Fault m_fault;
+    bool m_armed = false;
     int m_skip;
     int m_times;
     int m_failures = 0;
