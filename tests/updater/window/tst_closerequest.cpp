@@ -4,6 +4,7 @@
 // once the updater is closed the same request closes the program.
 
 #include "programfixture.h"
+#include "updaterview.h"
 #include "xserver.h"
 
 #include "appvalues.h"
@@ -22,15 +23,11 @@
 
 #include <cstdlib>
 #include <cstring>
+using updatertest::statusOf;
 
 namespace {
 
 const QByteArray Refused = "A`uriranje je u toku. Prozor mo`e da se zatvori kada se a`uriranje zavr{i.";
-
-QByteArray statusOf(int row)
-{
-    return platform::fromScreen(updater->ListView1->topLevelItem(row)->text(1));
-}
 
 void touch(const QString& path)
 {

@@ -6,6 +6,7 @@
 
 #include "diskfiles.h"
 #include "programfixture.h"
+#include "updaterview.h"
 
 #include "appvalues.h"
 #include "demo.h"
@@ -23,25 +24,12 @@
 using platform::Answer;
 using testsupport::bytesOf;
 using testsupport::filesUnder;
+using updatertest::Setup;
+using updatertest::click;
+using updatertest::statusOf;
+using updatertest::writeBytes;
 
 namespace {
-
-QByteArray statusOf(int row)
-{
-    return platform::fromScreen(updater->ListView1->topLevelItem(row)->text(1));
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-void click()
-{
-    updater->SpeedButton1->click();
-}
 
 // Rewrites `archive` with Python's zipfile told that every size and offset is too large for the
 // plain fields: each entry's sizes (and each offset but the first) go to ZIP64 extra fields, in
@@ -84,22 +72,6 @@ bool directoryIsZip64(const QString& archive)
 
 class TestUpdateFolders : public QObject {
     Q_OBJECT
-
-    // A program on a collection of 60 regulations and a server folder with three archives of it.
-    struct Setup {
-        ProgramFixture program{60};
-        QTemporaryDir server;
-
-        Setup()
-        {
-            QDir().mkpath(server.filePath("updates"));
-            QDir().mkpath(program.path("update"));
-            demo::writeUpdateArchives(program.path("Podatci"), server.filePath("updates"), {3, 1, 6, 4, 9, 1});
-        }
-        QString served(const QString& name) const { return server.filePath("updates/" + name); }
-        QString downloaded(const QString& name) const { return program.path("updates/" + name); }
-        QString table(const char* file) const { return program.path("Podatci/" + QLatin1String(file)); }
-    };
 
 private slots:
     void init() { appvalues::LastUpdateDate = "9/12/2019"; }

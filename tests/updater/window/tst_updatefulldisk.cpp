@@ -7,6 +7,7 @@
 
 #include "diskfiles.h"
 #include "programfixture.h"
+#include "updaterview.h"
 
 #include "appvalues.h"
 #include "demo.h"
@@ -33,6 +34,9 @@
 #include <unistd.h>
 
 using testsupport::filesUnder;
+using updatertest::click;
+using updatertest::rowNames;
+using updatertest::statusOf;
 
 namespace {
 
@@ -98,20 +102,6 @@ private:
     QTemporaryDir m_dir;
     QString m_refusal;
 };
-
-QByteArray statusOf(int row)
-{
-    return platform::fromScreen(updater->ListView1->topLevelItem(row)->text(1));
-}
-
-QStringList rowNames()
-{
-    QStringList names;
-    for (int i = 0; i < updater->ListView1->topLevelItemCount(); ++i) {
-        names << updater->ListView1->topLevelItem(i)->text(0);
-    }
-    return names;
-}
 
 // The tables of the collection, not what a rebuild keeps beside them.
 QStringList collectionTables(const QString& dataFolder)
@@ -205,8 +195,6 @@ class TestUpdateFullDisk : public QObject {
         }
         QString data() const { return program->path("Podatci"); }
     };
-
-    static void click() { updater->SpeedButton1->click(); }
 
     // The records of the collection before the run and after each archive, by a whole run with
     // room enough.

@@ -8,6 +8,7 @@
 
 #include "diskfiles.h"
 #include "programfixture.h"
+#include "updaterview.h"
 
 #include "appvalues.h"
 #include "demo.h"
@@ -42,33 +43,17 @@
 using platform::Answer;
 using testsupport::bytesOf;
 using testsupport::filesUnder;
+using updatertest::Setup;
+using updatertest::click;
+using updatertest::rowNames;
+using updatertest::statusOf;
+using updatertest::writeBytes;
 
 namespace {
 
 QString today()
 {
     return QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
-}
-
-QByteArray statusOf(int row)
-{
-    return platform::fromScreen(updater->ListView1->topLevelItem(row)->text(1));
-}
-
-QStringList rowNames()
-{
-    QStringList names;
-    for (int i = 0; i < updater->ListView1->topLevelItemCount(); ++i) {
-        names << updater->ListView1->topLevelItem(i)->text(0);
-    }
-    return names;
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 bool isLink(const QString& path)
@@ -142,30 +127,6 @@ qint64 freeBytes(const QString& folder)
 
 class TestUpdaterWindow : public QObject {
     Q_OBJECT
-
-    // A program on a collection of 60 regulations and a server folder with three archives of it.
-    struct Setup {
-        ProgramFixture program{60};
-        QTemporaryDir server;
-
-        Setup()
-        {
-            QDir().mkpath(server.filePath("updates"));
-            QDir().mkpath(program.path("update"));
-            demo::writeUpdateArchives(program.path("Podatci"), server.filePath("updates"), {3, 1, 6, 4, 9, 1});
-        }
-        QString served(const QString& name) const { return server.filePath("updates/" + name); }
-        QString downloaded(const QString& name) const { return program.path("updates/" + name); }
-        QString table(const char* file) const { return program.path("Podatci/" + QLatin1String(file)); }
-        QByteArrayList log() const { return program.readFile("log.txt").split('\n'); }
-        bool logHas(const QByteArray& text) const
-        {
-            const QByteArray all = program.readFile("log.txt");
-            return all.contains(text);
-        }
-    };
-
-    static void click() { updater->SpeedButton1->click(); }
 
 private slots:
     void init() { appvalues::LastUpdateDate = "9/12/2019"; }
