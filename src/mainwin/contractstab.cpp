@@ -553,23 +553,12 @@ void TForm1::dropUnpostedUserContract()
 
 template <typename Step> void TForm1::withUserContractsFiltered(const QByteArray& filter, Step&& step)
 {
-    const auto unfilter = [this] {
-        KorisnickiUgovori.setFiltered(false);
-        KorisnickiUgovori.setFilter({});
-    };
     KorisnickiUgovori.setFilter(filter);
     KorisnickiUgovori.setFiltered(true);
-    try {
-        step();
-    } catch (const engine::Error&) {
-        // The step's failure is the one told; the table is unfiltered as well as it can be.
-        try {
-            unfilter();
-        } catch (const engine::Error&) {
-        }
-        throw;
-    }
-    unfilter();
+    controls::thenRestore(std::forward<Step>(step), [this] {
+        KorisnickiUgovori.setFiltered(false);
+        KorisnickiUgovori.setFilter({});
+    });
 }
 
 void TForm1::SpeedButton28Click()
@@ -635,8 +624,7 @@ std::optional<engine::Error> TForm1::writeUserContract()
         dropUnpostedUserContract();
         return e;
     }
-    DBEdit1->setModified(false);
-    DBRichEdit4->document()->setModified(false);
+    forgetUserContractEdits();
     return std::nullopt;
 }
 
