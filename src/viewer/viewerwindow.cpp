@@ -405,52 +405,50 @@ void TForm3::FormActivate()
 
 void TForm3::activate()
 {
-    {
-        const QByteArray caption = platform::caption(this);
-        if (caption != LastTitle) {
-            Edit1->setYuscii({});
-            // An opinion is shown also when the regulations could not be opened.
-            if (Form1->Zakoni.isActive()) {
-                engine::Table& zakoni = Form1->Zakoni;
-                const engine::LinkLookup keep({&zakoni});
-                engine::LinkLookup::unlink(zakoni, true);
-                zakoni.setFilter("Naziv_zakona= " + engine::quoted(caption));
-                zakoni.first();
-            }
-            if (m_field != "Latinica") {
-                setTextField("Latinica");
-            }
-            // The document is the one shown from here on. Its attachments and versions are looked
-            // up once for it: a table of theirs that fails is told once, its button stays off,
-            // and the document is shown all the same.
-            // A document opens with its panes at their top. A pane whose text is the last
-            // document's (the same note) is not loaded again, and would keep that one's scroll.
-            DBRichEdit1->showFromTop();
-            DBRichEdit2->showFromTop();
-            LastTitle = caption;
-            if (!showsOpinion() && dokumenti != nullptr) {
-                SpeedButton8->setEnabled(false);
-                guarded([this] { SpeedButton8->setEnabled(hasAttachments()); });
-            }
-            SpeedButton9->setEnabled(false);
-            guarded([this] { SpeedButton9->setEnabled(hasVersions()); });
+    const QByteArray caption = platform::caption(this);
+    if (caption != LastTitle) {
+        Edit1->setYuscii({});
+        // An opinion is shown also when the regulations could not be opened.
+        if (Form1->Zakoni.isActive()) {
+            engine::Table& zakoni = Form1->Zakoni;
+            const engine::LinkLookup keep({&zakoni});
+            engine::LinkLookup::unlink(zakoni, true);
+            zakoni.setFilter("Naziv_zakona= " + engine::quoted(caption));
+            zakoni.first();
         }
-        loadText();
-        writeLengthText();
-        if (!showsOpinion()) {
-            loadNotesPreview();
-        } else {
-            SpeedButton4->setEnabled(false);
-            setNotesHeight(0);
+        if (m_field != "Latinica") {
+            setTextField("Latinica");
         }
-        const bool moreInfo = Form1->Zakoni.isActive() && data::hasAdditionalInfo(Form1->Zakoni.field(8).asBytes());
-        if (moreInfo && !showsOpinion()) {
-            SpeedButton4->setEnabled(true);
-            setNotesHeight(NotesShown);
-        } else if (!moreInfo) {
-            SpeedButton4->setEnabled(false);
-            setNotesHeight(0);
+        // A document opens with its panes at their top. A pane whose text is the last
+        // document's (the same note) is not loaded again, and would keep that one's scroll.
+        DBRichEdit1->showFromTop();
+        DBRichEdit2->showFromTop();
+        // The document is the one shown from here on. Its attachments and versions are looked
+        // up once for it: a table of theirs that fails is told once, its button stays off,
+        // and the document is shown all the same.
+        LastTitle = caption;
+        if (!showsOpinion() && dokumenti != nullptr) {
+            SpeedButton8->setEnabled(false);
+            guarded([this] { SpeedButton8->setEnabled(hasAttachments()); });
         }
+        SpeedButton9->setEnabled(false);
+        guarded([this] { SpeedButton9->setEnabled(hasVersions()); });
+    }
+    loadText();
+    writeLengthText();
+    if (!showsOpinion()) {
+        loadNotesPreview();
+    } else {
+        SpeedButton4->setEnabled(false);
+        setNotesHeight(0);
+    }
+    const bool moreInfo = Form1->Zakoni.isActive() && data::hasAdditionalInfo(Form1->Zakoni.field(8).asBytes());
+    if (moreInfo && !showsOpinion()) {
+        SpeedButton4->setEnabled(true);
+        setNotesHeight(NotesShown);
+    } else if (!moreInfo) {
+        SpeedButton4->setEnabled(false);
+        setNotesHeight(0);
     }
 }
 
